@@ -1,0 +1,108 @@
+// The main window: the entry fields, the entry table, the command buttons, the tray icon's
+// callbacks and the end of the run. Its member functions are defined by subsystem:
+//   src/app        construction, message map, initialisation, destruction, system menu, Help
+//   src/catalogue  the entry table's commands, the ordering, the entry file
+//   src/tray       the tray icon, the tray menu, launching
+#pragma once
+
+#include <string>
+
+#include "app/framework.h"
+#include "platform/platform.h"
+
+namespace brindlecot {
+
+constexpr win::UINT WM_TRAYNOTIFY = win::kWmUser + 100;  // 0x464
+constexpr win::UINT TRAY_ICON_ID = 128;
+constexpr win::UINT IDM_ABOUTBOX = 0x0010;
+constexpr win::UINT ID_TRAYMENU_FIRST = 5001;
+constexpr win::UINT ID_TRAYMENU_LAST = 5050;
+constexpr int TRAYMENU_MAX_ITEMS = 50;
+constexpr int MAX_ENTRIES = 50;
+
+// The entry table's columns.
+constexpr int COL_TITLE = 0;
+constexpr int COL_TARGET = 1;
+constexpr int COL_SORTORDER = 2;
+
+class CBrindlecotDlg : public CDialog {
+public:
+    explicit CBrindlecotDlg(platform::IPlatform& platform, platform::WindowHandle owner = 0);
+
+    void Detach() override;
+
+    // Members, in declaration order.
+    CListCtrl m_listEntries;
+    std::string m_strTitle;
+    std::string m_strTarget;
+    std::string m_strSortOrder;
+    int m_nCount = 0;
+    platform::IconHandle m_hIcon = 0;
+
+    // ---- Handlers reached through the message map ----
+    void OnSysCommand(win::UINT nID, win::LPARAM lParam);
+    void OnPaint();
+    win::LRESULT OnQueryDragIcon();
+    void OnBrowse();
+    void OnDestroy();
+    void OnAdd();
+    void OnUpdate();
+    void OnRemove();
+    void OnClearAll();
+    void OnHelpButton();
+    void OnClear();
+    void OnClickList(win::NmHdr* pNMHDR, win::LRESULT* pResult);
+    void OnColumnClickList(win::NmHdr* pNMHDR, win::LRESULT* pResult);
+    void OnTest();
+    win::LRESULT OnTrayNotify(win::WPARAM wParam, win::LPARAM lParam);
+    void OnTrayCommand(win::UINT nID);
+    // The user logs off, the system shuts down or the process is asked to end: the same
+    // end-of-run work as the window's destruction, which then does not repeat it.
+    win::LRESULT OnEndSession(win::WPARAM wParam, win::LPARAM lParam);
+
+    // ---- The entry table (src/catalogue/entry_table.cpp) ----
+    void SetupColumns();
+    void AutoSizeColumns();
+    void RecountEntries();
+    void LoadRowIntoFields(int row);
+    int IsDuplicateEntry();
+    void AddEntry();
+    void AddLoadedEntry();
+    void UpdateEntry();
+    void RemoveEntry();
+    void ClearAllEntries();
+
+    // ---- The ordering (src/catalogue/entry_ordering.cpp) ----
+    void SortByColumn(int column);
+    void SortByColumnToggle(int column);
+    void ReverseRows();
+
+    // ---- The entry file (src/catalogue/entry_file.cpp) ----
+    void LoadEntryFile();
+    void SaveEntryFile();
+
+    // ---- The tray and launching (src/tray) ----
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void ShowTrayMenu(platform::Point point);
+    void LaunchTarget(const std::string& target);
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(bool saveAndValidate) override;
+    bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
+                        win::LRESULT& result) override;
+
+private:
+    // Reading the fields, writing the entry file and removing the tray icon, once per run.
+    void EndOfRun();
+    // One full exchange sort by a column; returns the number of exchanges it made.
+    int SortPasses(int column);
+    // Moves all cells of two rows, and their selection state and mark with them.
+    void ExchangeRows(int i, int j);
+    platform::NotifyIconData TrayIconRecord();
+
+    bool m_bRunEnded = false;
+};
+
+}  // namespace brindlecot

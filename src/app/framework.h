@@ -1,0 +1,103 @@
+// A small application framework over the platform seam: a modal dialog base with field
+// exchange, and a list-control wrapper. It gives the program's classes the shape they would
+// have on a Windows framework while staying portable.
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace brindlecot {
+
+// The entry table's control as the dialog holds it. Detached until the first field exchange
+// binds it; calls on a detached control do nothing and return empty results.
+class CListCtrl {
+public:
+    void Attach(platform::IListView* view) { m_pView = view; }
+    void Detach() { m_pView = nullptr; }
+    bool IsAttached() const { return m_pView != nullptr; }
+    platform::IListView* View() const { return m_pView; }
+
+    void InsertColumn(int column, const std::string& header);
+    void SetExtendedStyle(unsigned style);
+    void InsertItem(int row, const std::string& title);
+    void SetItemText(int row, int column, const std::string& text);
+    std::string GetItemText(int row, int column) const;
+    void DeleteItem(int row);
+    void DeleteAllItems();
+    int GetItemCount() const;
+    int GetSelectionMark() const;
+    void SetSelectionMark(int row);
+    unsigned GetItemState(int row, unsigned mask) const;
+    void SetItemState(int row, unsigned state, unsigned mask);
+    bool HasHeader() const;
+    int GetHeaderItemCount() const;
+    void SetColumnWidth(int column, int width);
+    int GetColumnWidth(int column) const;
+    void SetRedraw(bool redraw);
+    void Invalidate();
+
+private:
+    platform::IListView* m_pView = nullptr;
+};
+
+// A modal dialog built from a template. Messages reach OnMessage; the derived class's own map
+// (ProcessMessage) is asked first, then the framework's entries (OK, Cancel, Help).
+class CDialog : public platform::IDialogHandler {
+public:
+    CDialog(platform::IPlatform& platform, int templateId, platform::WindowHandle owner = 0);
+    ~CDialog() override = default;
+    CDialog(const CDialog&) = delete;
+    CDialog& operator=(const CDialog&) = delete;
+
+    // Creates the window, runs it modally and returns the EndDialog result (-1 when the
+    // template cannot be used).
+    int DoModal();
+
+    void Attach(platform::IDialogWindow& window) override;
+    void Detach() override;
+    bool OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
+                   win::LRESULT& result) override;
+
+    bool HasWindow() const { return m_pWnd != nullptr; }
+
+    // Field exchange: true reads the controls into the members, false shows the members.
+    bool UpdateData(bool saveAndValidate = true);
+
+protected:
+    virtual bool OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void DoDataExchange(bool saveAndValidate);
+    // The derived class's message map; returns whether it handled the message.
+    virtual bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
+                                win::LRESULT& result);
+
+    // Exchange routines for DoDataExchange. Reading a text drops CR and LF bytes: the fields
+    // are single-line, and a line end inside a cell would break the entry file.
+    void DDX_Text(bool save, int controlId, std::string& value);
+    void DDX_Text(bool save, int controlId, int& value);
+    // The combo box's exchange: shows a value by selecting the first list item that begins
+    // with it, ignoring letter case; only when none does is the edit text set to the value.
+    void DDX_CBString(bool save, int controlId, std::string& value);
+    void DDX_Control(int controlId, CListCtrl& control);
+
+    platform::IDialogWindow& Wnd() { return *m_pWnd; }
+    platform::IPlatform& Platform() { return m_platform; }
+    void EndDialog(int result);
+
+private:
+    // Fills the controls from the template's initialisation data (the sort-order list).
+    void ExecuteDlgInit();
+
+    platform::IPlatform& m_platform;
+    int m_nTemplateId;
+    platform::WindowHandle m_owner;
+    platform::IDialogWindow* m_pWnd = nullptr;
+    bool m_bExchangeFailed = false;
+};
+
+// True when `text` begins with `prefix`, ASCII letters compared without regard to case.
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix);
+
+}  // namespace brindlecot

@@ -1,0 +1,205 @@
+// The entry table's commands. The list view holds the entries; the members carry one entry at
+// a time between the fields and the rows.
+#include <algorithm>
+
+#include "app/brindlecot_dlg.h"
+#include "resources/resource.h"
+
+namespace brindlecot {
+
+namespace {
+constexpr const char* kColumnHeaders[] = {"Site Title", "Program/Site URL", "Sort Order"};
+constexpr const char* kBrowseFilter =
+    "Executable Files (*.exe)|*.exe|Com Files (*.com)|*.com|All Files (*.*)|*.*||";
+}  // namespace
+
+void CBrindlecotDlg::SetupColumns() {
+    for (int c = 0; c < 3; ++c) m_listEntries.InsertColumn(c, kColumnHeaders[c]);
+    m_listEntries.SetExtendedStyle(win::kLvsExFullRowSelect);
+    AutoSizeColumns();
+}
+
+void CBrindlecotDlg::AutoSizeColumns() {
+    if (!m_listEntries.HasHeader()) return;
+    m_listEntries.SetRedraw(false);
+    const int n = m_listEntries.GetHeaderItemCount();
+    for (int c = 0; c < n; ++c) {
+        m_listEntries.SetColumnWidth(c, win::kLvscwAutosize);
+        const int a = m_listEntries.GetColumnWidth(c);
+        m_listEntries.SetColumnWidth(c, win::kLvscwAutosizeUseHeader);
+        const int b = m_listEntries.GetColumnWidth(c);
+        m_listEntries.SetColumnWidth(c, std::max(a, b) & 0xFFFF);
+    }
+    m_listEntries.SetRedraw(true);
+    m_listEntries.Invalidate();
+}
+
+void CBrindlecotDlg::RecountEntries() {
+    m_nCount = m_listEntries.GetItemCount();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::LoadRowIntoFields(int row) {
+    UpdateData(true);
+    m_strTitle = m_listEntries.GetItemText(row, COL_TITLE);
+    m_strTarget = m_listEntries.GetItemText(row, COL_TARGET);
+    m_strSortOrder = m_listEntries.GetItemText(row, COL_SORTORDER);
+    UpdateData(false);
+}
+
+int CBrindlecotDlg::IsDuplicateEntry() {
+    UpdateData(true);
+    m_nCount = m_listEntries.GetItemCount();
+    for (int row = 0; row < m_nCount; ++row) {
+        if (m_listEntries.GetItemText(row, COL_TITLE) == m_strTitle &&
+            m_listEntries.GetItemText(row, COL_TARGET) == m_strTarget) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
+namespace {
+void InsertEntryAtTop(CListCtrl& list, const std::string& title, const std::string& target,
+                      const std::string& sortOrder) {
+    list.InsertItem(0, title);
+    list.SetItemText(0, COL_TARGET, target);
+    list.SetItemText(0, COL_SORTORDER, sortOrder);
+}
+}  // namespace
+
+void CBrindlecotDlg::AddEntry() {
+    UpdateData(true);
+    if (m_nCount >= MAX_ENTRIES) {
+        Wnd().MessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
+                         win::kMbOk);
+        return;
+    }
+    if (m_strTarget.empty() || m_strTitle.empty()) {
+        Wnd().MessageBox(
+            "URL or Title Blank.\r\nNo entry added.\r\nPlease add a title and url and try "
+            "again.",
+            "Error", win::kMbOk);
+    } else {
+        bool add = true;
+        if (IsDuplicateEntry() == 1) {
+            add = Platform().AfxMessageBox(
+                      "This entry is already in the list.\r\nDo you really want to add this "
+                      "item?",
+                      win::kMbYesNo) == win::kIdYes;
+        }
+        if (add) {
+            InsertEntryAtTop(m_listEntries, m_strTitle, m_strTarget, m_strSortOrder);
+            AutoSizeColumns();
+            RecountEntries();
+        }
+    }
+    SortByColumn(COL_SORTORDER);
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::AddLoadedEntry() {
+    UpdateData(true);
+    if (m_nCount >= MAX_ENTRIES) {
+        Wnd().MessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
+                         win::kMbOk);
+        return;
+    }
+    if (!m_strTitle.empty() && !m_strTarget.empty()) {
+        InsertEntryAtTop(m_listEntries, m_strTitle, m_strTarget, m_strSortOrder);
+        AutoSizeColumns();
+        RecountEntries();
+    }
+    SortByColumn(COL_SORTORDER);
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::UpdateEntry() {
+    UpdateData(true);
+    const int row = m_listEntries.GetSelectionMark();
+    // An entry without a target would be written with an empty "URL=" line and dropped at the
+    // next start, so an empty target changes no row, as an empty title does.
+    if (!m_strTitle.empty() && !m_strTarget.empty() && row >= 0) {
+        m_listEntries.SetItemText(row, COL_TITLE, m_strTitle);
+        m_listEntries.SetItemText(row, COL_TARGET, m_strTarget);
+        m_listEntries.SetItemText(row, COL_SORTORDER, m_strSortOrder);
+    }
+    AutoSizeColumns();
+    SortByColumn(COL_SORTORDER);
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::RemoveEntry() {
+    const int row = m_listEntries.GetSelectionMark();
+    if (row >= 0 && row < m_listEntries.GetItemCount()) {
+        m_listEntries.DeleteItem(row);
+        // The removed entry was the marked one; leaving the mark on its position would let a
+        // second Remove delete an entry the user never chose.
+        m_listEntries.SetSelectionMark(-1);
+    }
+    AutoSizeColumns();
+    RecountEntries();
+}
+
+void CBrindlecotDlg::ClearAllEntries() {
+    if (Platform().AfxMessageBox("Are you sure that you want to clear list?", win::kMbYesNo) ==
+        win::kIdYes) {
+        m_listEntries.DeleteAllItems();
+    }
+    m_nCount = m_listEntries.GetItemCount();
+    AutoSizeColumns();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::OnAdd() {
+    UpdateData(true);
+    AddEntry();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::OnUpdate() {
+    UpdateData(true);
+    UpdateEntry();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::OnRemove() {
+    UpdateData(true);
+    RemoveEntry();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::OnClear() {
+    UpdateData(true);
+    m_strTarget.clear();
+    m_strTitle.clear();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::OnClearAll() {
+    UpdateData(true);
+    ClearAllEntries();
+    UpdateData(false);
+}
+
+void CBrindlecotDlg::OnClickList(win::NmHdr*, win::LRESULT* pResult) {
+    LoadRowIntoFields(m_listEntries.GetSelectionMark());
+    UpdateData(false);
+    *pResult = 0;
+}
+
+void CBrindlecotDlg::OnBrowse() {
+    UpdateData(true);
+    // The entry file is opened by its bare name, so the working directory must be the same
+    // after the dialog, however it ended and wherever the user went in it.
+    const std::string directory = Platform().GetCurrentDirectory();
+    platform::FileDialogRequest request;
+    request.defaultExtension = "*.exe";
+    request.flags = win::kOfnHideReadOnly | win::kOfnOverwritePrompt;
+    request.filter = kBrowseFilter;
+    if (auto path = Platform().GetOpenFileName(request)) m_strTarget = *path;
+    Platform().SetCurrentDirectory(directory);
+    UpdateData(false);
+}
+
+}  // namespace brindlecot

@@ -1,0 +1,182 @@
+// The seam between the portable core and a front end. The core calls these interfaces and
+// nothing else of the windowing system, the shell or the file system; a front end implements
+// them and delivers its native events to the core's dialogs as the messages of win_values.h.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/list_view.h"
+#include "platform/win_values.h"
+
+namespace brindlecot::platform {
+
+using WindowHandle = std::uintptr_t;  // opaque: an HWND on Win32, a window key elsewhere
+using IconHandle = std::uintptr_t;
+
+struct Point {
+    int x = 0;
+    int y = 0;
+};
+
+struct Size {
+    int cx = 0;
+    int cy = 0;
+};
+
+// A dialog's message handling, as the front end's dialog window calls it.
+class IDialogHandler {
+public:
+    virtual ~IDialogHandler() = default;
+    // Called once the window and its controls exist, before WM_INITDIALOG.
+    virtual void Attach(class IDialogWindow& window) = 0;
+    // Called after WM_DESTROY has been handled; the window must not be used afterwards.
+    virtual void Detach() = 0;
+    // Every message that reaches the dialog. Returns whether the message was handled, and the
+    // message result in `result`; an unhandled message gets the front end's default handling.
+    virtual bool OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
+                           win::LRESULT& result) = 0;
+};
+
+// A popup menu, owned by the object: the destructor destroys the menu on every path.
+class IPopupMenu {
+public:
+    virtual ~IPopupMenu() = default;
+    virtual void InsertMenu(unsigned position, unsigned flags, unsigned id,
+                            const std::string& text) = 0;
+    // Shows the menu modally and returns when it has closed. A chosen item reaches the owner
+    // window afterwards as WM_COMMAND with the item's identifier.
+    virtual void TrackPopupMenu(unsigned flags, int x, int y, WindowHandle owner) = 0;
+};
+
+// A dialog window created from a template, with its controls. Valid between Attach and Detach.
+class IDialogWindow {
+public:
+    virtual ~IDialogWindow() = default;
+
+    virtual WindowHandle Handle() const = 0;
+
+    // Controls.
+    virtual IListView* ListView(int controlId) = 0;  // nullptr when there is no such control
+    virtual std::string GetDlgItemText(int controlId) const = 0;
+    virtual void SetDlgItemText(int controlId, const std::string& text) = 0;
+    // The list part of a combo box.
+    virtual int ComboGetCount(int controlId) const = 0;
+    virtual std::string ComboGetItemText(int controlId, int index) const = 0;
+    virtual void ComboAddString(int controlId, const std::string& text) = 0;
+    // Selects a list item, which puts its whole text into the edit part.
+    virtual void ComboSetCurSel(int controlId, int index) = 0;
+
+    // The window itself.
+    virtual void SetWindowText(const std::string& text) = 0;
+    virtual void SetIcon(int iconKind, IconHandle icon) = 0;  // kIconBig or kIconSmall
+    // Appends to the system menu; false when the window has none (nothing is added).
+    virtual bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) = 0;
+    virtual void DefaultSysCommand(unsigned command, win::LPARAM lParam) = 0;
+    virtual void ShowWindow(int showCommand) = 0;
+    virtual void SetWindowPos(WindowHandle insertAfter, int x, int y, int cx, int cy,
+                              unsigned flags) = 0;
+    virtual void SetForegroundWindow() = 0;
+    virtual void EndDialog(int result) = 0;
+    // A box owned by this window, captioned as given.
+    virtual int MessageBox(const std::string& text, const std::string& caption,
+                           unsigned type) = 0;
+    virtual std::unique_ptr<IPopupMenu> CreatePopupMenu() = 0;  // nullptr on failure
+
+    // The minimised drawing.
+    virtual bool IsIconic() const = 0;
+    virtual Size GetClientSize() const = 0;
+    // Opens a paint context, sends WM_ICONERASEBKGND with it and draws the icon at (x, y).
+    virtual void PaintIconic(IconHandle icon, int x, int y) = 0;
+    virtual void DefaultPaint() = 0;
+};
+
+struct FileDialogRequest {
+    std::string defaultExtension;
+    std::string initialFileName;
+    unsigned flags = 0;  // OFN_* values
+    std::string filter;  // "name|pattern|name|pattern||"
+};
+
+struct ShellExecuteRequest {
+    WindowHandle owner = 0;
+    std::string operation;
+    std::string file;
+    std::optional<std::string> parameters;
+    std::optional<std::string> directory;
+    int showCommand = 0;
+};
+
+// The record of a request to the shell's notification area, with the fields and values of the
+// 88-byte NOTIFYICONDATAA, so that the Win32 front end copies it field for field.
+struct NotifyIconData {
+    std::uint32_t cbSize = 88;
+    WindowHandle hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    IconHandle hIcon = 0;
+    std::array<char, 64> szTip{};
+};
+
+// The entry file's storage. Bytes go in and out exactly; line-end translation is the core's.
+class IFileStore {
+public:
+    virtual ~IFileStore() = default;
+    // The whole content of the named file in the working directory; a missing file is created
+    // empty first. nullopt when the file cannot be opened for reading.
+    virtual std::optional<std::string> ReadFileCreating(const std::string& name) = 0;
+    // Replaces the named file's content in one step. On any failure the old file stays as it
+    // was, no temporary file is left behind, and false is returned.
+    virtual bool ReplaceFile(const std::string& name, const std::string& bytes) = 0;
+};
+
+// Process-wide services.
+class IPlatform {
+public:
+    virtual ~IPlatform() = default;
+
+    // Sockets start-up: the platform's result code (0 for success) and the version it reports.
+    // Platforms with no separate start-up report success with the requested version.
+    virtual int WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) = 0;
+    virtual void WSACleanup() = 0;
+
+    // Creates the invisible pop-up window that owns the main window, never shown; 0 when it
+    // cannot be created. It lives until the platform object is destroyed.
+    virtual WindowHandle CreateOwnerWindow() = 0;
+    // Creates the dialog of a template and runs it modally, calling the handler with its
+    // messages; returns the result given to EndDialog, or -1 when the dialog cannot be created.
+    // With no owner, the active window of the program owns the dialog.
+    virtual int DoModal(int templateId, WindowHandle owner, IDialogHandler& handler) = 0;
+    // The application's box: captioned with the application title (the program file's name
+    // without its extension); the exclamation icon is added when `type` asks for no icon.
+    virtual int AfxMessageBox(const std::string& text, unsigned type) = 0;
+
+    virtual IconHandle LoadIcon(int resourceId) = 0;
+    virtual Size SystemIconSize() = 0;  // SM_CXICON, SM_CYICON
+    // Shows the help file named like the program file with the extension ".HLP", if any.
+    virtual void WinHelp() = 0;
+
+    virtual std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) = 0;
+    virtual std::string GetCurrentDirectory() = 0;
+    virtual void SetCurrentDirectory(const std::string& directory) = 0;
+
+    virtual void ShellExecute(const ShellExecuteRequest& request) = 0;
+    virtual void ShellNotifyIcon(unsigned message, const NotifyIconData& data) = 0;
+    virtual Point GetCursorPos() = 0;
+
+    virtual IFileStore& FileStore() = 0;
+
+    // Key comparison for the ordering: <0, 0 or >0. Byte-wise and unsigned by default, which
+    // for UTF-8 text is code-point order; a platform with double-byte code pages overrides it
+    // with its multibyte comparison.
+    virtual int CompareText(const std::string& a, const std::string& b);
+};
+
+// Byte-wise, unsigned, case-sensitive; a prefix is smaller.
+int CompareBytes(const std::string& a, const std::string& b);
+
+}  // namespace brindlecot::platform

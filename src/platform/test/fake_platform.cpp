@@ -1,0 +1,486 @@
+#include "platform/test/fake_platform.h"
+
+#include <algorithm>
+
+#include "resources/resource.h"
+
+namespace brindlecot::fake {
+
+namespace {
+std::string Join(std::initializer_list<std::string> parts) {
+    std::string out;
+    for (const auto& p : parts) {
+        if (!out.empty()) out += ' ';
+        out += p;
+    }
+    return out;
+}
+template <class Int>
+std::string Num(Int n) {
+    return std::to_string(n);
+}
+}  // namespace
+
+// ---- FakeListView ---------------------------------------------------------------------------
+
+void FakeListView::InsertColumn(int column, const std::string& header) {
+    m_log.push_back(Join({"InsertColumn", Num(column), header}));
+    const auto at = static_cast<size_t>(std::clamp<int>(column, 0, int(headers.size())));
+    headers.insert(headers.begin() + static_cast<std::ptrdiff_t>(at), header);
+    widths.insert(widths.begin() + static_cast<std::ptrdiff_t>(at), 0);
+}
+
+void FakeListView::SetExtendedStyle(unsigned style) {
+    m_log.push_back("SetExtendedStyle " + Num(style));
+    extendedStyle = style;
+}
+
+void FakeListView::InsertItem(int row, const std::string& title) {
+    const int at = std::clamp(row, 0, GetItemCount());
+    Row r;
+    r.cells[0] = title;
+    rows.insert(rows.begin() + at, r);
+    if (mark >= at) ++mark;
+}
+
+void FakeListView::SetItemText(int row, int column, const std::string& text) {
+    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2) return;
+    rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)] = text;
+}
+
+std::string FakeListView::GetItemText(int row, int column) const {
+    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2) return {};
+    return rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)];
+}
+
+void FakeListView::DeleteItem(int row) {
+    if (row < 0 || row >= GetItemCount()) return;
+    rows.erase(rows.begin() + row);
+    if (mark > row) --mark;  // the mark on the deleted row itself stays on its position
+}
+
+void FakeListView::DeleteAllItems() {
+    rows.clear();
+    mark = -1;
+}
+
+unsigned FakeListView::GetItemState(int row, unsigned mask) const {
+    if (row < 0 || row >= GetItemCount()) return 0;
+    return rows[static_cast<size_t>(row)].state & mask;
+}
+
+void FakeListView::SetItemState(int row, unsigned state, unsigned mask) {
+    if (row < 0 || row >= GetItemCount()) return;
+    // Single selection: selecting a row drops the others' highlight and focus.
+    if (state & mask & (win::kLvisSelected | win::kLvisFocused)) {
+        for (auto& r : rows) r.state &= ~(state & mask & (win::kLvisSelected | win::kLvisFocused));
+    }
+    auto& s = rows[static_cast<size_t>(row)].state;
+    s = (s & ~mask) | (state & mask);
+}
+
+void FakeListView::SetColumnWidth(int column, int width) {
+    if (column < 0 || column >= int(widths.size())) return;
+    m_log.push_back(Join({"SetColumnWidth", Num(column), Num(width)}));
+    auto widthOf = [this](const std::string& s) {
+        return static_cast<int>(s.size()) * pixelsPerChar + 12;
+    };
+    int w = width;
+    if (width == win::kLvscwAutosize) {
+        w = 12;
+        for (const auto& r : rows) w = std::max(w, widthOf(r.cells[static_cast<size_t>(column)]));
+    } else if (width == win::kLvscwAutosizeUseHeader) {
+        w = widthOf(headers[static_cast<size_t>(column)]);
+        if (column == int(widths.size()) - 1) {
+            int used = 0;
+            for (int c = 0; c < column; ++c) used += widths[static_cast<size_t>(c)];
+            w = std::max(w, controlWidth - used);
+        }
+    }
+    widths[static_cast<size_t>(column)] = w;
+}
+
+int FakeListView::GetColumnWidth(int column) const {
+    if (column < 0 || column >= int(widths.size())) return 0;
+    return widths[static_cast<size_t>(column)];
+}
+
+void FakeListView::SetRedraw(bool on) {
+    m_log.push_back(on ? "SetRedraw on" : "SetRedraw off");
+    redraw = on;
+}
+
+void FakeListView::Invalidate() {
+    m_log.push_back("Invalidate");
+    ++invalidations;
+}
+
+void FakeListView::SelectRow(int row) {
+    for (auto& r : rows) r.state &= ~(win::kLvisSelected | win::kLvisFocused);
+    if (row >= 0 && row < GetItemCount()) {
+        rows[static_cast<size_t>(row)].state |= win::kLvisSelected | win::kLvisFocused;
+        mark = row;
+    }
+}
+
+void FakeListView::ClearHighlight() {
+    for (auto& r : rows) r.state &= ~win::kLvisSelected;
+}
+
+int FakeListView::HighlightedRow() const {
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].state & win::kLvisSelected) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<std::string> FakeListView::Column(int column) const {
+    std::vector<std::string> out;
+    for (const auto& r : rows) out.push_back(r.cells[static_cast<size_t>(column)]);
+    return out;
+}
+
+std::vector<std::array<std::string, 3>> FakeListView::Rows() const {
+    std::vector<std::array<std::string, 3>> out;
+    for (const auto& r : rows) out.push_back(r.cells);
+    return out;
+}
+
+// ---- FakePopupMenu --------------------------------------------------------------------------
+
+FakePopupMenu::FakePopupMenu(FakePlatform& platform) : m_platform(platform) {
+    m_platform.log.push_back("CreatePopupMenu");
+    ++m_platform.liveMenus;
+}
+
+FakePopupMenu::~FakePopupMenu() {
+    m_platform.log.push_back("DestroyMenu");
+    --m_platform.liveMenus;
+}
+
+void FakePopupMenu::InsertMenu(unsigned position, unsigned flags, unsigned id,
+                               const std::string& text) {
+    m_platform.log.push_back(Join({"InsertMenu", Num(position), Num(flags), Num(id), text}));
+    const auto at = std::min<size_t>(position, m_items.size());
+    m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at), Item{id, text});
+}
+
+void FakePopupMenu::TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) {
+    m_platform.log.push_back(Join({"TrackPopupMenu", Num(flags), Num(x), Num(y)}));
+    FakePlatform::TrackedMenu tracked{flags, x, y, owner, m_items};
+    m_platform.trackedMenus.push_back(tracked);
+    if (!m_platform.menuChoice) return;
+    const std::optional<unsigned> choice = m_platform.menuChoice(tracked);
+    if (!choice) return;
+    for (auto& w : m_platform.m_windows) {
+        if (w->Handle() == owner) {
+            w->Post(win::kWmCommand, win::MakeWParam(*choice, 0), 0);
+        }
+    }
+}
+
+// ---- FakeDialogWindow -----------------------------------------------------------------------
+
+FakeDialogWindow::FakeDialogWindow(FakePlatform& platform, int templateId,
+                                   platform::WindowHandle handle,
+                                   platform::IDialogHandler& handler)
+    : list(platform.log),
+      m_platform(platform),
+      m_templateId(templateId),
+      m_handle(handle),
+      m_handler(handler) {}
+
+platform::IListView* FakeDialogWindow::ListView(int controlId) {
+    return (m_templateId == IDD_BRINDLECOT_DIALOG && controlId == IDC_LIST) ? &list : nullptr;
+}
+
+std::string FakeDialogWindow::GetDlgItemText(int controlId) const {
+    auto it = m_texts.find(controlId);
+    return it == m_texts.end() ? std::string() : it->second;
+}
+
+void FakeDialogWindow::SetDlgItemText(int controlId, const std::string& text) {
+    m_texts[controlId] = text;
+}
+
+int FakeDialogWindow::ComboGetCount(int controlId) const {
+    auto it = m_comboItems.find(controlId);
+    return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
+}
+
+std::string FakeDialogWindow::ComboGetItemText(int controlId, int index) const {
+    auto it = m_comboItems.find(controlId);
+    if (it == m_comboItems.end() || index < 0 || index >= int(it->second.size())) return {};
+    return it->second[static_cast<size_t>(index)];
+}
+
+void FakeDialogWindow::ComboAddString(int controlId, const std::string& text) {
+    m_comboItems[controlId].push_back(text);
+}
+
+void FakeDialogWindow::ComboSetCurSel(int controlId, int index) {
+    m_texts[controlId] = ComboGetItemText(controlId, index);
+}
+
+void FakeDialogWindow::SetWindowText(const std::string& text) {
+    m_platform.log.push_back("SetWindowText " + text);
+    caption = text;
+}
+
+void FakeDialogWindow::SetIcon(int iconKind, platform::IconHandle icon) {
+    m_platform.log.push_back(Join({"SetIcon", Num(iconKind), Num(icon)}));
+    icons[iconKind] = icon;
+}
+
+bool FakeDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) {
+    if (!hasSystemMenu) return false;
+    m_platform.log.push_back(Join({"AppendSystemMenu", Num(flags), Num(id), text}));
+    systemMenu.push_back({flags, id, text});
+    return true;
+}
+
+void FakeDialogWindow::DefaultSysCommand(unsigned command, win::LPARAM) {
+    m_platform.log.push_back("DefaultSysCommand " + Num(command));
+}
+
+void FakeDialogWindow::ShowWindow(int showCommand) {
+    m_platform.log.push_back("ShowWindow " + Num(showCommand));
+    if (showCommand == win::kSwRestore) iconic = false;
+}
+
+void FakeDialogWindow::SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx,
+                                    int cy, unsigned flags) {
+    m_platform.log.push_back(Join({"SetWindowPos", Num(insertAfter), Num(x), Num(y),
+                                   Num(cx), Num(cy), Num(flags)}));
+}
+
+void FakeDialogWindow::SetForegroundWindow() { m_platform.log.push_back("SetForegroundWindow"); }
+
+void FakeDialogWindow::EndDialog(int result) {
+    m_platform.log.push_back("EndDialog " + Num(result));
+    ended = true;
+    endResult = result;
+}
+
+int FakeDialogWindow::MessageBox(const std::string& text, const std::string& caption_,
+                                 unsigned type) {
+    return m_platform.AnswerBox({false, text, caption_, type});
+}
+
+std::unique_ptr<platform::IPopupMenu> FakeDialogWindow::CreatePopupMenu() {
+    if (m_platform.popupMenusFail) return nullptr;
+    return std::make_unique<FakePopupMenu>(m_platform);
+}
+
+void FakeDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
+    m_platform.log.push_back(Join({"PaintIconic", Num(icon), Num(x), Num(y)}));
+}
+
+void FakeDialogWindow::DefaultPaint() { m_platform.log.push_back("DefaultPaint"); }
+
+win::LRESULT FakeDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    win::LRESULT result = 0;
+    ++m_sendDepth;
+    const bool handled = m_handler.OnMessage(message, wParam, lParam, result);
+    --m_sendDepth;
+    if (!handled && message == win::kWmCommand && win::LoWord(wParam) == win::kIdCancel) {
+        EndDialog(win::kIdCancel);
+    }
+    if (m_sendDepth == 0) {
+        while (!m_posted.empty()) {
+            const auto msg = m_posted.front();
+            m_posted.pop_front();
+            Send(static_cast<win::UINT>(msg[0]), static_cast<win::WPARAM>(msg[1]), msg[2]);
+        }
+    }
+    return result;
+}
+
+void FakeDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    m_posted.push_back({static_cast<std::intptr_t>(message), static_cast<std::intptr_t>(wParam),
+                        lParam});
+}
+
+void FakeDialogWindow::Type(int controlId, const std::string& text) {
+    m_texts[controlId] = text;
+}
+
+void FakeDialogWindow::Click(int controlId) {
+    Send(win::kWmCommand, win::MakeWParam(static_cast<win::UINT>(controlId), win::kBnClicked),
+         0);
+}
+
+void FakeDialogWindow::ClickRow(int row) {
+    list.SelectRow(row);
+    win::NmHdr hdr{IDC_LIST, win::kNmClick};
+    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
+}
+
+void FakeDialogWindow::ClickBelowRows() {
+    list.ClearHighlight();
+    win::NmHdr hdr{IDC_LIST, win::kNmClick};
+    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
+}
+
+void FakeDialogWindow::KeyMoveTo(int row) { list.SelectRow(row); }
+
+void FakeDialogWindow::ClickHeader(int column) {
+    win::NmListView nm;
+    nm.hdr = {IDC_LIST, win::kLvnColumnClick};
+    nm.iItem = -1;
+    nm.iSubItem = column;
+    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&nm));
+}
+
+void FakeDialogWindow::PickSortOrder(int index) { ComboSetCurSel(IDC_SORTORDER, index); }
+
+win::LRESULT FakeDialogWindow::TrayNotify(win::WPARAM wParam, win::LPARAM lParam) {
+    return Send(win::kWmUser + 100, wParam, lParam);
+}
+
+// ---- FakeFileStore --------------------------------------------------------------------------
+
+std::optional<std::string> FakeFileStore::ReadFileCreating(const std::string& name) {
+    m_log.push_back("ReadFile " + name);
+    ++reads;
+    if (!readable) return std::nullopt;
+    return files[name];  // a missing file is created empty
+}
+
+bool FakeFileStore::ReplaceFile(const std::string& name, const std::string& bytes) {
+    m_log.push_back("ReplaceFile " + name);
+    ++writes;
+    if (!writable) return false;
+    files[name] = bytes;
+    return true;
+}
+
+// ---- FakePlatform ---------------------------------------------------------------------------
+
+FakePlatform::FakePlatform() = default;
+
+FakePlatform::~FakePlatform() = default;
+
+int FakePlatform::WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) {
+    log.push_back("WSAStartup " + Num(requestedVersion));
+    reportedVersion = wsaReportedVersion;
+    return wsaResult;
+}
+
+void FakePlatform::WSACleanup() {
+    log.push_back("WSACleanup");
+    ++wsaCleanups;
+}
+
+platform::WindowHandle FakePlatform::CreateOwnerWindow() {
+    log.push_back("CreateOwnerWindow");
+    if (ownerWindowFails) return 0;
+    ownerWindow = m_nextHandle++;
+    return ownerWindow;
+}
+
+FakeDialogWindow& FakePlatform::Open(platform::IDialogHandler& handler, int templateId) {
+    m_windows.push_back(
+        std::make_unique<FakeDialogWindow>(*this, templateId, m_nextHandle++, handler));
+    FakeDialogWindow& w = *m_windows.back();
+    handler.Attach(w);
+    w.Send(win::kWmInitDialog);
+    return w;
+}
+
+void FakePlatform::Close(FakeDialogWindow& window) {
+    window.Send(win::kWmDestroy);
+    window.m_handler.Detach();
+    auto it = std::find_if(m_windows.begin(), m_windows.end(),
+                           [&](const auto& w) { return w.get() == &window; });
+    if (it != m_windows.end()) m_windows.erase(it);
+}
+
+FakeDialogWindow* FakePlatform::Window(int templateId) {
+    for (auto& w : m_windows) {
+        if (w->m_templateId == templateId) return w.get();
+    }
+    return nullptr;
+}
+
+int FakePlatform::DoModal(int templateId, platform::WindowHandle owner,
+                          platform::IDialogHandler& handler) {
+    log.push_back(Join({"DoModal", Num(templateId), Num(owner)}));
+    if (templateId != IDD_BRINDLECOT_DIALOG && templateId != IDD_ABOUTBOX) return -1;
+    FakeDialogWindow& w = Open(handler, templateId);
+    auto script = modalScripts.find(templateId);
+    if (script != modalScripts.end() && script->second) script->second(w);
+    if (!w.ended) w.Send(win::kWmCommand, win::MakeWParam(win::kIdCancel, win::kBnClicked));
+    const int result = w.endResult;
+    Close(w);
+    return result;
+}
+
+int FakePlatform::AnswerBox(Box box) {
+    log.push_back(Join({box.application ? "AfxMessageBox" : "MessageBox", box.text}));
+    boxes.push_back(box);
+    if (!boxAnswers.empty()) {
+        const int answer = boxAnswers.front();
+        boxAnswers.pop_front();
+        return answer;
+    }
+    if ((box.type & win::kMbTypeMask) == win::kMbYesNo) {
+        ++unansweredBoxes;
+        return win::kIdNo;
+    }
+    return win::kIdOk;
+}
+
+int FakePlatform::AfxMessageBox(const std::string& text, unsigned type) {
+    if ((type & win::kMbIconMask) == 0) type |= win::kMbIconExclamation;
+    return AnswerBox({true, text, "brindlecot", type});
+}
+
+platform::IconHandle FakePlatform::LoadIcon(int resourceId) {
+    log.push_back("LoadIcon " + Num(resourceId));
+    return static_cast<platform::IconHandle>(0x10000 + resourceId);
+}
+
+void FakePlatform::WinHelp() {
+    log.push_back("WinHelp");
+    ++helpRequests;
+}
+
+std::optional<std::string> FakePlatform::GetOpenFileName(const platform::FileDialogRequest& req) {
+    log.push_back("GetOpenFileName");
+    fileDialogs.push_back(req);
+    if (!fileDialogBrowsesTo.empty()) currentDirectory = fileDialogBrowsesTo;
+    return fileDialogResult;
+}
+
+void FakePlatform::SetCurrentDirectory(const std::string& directory) {
+    log.push_back("SetCurrentDirectory " + directory);
+    currentDirectory = directory;
+}
+
+void FakePlatform::ShellExecute(const platform::ShellExecuteRequest& request) {
+    log.push_back(Join({"ShellExecute", request.operation, request.file,
+                        Num(request.showCommand)}));
+    shellRequests.push_back(request);
+}
+
+void FakePlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
+    log.push_back("ShellNotifyIcon " + Num(message));
+    notifyRequests.push_back({message, data});
+}
+
+platform::Point FakePlatform::GetCursorPos() {
+    log.push_back("GetCursorPos");
+    return cursor;
+}
+
+bool FakePlatform::Logged(const std::string& prefix) const { return LogIndex(prefix) >= 0; }
+
+int FakePlatform::LogIndex(const std::string& prefix) const {
+    for (size_t i = 0; i < log.size(); ++i) {
+        if (log[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace brindlecot::fake

@@ -1,0 +1,276 @@
+// An in-memory platform for the core's tests. Its controls behave like the real ones where the
+// program depends on them (the selection mark, the combo box's list and edit part, modal runs),
+// answers message boxes and menus from a script, and records every effect in one log so tests
+// can check the order of effects.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace brindlecot::fake {
+
+class FakePlatform;
+
+class FakeListView : public platform::IListView {
+public:
+    explicit FakeListView(std::vector<std::string>& log) : m_log(log) {}
+
+    struct Row {
+        std::array<std::string, 3> cells;
+        unsigned state = 0;
+    };
+
+    void InsertColumn(int column, const std::string& header) override;
+    void SetExtendedStyle(unsigned style) override;
+    void InsertItem(int row, const std::string& title) override;
+    void SetItemText(int row, int column, const std::string& text) override;
+    std::string GetItemText(int row, int column) const override;
+    void DeleteItem(int row) override;
+    void DeleteAllItems() override;
+    int GetItemCount() const override { return static_cast<int>(rows.size()); }
+    int GetSelectionMark() const override { return mark; }
+    void SetSelectionMark(int row) override { mark = row; }
+    unsigned GetItemState(int row, unsigned mask) const override;
+    void SetItemState(int row, unsigned state, unsigned mask) override;
+    bool HasHeader() const override { return hasHeader; }
+    int GetHeaderItemCount() const override { return static_cast<int>(headers.size()); }
+    void SetColumnWidth(int column, int width) override;
+    int GetColumnWidth(int column) const override;
+    void SetRedraw(bool redraw) override;
+    void Invalidate() override;
+
+    // The user's gestures. A click on a row selects it alone and marks it; a click on empty
+    // space removes the highlight and keeps the mark; a keyboard move marks without a click.
+    void SelectRow(int row);
+    void ClearHighlight();
+    int HighlightedRow() const;  // -1 when none
+
+    // Test views of the table.
+    std::vector<std::string> Column(int column) const;
+    std::vector<std::array<std::string, 3>> Rows() const;
+
+    std::vector<Row> rows;
+    std::vector<std::string> headers;
+    std::vector<int> widths;
+    int mark = -1;
+    bool hasHeader = true;
+    bool redraw = true;
+    unsigned extendedStyle = 0;
+    int invalidations = 0;
+    int pixelsPerChar = 6;  // for the auto-size widths
+    int controlWidth = 458;
+
+private:
+    std::vector<std::string>& m_log;
+};
+
+class FakePopupMenu : public platform::IPopupMenu {
+public:
+    explicit FakePopupMenu(FakePlatform& platform);
+    ~FakePopupMenu() override;
+    void InsertMenu(unsigned position, unsigned flags, unsigned id,
+                    const std::string& text) override;
+    void TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) override;
+
+    struct Item {
+        unsigned id;
+        std::string text;
+    };
+
+private:
+    FakePlatform& m_platform;
+    std::vector<Item> m_items;  // top to bottom
+};
+
+class FakeDialogWindow : public platform::IDialogWindow {
+public:
+    FakeDialogWindow(FakePlatform& platform, int templateId, platform::WindowHandle handle,
+                     platform::IDialogHandler& handler);
+
+    // IDialogWindow
+    platform::WindowHandle Handle() const override { return m_handle; }
+    platform::IListView* ListView(int controlId) override;
+    std::string GetDlgItemText(int controlId) const override;
+    void SetDlgItemText(int controlId, const std::string& text) override;
+    int ComboGetCount(int controlId) const override;
+    std::string ComboGetItemText(int controlId, int index) const override;
+    void ComboAddString(int controlId, const std::string& text) override;
+    void ComboSetCurSel(int controlId, int index) override;
+    void SetWindowText(const std::string& text) override;
+    void SetIcon(int iconKind, platform::IconHandle icon) override;
+    bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
+    void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
+    void ShowWindow(int showCommand) override;
+    void SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx, int cy,
+                      unsigned flags) override;
+    void SetForegroundWindow() override;
+    void EndDialog(int result) override;
+    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
+    bool IsIconic() const override { return iconic; }
+    platform::Size GetClientSize() const override { return clientSize; }
+    void PaintIconic(platform::IconHandle icon, int x, int y) override;
+    void DefaultPaint() override;
+
+    // Delivering messages as the platform would. Messages posted while one is handled (a menu
+    // choice) are delivered after it, as a message loop would.
+    win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
+    void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
+
+    // The user's gestures.
+    void Type(int controlId, const std::string& text);  // replaces the control's text
+    void Click(int controlId);                          // a push button
+    void ClickRow(int row);
+    void ClickBelowRows();
+    void KeyMoveTo(int row);
+    void ClickHeader(int column);
+    void PickSortOrder(int index);  // choose an item of the sort-order list
+    win::LRESULT TrayNotify(win::WPARAM wParam, win::LPARAM lParam);
+
+    FakeListView list;
+    std::string caption;
+    std::map<int, platform::IconHandle> icons;
+    struct SystemMenuItem {
+        unsigned flags;
+        unsigned id;
+        std::string text;
+    };
+    std::vector<SystemMenuItem> systemMenu;
+    bool hasSystemMenu = true;
+    bool iconic = false;
+    platform::Size clientSize{640, 366};
+    bool ended = false;
+    int endResult = 0;
+
+private:
+    friend class FakePlatform;
+    FakePlatform& m_platform;
+    int m_templateId;
+    platform::WindowHandle m_handle;
+    platform::IDialogHandler& m_handler;
+    std::map<int, std::string> m_texts;
+    std::map<int, std::vector<std::string>> m_comboItems;
+    std::deque<std::array<std::intptr_t, 3>> m_posted;
+    int m_sendDepth = 0;
+};
+
+class FakeFileStore : public platform::IFileStore {
+public:
+    explicit FakeFileStore(std::vector<std::string>& log) : m_log(log) {}
+    std::optional<std::string> ReadFileCreating(const std::string& name) override;
+    bool ReplaceFile(const std::string& name, const std::string& bytes) override;
+
+    std::map<std::string, std::string> files;
+    bool readable = true;
+    bool writable = true;
+    int reads = 0;
+    int writes = 0;
+
+private:
+    std::vector<std::string>& m_log;
+};
+
+class FakePlatform : public platform::IPlatform {
+public:
+    std::vector<std::string> log;  // every effect, in order
+
+    FakePlatform();
+    ~FakePlatform() override;
+
+    // IPlatform
+    int WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) override;
+    void WSACleanup() override;
+    platform::WindowHandle CreateOwnerWindow() override;
+    int DoModal(int templateId, platform::WindowHandle owner,
+                platform::IDialogHandler& handler) override;
+    int AfxMessageBox(const std::string& text, unsigned type) override;
+    platform::IconHandle LoadIcon(int resourceId) override;
+    platform::Size SystemIconSize() override { return systemIconSize; }
+    void WinHelp() override;
+    std::optional<std::string> GetOpenFileName(const platform::FileDialogRequest& req) override;
+    std::string GetCurrentDirectory() override { return currentDirectory; }
+    void SetCurrentDirectory(const std::string& directory) override;
+    void ShellExecute(const platform::ShellExecuteRequest& request) override;
+    void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
+    platform::Point GetCursorPos() override;
+    platform::IFileStore& FileStore() override { return files; }
+
+    // Opens a dialog without a modal run: attaches it and sends WM_INITDIALOG. Close() sends
+    // WM_DESTROY and detaches it, as the end of a modal run does.
+    FakeDialogWindow& Open(platform::IDialogHandler& handler, int templateId);
+    void Close(FakeDialogWindow& window);
+    FakeDialogWindow* Window(int templateId);  // the open window of a template, if any
+
+    // What a modal run of a template does between its initialisation and its end; without a
+    // script the user closes the dialog with Escape.
+    std::map<int, std::function<void(FakeDialogWindow&)>> modalScripts;
+
+    // Message boxes: answers are taken from the front; an OK box without one is answered OK,
+    // a Yes/No box without one No and counted as unanswered.
+    struct Box {
+        bool application;  // the application's box, captioned with the title
+        std::string text;
+        std::string caption;
+        unsigned type;
+    };
+    std::deque<int> boxAnswers;
+    std::vector<Box> boxes;
+    int unansweredBoxes = 0;
+    int AnswerBox(Box box);
+
+    // The tray menu: each track records the items top to bottom; `menuChoice` picks one by
+    // identifier (nullopt closes the menu without a choice).
+    struct TrackedMenu {
+        unsigned flags;
+        int x, y;
+        platform::WindowHandle owner;
+        std::vector<FakePopupMenu::Item> items;
+    };
+    std::vector<TrackedMenu> trackedMenus;
+    std::function<std::optional<unsigned>(const TrackedMenu&)> menuChoice;
+    bool popupMenusFail = false;
+    int liveMenus = 0;
+
+    // The file dialog: the path it returns (nullopt for Cancel) and where the user browsed.
+    std::optional<std::string> fileDialogResult;
+    std::string fileDialogBrowsesTo;
+    std::vector<platform::FileDialogRequest> fileDialogs;
+
+    std::vector<platform::ShellExecuteRequest> shellRequests;
+    struct NotifyRequest {
+        unsigned message;
+        platform::NotifyIconData data;
+    };
+    std::vector<NotifyRequest> notifyRequests;
+
+    int wsaResult = 0;
+    std::uint16_t wsaReportedVersion = 0x0101;
+    int wsaCleanups = 0;
+    bool ownerWindowFails = false;
+    platform::WindowHandle ownerWindow = 0;
+    platform::Point cursor{400, 300};
+    platform::Size systemIconSize{32, 32};
+    std::string currentDirectory = "/home/user/work";
+    int helpRequests = 0;
+
+    FakeFileStore files{log};
+    bool Logged(const std::string& prefix) const;
+    // The position of the first log line that begins with `prefix`, or -1.
+    int LogIndex(const std::string& prefix) const;
+
+private:
+    friend class FakeDialogWindow;
+    friend class FakePopupMenu;
+    std::vector<std::unique_ptr<FakeDialogWindow>> m_windows;
+    platform::WindowHandle m_nextHandle = 0x100;
+};
+
+}  // namespace brindlecot::fake

@@ -1,0 +1,122 @@
+// The numeric values of window messages, notification codes, styles and flags that the core
+// exchanges with its front ends. They are the Win32 values, so the Win32 front end passes them
+// through unchanged and every other front end translates its native events into them.
+//
+// The names carry a k prefix so that they never collide with the macros of <windows.h>, which
+// the Win32 front end includes next to this header.
+#pragma once
+
+#include <cstdint>
+
+namespace brindlecot::win {
+
+using UINT = std::uint32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+
+// Window messages.
+constexpr UINT kWmDestroy = 0x0002;
+constexpr UINT kWmSetRedraw = 0x000B;
+constexpr UINT kWmPaint = 0x000F;
+constexpr UINT kWmEndSession = 0x0016;
+constexpr UINT kWmIconEraseBkgnd = 0x0027;
+constexpr UINT kWmQueryDragIcon = 0x0037;
+constexpr UINT kWmNotify = 0x004E;
+constexpr UINT kWmInitDialog = 0x0110;
+constexpr UINT kWmCommand = 0x0111;
+constexpr UINT kWmSysCommand = 0x0112;
+constexpr UINT kWmMouseMove = 0x0200;
+constexpr UINT kWmLButtonDown = 0x0201;
+constexpr UINT kWmLButtonUp = 0x0202;
+constexpr UINT kWmLButtonDblClk = 0x0203;
+constexpr UINT kWmRButtonDown = 0x0204;
+constexpr UINT kWmRButtonUp = 0x0205;
+constexpr UINT kWmRButtonDblClk = 0x0206;
+constexpr UINT kWmMButtonDown = 0x0207;
+constexpr UINT kWmMButtonUp = 0x0208;
+constexpr UINT kWmMButtonDblClk = 0x0209;
+constexpr UINT kWmUser = 0x0400;
+
+// Button and list-view notification codes.
+constexpr UINT kBnClicked = 0;
+constexpr UINT kNmClick = static_cast<UINT>(-2);
+constexpr UINT kLvnColumnClick = static_cast<UINT>(-108);
+
+// Dialog results and message-box answers.
+constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+
+// Message-box types.
+constexpr UINT kMbOk = 0x0000;
+constexpr UINT kMbYesNo = 0x0004;
+constexpr UINT kMbTypeMask = 0x000F;
+constexpr UINT kMbIconExclamation = 0x0030;
+constexpr UINT kMbIconMask = 0x00F0;
+
+// Show commands and window placement.
+constexpr int kSwHide = 0;
+constexpr int kSwShow = 5;
+constexpr int kSwRestore = 9;
+constexpr UINT kSwpNoSize = 0x0001;
+constexpr UINT kSwpNoMove = 0x0002;
+constexpr UINT kSwpShowWindow = 0x0040;
+
+// Menus.
+constexpr UINT kMfString = 0x0000;
+constexpr UINT kMfSeparator = 0x0800;
+constexpr UINT kMfByPosition = 0x0400;
+constexpr UINT kTpmLeftAlign = 0x0000;
+constexpr UINT kTpmTopAlign = 0x0000;
+constexpr UINT kTpmRightButton = 0x0002;
+
+// The standard Help command that F1 raises.
+constexpr UINT kIdHelp = 0xE146;
+
+// List view.
+constexpr int kLvscwAutosize = -1;
+constexpr int kLvscwAutosizeUseHeader = -2;
+constexpr UINT kLvsExFullRowSelect = 0x0020;
+constexpr UINT kLvisFocused = 0x0001;
+constexpr UINT kLvisSelected = 0x0002;
+
+// File-open dialog flags.
+constexpr UINT kOfnOverwritePrompt = 0x0002;
+constexpr UINT kOfnHideReadOnly = 0x0004;
+
+// Icons.
+constexpr int kIconSmall = 0;
+constexpr int kIconBig = 1;
+
+// Shell notification icons.
+constexpr UINT kNimAdd = 0;
+constexpr UINT kNimDelete = 2;
+constexpr UINT kNifMessage = 0x0001;
+constexpr UINT kNifIcon = 0x0002;
+constexpr UINT kNifTip = 0x0004;
+
+// Sockets.
+constexpr std::uint16_t kWinsockVersion11 = 0x0101;
+
+constexpr UINT LoWord(WPARAM w) { return static_cast<UINT>(w & 0xFFFF); }
+constexpr UINT HiWord(WPARAM w) { return static_cast<UINT>((w >> 16) & 0xFFFF); }
+constexpr WPARAM MakeWParam(UINT lo, UINT hi) {
+    return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16));
+}
+
+// The notification records that WM_NOTIFY carries, in a portable form: front ends fill them
+// from their native events and pass their address as lParam.
+struct NmHdr {
+    UINT idFrom = 0;
+    UINT code = 0;
+};
+
+struct NmListView {
+    NmHdr hdr;
+    int iItem = -1;
+    int iSubItem = 0;
+};
+
+}  // namespace brindlecot::win

@@ -1,0 +1,109 @@
+// Reordering the rows: the byte-wise comparison, the stable sort, the toggle of a header click
+// and the reversal, with each entry's selection moving along with it.
+#include "dialog_fixture.h"
+
+namespace brindlecot {
+namespace {
+
+using OrderingTest = DialogTest;
+
+TEST_F(OrderingTest, SortOrdersCompareAsTextNotAsNumbers) {
+    SetRows({{"a", "1", "5"}, {"b", "2", "10"}, {"c", "3", ""}, {"d", "4", "01"}});
+    dlg.SortByColumn(COL_SORTORDER);
+    EXPECT_EQ(SortOrders(), (Strings{"", "01", "10", "5"}));
+    EXPECT_EQ(Field(IDC_COUNT), "4");
+}
+
+TEST_F(OrderingTest, BytesCompareUnsignedWithCaseCountingAndPrefixesFirst) {
+    // "\xc3\xa9" (e acute in UTF-8) must sort after every ASCII letter, which a signed char
+    // comparison would get wrong.
+    SetRows({{"\xc3\xa9t\xc3\xa9", "", ""}, {"zoo", "", ""}, {"Zoo", "", ""}, {"zo", "", ""},
+             {"1", "", ""}});
+    dlg.SortByColumn(COL_TITLE);
+    EXPECT_EQ(Titles(), (Strings{"1", "Zoo", "zo", "zoo", "\xc3\xa9t\xc3\xa9"}));
+}
+
+TEST_F(OrderingTest, HeaderClicksToggleBetweenAscendingAndDescending) {
+    SetRows({{"apple", "", ""}, {"Banana", "", ""}, {"cherry", "", ""}});
+    w->ClickHeader(COL_TITLE);
+    EXPECT_EQ(Titles(), (Strings{"Banana", "apple", "cherry"}));
+    w->ClickHeader(COL_TITLE);
+    EXPECT_EQ(Titles(), (Strings{"cherry", "apple", "Banana"}));
+    w->ClickHeader(COL_TITLE);
+    EXPECT_EQ(Titles(), (Strings{"Banana", "apple", "cherry"}));
+}
+
+TEST_F(OrderingTest, AFirstClickOnAnAlreadyAscendingColumnGivesDescending) {
+    SetRows({{"x", "a.exe", ""}, {"y", "b.exe", ""}, {"z", "c.exe", ""}});
+    w->ClickHeader(COL_TARGET);
+    EXPECT_EQ(Targets(), (Strings{"c.exe", "b.exe", "a.exe"}));
+}
+
+TEST_F(OrderingTest, EqualKeysReverseOnEveryClick) {
+    SetRows({{"A", "", "05"}, {"B", "", "05"}, {"C", "", "05"}});
+    w->ClickHeader(COL_SORTORDER);
+    EXPECT_EQ(Titles(), (Strings{"C", "B", "A"}));
+    w->ClickHeader(COL_SORTORDER);
+    EXPECT_EQ(Titles(), (Strings{"A", "B", "C"}));
+}
+
+TEST_F(OrderingTest, OneRowOrNoneStaysAsItIs) {
+    w->ClickHeader(COL_TITLE);
+    EXPECT_TRUE(Titles().empty());
+    SetRows({{"only", "o.exe", "01"}});
+    w->ClickHeader(COL_TITLE);
+    EXPECT_EQ(w->list.Rows()[0], (std::array<std::string, 3>{"only", "o.exe", "01"}));
+}
+
+TEST_F(OrderingTest, AnAddAfterADescendingClickKeepsThatOrderAmongEqualSortOrders) {
+    SetRows({{"c", "3", "05"}, {"a", "1", "05"}, {"z", "0", "01"}, {"b", "2", "05"}});
+    w->ClickHeader(COL_TITLE);  // ascending: a b c z
+    w->ClickHeader(COL_TITLE);  // descending: z c b a
+    ASSERT_EQ(Titles(), (Strings{"z", "c", "b", "a"}));
+    Add("new", "n", "05");
+    EXPECT_EQ(Titles(), (Strings{"z", "new", "c", "b", "a"}));
+}
+
+TEST_F(OrderingTest, ReversingFiveRowsLeavesTheMiddleOneAndTwiceRestoresTheOrder) {
+    SetRows({{"0", "", ""}, {"1", "", ""}, {"2", "", ""}, {"3", "", ""}, {"4", "", ""}});
+    dlg.ReverseRows();
+    EXPECT_EQ(Titles(), (Strings{"4", "3", "2", "1", "0"}));
+    dlg.ReverseRows();
+    EXPECT_EQ(Titles(), (Strings{"0", "1", "2", "3", "4"}));
+}
+
+TEST_F(OrderingTest, TheSelectionAndTheMarkTravelWithTheirEntry) {
+    SetRows({{"d", "", ""}, {"c", "", ""}, {"b", "", ""}, {"a", "", ""}});
+    w->ClickRow(1);  // c
+    dlg.SortByColumn(COL_TITLE);
+    EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
+    EXPECT_EQ(w->list.HighlightedRow(), 2);
+    EXPECT_EQ(w->list.GetSelectionMark(), 2);
+    dlg.ReverseRows();
+    EXPECT_EQ(w->list.HighlightedRow(), 1);
+    EXPECT_EQ(w->list.GetSelectionMark(), 1);
+
+    // A mark without a highlight (after a click below the rows) travels too.
+    w->ClickBelowRows();
+    dlg.SortByColumn(COL_TITLE);
+    EXPECT_EQ(w->list.HighlightedRow(), -1);
+    EXPECT_EQ(w->list.GetSelectionMark(), 2);
+}
+
+TEST_F(OrderingTest, TheOrderingUsesThePlatformsComparison) {
+    // A platform with a double-byte code page supplies its own multibyte comparison.
+    struct Reversed : fake::FakePlatform {
+        int CompareText(const std::string& a, const std::string& b) override {
+            return -platform::CompareBytes(a, b);
+        }
+    } reversed;
+    CBrindlecotDlg other(reversed);
+    auto& w2 = reversed.Open(other, IDD_BRINDLECOT_DIALOG);
+    w2.list.rows = {{{"a", "", ""}, 0}, {{"b", "", ""}, 0}};
+    other.SortByColumn(COL_TITLE);
+    EXPECT_EQ(w2.list.Column(COL_TITLE), (Strings{"b", "a"}));
+    reversed.Close(w2);
+}
+
+}  // namespace
+}  // namespace brindlecot

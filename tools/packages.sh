@@ -1,0 +1,21 @@
+# The Debian packages each part of the build needs, and a helper that installs only the
+# missing ones. Sourced by the scripts in tools/.
+
+CORE_PACKAGES=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
+
+ensure_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}
