@@ -13,10 +13,11 @@
 namespace brindlecot {
 
 class DialogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Open(); }
     void TearDown() override {
-        if (dlg.HasWindow()) platform.Close(*w);
+        if (dlg.HasWindow())
+            platform.Close(*w);
     }
     void Open() { w = &platform.Open(dlg, IDD_BRINDLECOT_DIALOG); }
     void CloseWindow() { platform.Close(*w); }
@@ -33,7 +34,8 @@ protected:
     // Puts rows straight into the list, top to bottom, bypassing the commands.
     void SetRows(const std::vector<std::array<std::string, 3>>& rows) {
         w->list.rows.clear();
-        for (const auto& r : rows) w->list.rows.push_back({r, 0});
+        for (const auto& r : rows)
+            w->list.rows.push_back({r, 0});
     }
     std::vector<std::string> Titles() const { return w->list.Column(COL_TITLE); }
     std::vector<std::string> Targets() const { return w->list.Column(COL_TARGET); }

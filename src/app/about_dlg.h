@@ -7,7 +7,7 @@
 namespace brindlecot {
 
 class CAboutDlg : public CDialog {
-public:
+  public:
     explicit CAboutDlg(platform::IPlatform& platform);
 };
 

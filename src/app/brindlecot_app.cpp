@@ -11,7 +11,8 @@ bool CBrindlecotApp::InitInstance() {
     const int rc = m_platform.WSAStartup(win::kWinsockVersion11, reported);
     const bool versionOk = (reported & 0xFF) == 1 && ((reported >> 8) & 0xFF) == 1;
     if (rc != 0 || !versionOk) {
-        if (rc == 0) m_platform.WSACleanup();
+        if (rc == 0)
+            m_platform.WSACleanup();
         m_platform.AfxMessageBox(resources::LoadString(IDP_SOCKETS_INIT_FAILED),
                                  win::kMbOk | win::kMbIconExclamation);
         return false;

@@ -7,7 +7,7 @@
 namespace brindlecot {
 
 class CBrindlecotApp {
-public:
+  public:
     explicit CBrindlecotApp(platform::IPlatform& platform) : m_platform(platform) {}
 
     // Runs the whole program. Always false: there is no message loop after the main window.
@@ -16,7 +16,7 @@ public:
     // The owner window, 0 while none exists.
     platform::WindowHandle m_wndOwner = 0;
 
-private:
+  private:
     platform::IPlatform& m_platform;
 };
 

@@ -54,8 +54,7 @@ const MapEntry kMessageMap[] = {
     {Source::Notify, win::kLvnColumnClick, IDC_LIST, 0, OnNotify{&Dlg::OnColumnClickList}},
     {Source::Command, win::kBnClicked, IDC_TEST, 0, OnVoid{&Dlg::OnTest}},
     {Source::Message, WM_TRAYNOTIFY, 0, 0, OnMsg{&Dlg::OnTrayNotify}},
-    {Source::CommandRange, 0, ID_TRAYMENU_FIRST, ID_TRAYMENU_LAST,
-     OnRange{&Dlg::OnTrayCommand}},
+    {Source::CommandRange, 0, ID_TRAYMENU_FIRST, ID_TRAYMENU_LAST, OnRange{&Dlg::OnTrayCommand}},
     {Source::Message, win::kWmEndSession, 0, 0, OnMsg{&Dlg::OnEndSession}},
 };
 
@@ -71,7 +70,8 @@ bool Matches(const MapEntry& e, win::UINT message, win::WPARAM wParam, win::LPAR
             return message == win::kWmCommand && id >= e.first && id <= e.last;
         }
         case Source::Notify: {
-            if (message != win::kWmNotify || lParam == 0) return false;
+            if (message != win::kWmNotify || lParam == 0)
+                return false;
             const auto* hdr = reinterpret_cast<const win::NmHdr*>(lParam);
             return hdr->idFrom == e.first && hdr->code == e.code;
         }
@@ -101,18 +101,18 @@ void CBrindlecotDlg::Detach() {
 bool CBrindlecotDlg::ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                                     win::LRESULT& result) {
     for (const MapEntry& entry : kMessageMap) {
-        if (!Matches(entry, message, wParam, lParam)) continue;
-        std::visit(Overloaded{
-                       [&](OnVoid f) { (this->*f)(); },
-                       [&](OnSys f) { (this->*f)(static_cast<win::UINT>(wParam), lParam); },
-                       [&](OnMsg f) { result = (this->*f)(wParam, lParam); },
-                       [&](OnQuery f) { result = (this->*f)(); },
-                       [&](OnRange f) { (this->*f)(win::LoWord(wParam)); },
-                       [&](OnNotify f) {
-                           (this->*f)(reinterpret_cast<win::NmHdr*>(lParam), &result);
-                       },
-                   },
-                   entry.handler);
+        if (!Matches(entry, message, wParam, lParam))
+            continue;
+        std::visit(
+            Overloaded{
+                [&](OnVoid f) { (this->*f)(); },
+                [&](OnSys f) { (this->*f)(static_cast<win::UINT>(wParam), lParam); },
+                [&](OnMsg f) { result = (this->*f)(wParam, lParam); },
+                [&](OnQuery f) { result = (this->*f)(); },
+                [&](OnRange f) { (this->*f)(win::LoWord(wParam)); },
+                [&](OnNotify f) { (this->*f)(reinterpret_cast<win::NmHdr*>(lParam), &result); },
+            },
+            entry.handler);
         return true;
     }
     return false;
@@ -165,7 +165,9 @@ void CBrindlecotDlg::OnPaint() {
     Wnd().PaintIconic(m_hIcon, x, y);
 }
 
-win::LRESULT CBrindlecotDlg::OnQueryDragIcon() { return static_cast<win::LRESULT>(m_hIcon); }
+win::LRESULT CBrindlecotDlg::OnQueryDragIcon() {
+    return static_cast<win::LRESULT>(m_hIcon);
+}
 
 void CBrindlecotDlg::OnHelpButton() {
     UpdateData(true);
@@ -177,15 +179,19 @@ void CBrindlecotDlg::OnHelpButton() {
     UpdateData(false);
 }
 
-void CBrindlecotDlg::OnDestroy() { EndOfRun(); }
+void CBrindlecotDlg::OnDestroy() {
+    EndOfRun();
+}
 
 win::LRESULT CBrindlecotDlg::OnEndSession(win::WPARAM wParam, win::LPARAM) {
-    if (wParam != 0) EndOfRun();
+    if (wParam != 0)
+        EndOfRun();
     return 0;
 }
 
 void CBrindlecotDlg::EndOfRun() {
-    if (m_bRunEnded) return;
+    if (m_bRunEnded)
+        return;
     m_bRunEnded = true;
     UpdateData(true);
     SaveEntryFile();

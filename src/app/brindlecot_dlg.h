@@ -26,7 +26,7 @@ constexpr int COL_TARGET = 1;
 constexpr int COL_SORTORDER = 2;
 
 class CBrindlecotDlg : public CDialog {
-public:
+  public:
     explicit CBrindlecotDlg(platform::IPlatform& platform, platform::WindowHandle owner = 0);
 
     void Detach() override;
@@ -87,13 +87,13 @@ public:
     void ShowTrayMenu(platform::Point point);
     void LaunchTarget(const std::string& target);
 
-protected:
+  protected:
     bool OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate) override;
     bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                         win::LRESULT& result) override;
 
-private:
+  private:
     // Reading the fields, writing the entry file and removing the tray icon, once per run.
     void EndOfRun();
     // One full exchange sort by a column; returns the number of exchanges it made.

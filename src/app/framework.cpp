@@ -9,52 +9,69 @@ namespace brindlecot {
 // ---- CListCtrl ------------------------------------------------------------------------------
 
 void CListCtrl::InsertColumn(int column, const std::string& header) {
-    if (m_pView) m_pView->InsertColumn(column, header);
+    if (m_pView)
+        m_pView->InsertColumn(column, header);
 }
 void CListCtrl::SetExtendedStyle(unsigned style) {
-    if (m_pView) m_pView->SetExtendedStyle(style);
+    if (m_pView)
+        m_pView->SetExtendedStyle(style);
 }
 void CListCtrl::InsertItem(int row, const std::string& title) {
-    if (m_pView) m_pView->InsertItem(row, title);
+    if (m_pView)
+        m_pView->InsertItem(row, title);
 }
 void CListCtrl::SetItemText(int row, int column, const std::string& text) {
-    if (m_pView) m_pView->SetItemText(row, column, text);
+    if (m_pView)
+        m_pView->SetItemText(row, column, text);
 }
 std::string CListCtrl::GetItemText(int row, int column) const {
     return m_pView ? m_pView->GetItemText(row, column) : std::string();
 }
 void CListCtrl::DeleteItem(int row) {
-    if (m_pView) m_pView->DeleteItem(row);
+    if (m_pView)
+        m_pView->DeleteItem(row);
 }
 void CListCtrl::DeleteAllItems() {
-    if (m_pView) m_pView->DeleteAllItems();
+    if (m_pView)
+        m_pView->DeleteAllItems();
 }
-int CListCtrl::GetItemCount() const { return m_pView ? m_pView->GetItemCount() : 0; }
-int CListCtrl::GetSelectionMark() const { return m_pView ? m_pView->GetSelectionMark() : -1; }
+int CListCtrl::GetItemCount() const {
+    return m_pView ? m_pView->GetItemCount() : 0;
+}
+int CListCtrl::GetSelectionMark() const {
+    return m_pView ? m_pView->GetSelectionMark() : -1;
+}
 void CListCtrl::SetSelectionMark(int row) {
-    if (m_pView) m_pView->SetSelectionMark(row);
+    if (m_pView)
+        m_pView->SetSelectionMark(row);
 }
 unsigned CListCtrl::GetItemState(int row, unsigned mask) const {
     return m_pView ? m_pView->GetItemState(row, mask) : 0;
 }
 void CListCtrl::SetItemState(int row, unsigned state, unsigned mask) {
-    if (m_pView) m_pView->SetItemState(row, state, mask);
+    if (m_pView)
+        m_pView->SetItemState(row, state, mask);
 }
-bool CListCtrl::HasHeader() const { return m_pView && m_pView->HasHeader(); }
+bool CListCtrl::HasHeader() const {
+    return m_pView && m_pView->HasHeader();
+}
 int CListCtrl::GetHeaderItemCount() const {
     return m_pView ? m_pView->GetHeaderItemCount() : 0;
 }
 void CListCtrl::SetColumnWidth(int column, int width) {
-    if (m_pView) m_pView->SetColumnWidth(column, width);
+    if (m_pView)
+        m_pView->SetColumnWidth(column, width);
 }
 int CListCtrl::GetColumnWidth(int column) const {
     return m_pView ? m_pView->GetColumnWidth(column) : 0;
 }
 void CListCtrl::SetRedraw(bool redraw) {
-    if (m_pView) m_pView->SetRedraw(redraw);
+    if (m_pView)
+        m_pView->SetRedraw(redraw);
 }
 void CListCtrl::Invalidate() {
-    if (m_pView) m_pView->Invalidate();
+    if (m_pView)
+        m_pView->Invalidate();
 }
 
 // ---- CDialog --------------------------------------------------------------------------------
@@ -62,21 +79,29 @@ void CListCtrl::Invalidate() {
 CDialog::CDialog(platform::IPlatform& platform, int templateId, platform::WindowHandle owner)
     : m_platform(platform), m_nTemplateId(templateId), m_owner(owner) {}
 
-int CDialog::DoModal() { return m_platform.DoModal(m_nTemplateId, m_owner, *this); }
+int CDialog::DoModal() {
+    return m_platform.DoModal(m_nTemplateId, m_owner, *this);
+}
 
-void CDialog::Attach(platform::IDialogWindow& window) { m_pWnd = &window; }
+void CDialog::Attach(platform::IDialogWindow& window) {
+    m_pWnd = &window;
+}
 
-void CDialog::Detach() { m_pWnd = nullptr; }
+void CDialog::Detach() {
+    m_pWnd = nullptr;
+}
 
 bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                         win::LRESULT& result) {
     result = 0;
-    if (!m_pWnd) return false;
+    if (!m_pWnd)
+        return false;
     if (message == win::kWmInitDialog) {
         result = OnInitDialog() ? 1 : 0;
         return true;
     }
-    if (ProcessMessage(message, wParam, lParam, result)) return true;
+    if (ProcessMessage(message, wParam, lParam, result))
+        return true;
     if (message == win::kWmCommand && win::HiWord(wParam) == win::kBnClicked) {
         switch (win::LoWord(wParam)) {
             case win::kIdOk:
@@ -108,14 +133,18 @@ void CDialog::ExecuteDlgInit() {
 }
 
 void CDialog::OnOK() {
-    if (!UpdateData(true)) return;
+    if (!UpdateData(true))
+        return;
     EndDialog(win::kIdOk);
 }
 
-void CDialog::OnCancel() { EndDialog(win::kIdCancel); }
+void CDialog::OnCancel() {
+    EndDialog(win::kIdCancel);
+}
 
 void CDialog::EndDialog(int result) {
-    if (m_pWnd) m_pWnd->EndDialog(result);
+    if (m_pWnd)
+        m_pWnd->EndDialog(result);
 }
 
 void CDialog::DoDataExchange(bool) {}
@@ -125,7 +154,8 @@ bool CDialog::ProcessMessage(win::UINT, win::WPARAM, win::LPARAM, win::LRESULT&)
 }
 
 bool CDialog::UpdateData(bool saveAndValidate) {
-    if (!m_pWnd) return false;
+    if (!m_pWnd)
+        return false;
     m_bExchangeFailed = false;
     DoDataExchange(saveAndValidate);
     return !m_bExchangeFailed;
@@ -137,7 +167,8 @@ void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
         std::string single;
         single.reserve(text.size());
         for (char c : text) {
-            if (c != '\r' && c != '\n') single.push_back(c);
+            if (c != '\r' && c != '\n')
+                single.push_back(c);
         }
         value = std::move(single);
     } else {
@@ -149,7 +180,8 @@ void CDialog::DDX_Text(bool save, int controlId, int& value) {
     if (save) {
         const std::string text = m_pWnd->GetDlgItemText(controlId);
         size_t begin = text.find_first_not_of(" \t");
-        if (begin == std::string::npos) begin = text.size();
+        if (begin == std::string::npos)
+            begin = text.size();
         int parsed = 0;
         const char* first = text.data() + begin;
         const char* last = text.data() + text.size();
@@ -180,18 +212,23 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
 }
 
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {
-    if (!control.IsAttached()) control.Attach(m_pWnd->ListView(controlId));
+    if (!control.IsAttached())
+        control.Attach(m_pWnd->ListView(controlId));
 }
 
 namespace {
 // ASCII only and independent of the process locale, which a GUI toolkit may change.
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 }  // namespace
 
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-    if (prefix.size() > text.size()) return false;
+    if (prefix.size() > text.size())
+        return false;
     for (size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldCase(text[i]) != FoldCase(prefix[i])) return false;
+        if (FoldCase(text[i]) != FoldCase(prefix[i]))
+            return false;
     }
     return true;
 }

@@ -12,7 +12,7 @@ namespace brindlecot {
 // The entry table's control as the dialog holds it. Detached until the first field exchange
 // binds it; calls on a detached control do nothing and return empty results.
 class CListCtrl {
-public:
+  public:
     void Attach(platform::IListView* view) { m_pView = view; }
     void Detach() { m_pView = nullptr; }
     bool IsAttached() const { return m_pView != nullptr; }
@@ -37,14 +37,14 @@ public:
     void SetRedraw(bool redraw);
     void Invalidate();
 
-private:
+  private:
     platform::IListView* m_pView = nullptr;
 };
 
 // A modal dialog built from a template. Messages reach OnMessage; the derived class's own map
 // (ProcessMessage) is asked first, then the framework's entries (OK, Cancel, Help).
 class CDialog : public platform::IDialogHandler {
-public:
+  public:
     CDialog(platform::IPlatform& platform, int templateId, platform::WindowHandle owner = 0);
     ~CDialog() override = default;
     CDialog(const CDialog&) = delete;
@@ -64,7 +64,7 @@ public:
     // Field exchange: true reads the controls into the members, false shows the members.
     bool UpdateData(bool saveAndValidate = true);
 
-protected:
+  protected:
     virtual bool OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -86,7 +86,7 @@ protected:
     platform::IPlatform& Platform() { return m_platform; }
     void EndDialog(int result);
 
-private:
+  private:
     // Fills the controls from the template's initialisation data (the sort-order list).
     void ExecuteDlgInit();
 

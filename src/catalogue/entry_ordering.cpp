@@ -8,9 +8,12 @@ namespace brindlecot {
 
 void CBrindlecotDlg::ExchangeRows(int i, int j) {
     std::string temp[3];
-    for (int c = 0; c < 3; ++c) temp[c] = m_listEntries.GetItemText(j, c);
-    for (int c = 0; c < 3; ++c) m_listEntries.SetItemText(j, c, m_listEntries.GetItemText(i, c));
-    for (int c = 0; c < 3; ++c) m_listEntries.SetItemText(i, c, temp[c]);
+    for (int c = 0; c < 3; ++c)
+        temp[c] = m_listEntries.GetItemText(j, c);
+    for (int c = 0; c < 3; ++c)
+        m_listEntries.SetItemText(j, c, m_listEntries.GetItemText(i, c));
+    for (int c = 0; c < 3; ++c)
+        m_listEntries.SetItemText(i, c, temp[c]);
 
     constexpr unsigned kMask = win::kLvisSelected | win::kLvisFocused;
     const int mark = m_listEntries.GetSelectionMark();
@@ -19,10 +22,14 @@ void CBrindlecotDlg::ExchangeRows(int i, int j) {
     if (si != sj) {
         // Clear before setting: a single-selection list drops the other row's highlight when
         // one is selected.
-        if (si != 0) m_listEntries.SetItemState(i, 0, kMask);
-        if (sj != 0) m_listEntries.SetItemState(j, 0, kMask);
-        if (si != 0) m_listEntries.SetItemState(j, si, kMask);
-        if (sj != 0) m_listEntries.SetItemState(i, sj, kMask);
+        if (si != 0)
+            m_listEntries.SetItemState(i, 0, kMask);
+        if (sj != 0)
+            m_listEntries.SetItemState(j, 0, kMask);
+        if (si != 0)
+            m_listEntries.SetItemState(j, si, kMask);
+        if (sj != 0)
+            m_listEntries.SetItemState(i, sj, kMask);
     }
     // Set last: selecting a row may move the mark on some list views.
     if (mark == i) {
@@ -62,14 +69,16 @@ void CBrindlecotDlg::SortByColumn(int column) {
 void CBrindlecotDlg::SortByColumnToggle(int column) {
     UpdateData(true);
     m_nCount = m_listEntries.GetItemCount();
-    if (SortPasses(column) == 0) ReverseRows();
+    if (SortPasses(column) == 0)
+        ReverseRows();
     UpdateData(false);
 }
 
 void CBrindlecotDlg::ReverseRows() {
     UpdateData(true);
     m_nCount = m_listEntries.GetItemCount();
-    for (int i = 0; i < m_nCount / 2; ++i) ExchangeRows(i, m_nCount - 1 - i);
+    for (int i = 0; i < m_nCount / 2; ++i)
+        ExchangeRows(i, m_nCount - 1 - i);
     UpdateData(false);
 }
 

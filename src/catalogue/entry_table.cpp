@@ -14,13 +14,15 @@ constexpr const char* kBrowseFilter =
 }  // namespace
 
 void CBrindlecotDlg::SetupColumns() {
-    for (int c = 0; c < 3; ++c) m_listEntries.InsertColumn(c, kColumnHeaders[c]);
+    for (int c = 0; c < 3; ++c)
+        m_listEntries.InsertColumn(c, kColumnHeaders[c]);
     m_listEntries.SetExtendedStyle(win::kLvsExFullRowSelect);
     AutoSizeColumns();
 }
 
 void CBrindlecotDlg::AutoSizeColumns() {
-    if (!m_listEntries.HasHeader()) return;
+    if (!m_listEntries.HasHeader())
+        return;
     m_listEntries.SetRedraw(false);
     const int n = m_listEntries.GetHeaderItemCount();
     for (int c = 0; c < n; ++c) {
@@ -197,7 +199,8 @@ void CBrindlecotDlg::OnBrowse() {
     request.defaultExtension = "*.exe";
     request.flags = win::kOfnHideReadOnly | win::kOfnOverwritePrompt;
     request.filter = kBrowseFilter;
-    if (auto path = Platform().GetOpenFileName(request)) m_strTarget = *path;
+    if (auto path = Platform().GetOpenFileName(request))
+        m_strTarget = *path;
     Platform().SetCurrentDirectory(directory);
     UpdateData(false);
 }

@@ -8,7 +8,7 @@
 namespace brindlecot::platform {
 
 class IListView {
-public:
+  public:
     virtual ~IListView() = default;
 
     // Appends a left-aligned column with the given header text and no width of its own.

@@ -1,6 +1,5 @@
 #include "platform/platform.h"
 
-
 namespace brindlecot::platform {
 
 int CompareBytes(const std::string& a, const std::string& b) {

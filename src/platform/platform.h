@@ -29,7 +29,7 @@ struct Size {
 
 // A dialog's message handling, as the front end's dialog window calls it.
 class IDialogHandler {
-public:
+  public:
     virtual ~IDialogHandler() = default;
     // Called once the window and its controls exist, before WM_INITDIALOG.
     virtual void Attach(class IDialogWindow& window) = 0;
@@ -43,7 +43,7 @@ public:
 
 // A popup menu, owned by the object: the destructor destroys the menu on every path.
 class IPopupMenu {
-public:
+  public:
     virtual ~IPopupMenu() = default;
     virtual void InsertMenu(unsigned position, unsigned flags, unsigned id,
                             const std::string& text) = 0;
@@ -54,7 +54,7 @@ public:
 
 // A dialog window created from a template, with its controls. Valid between Attach and Detach.
 class IDialogWindow {
-public:
+  public:
     virtual ~IDialogWindow() = default;
 
     virtual WindowHandle Handle() const = 0;
@@ -82,8 +82,7 @@ public:
     virtual void SetForegroundWindow() = 0;
     virtual void EndDialog(int result) = 0;
     // A box owned by this window, captioned as given.
-    virtual int MessageBox(const std::string& text, const std::string& caption,
-                           unsigned type) = 0;
+    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
     virtual std::unique_ptr<IPopupMenu> CreatePopupMenu() = 0;  // nullptr on failure
 
     // The minimised drawing.
@@ -124,7 +123,7 @@ struct NotifyIconData {
 
 // The entry file's storage. Bytes go in and out exactly; line-end translation is the core's.
 class IFileStore {
-public:
+  public:
     virtual ~IFileStore() = default;
     // The whole content of the named file in the working directory; a missing file is created
     // empty first. nullopt when the file cannot be opened for reading.
@@ -136,7 +135,7 @@ public:
 
 // Process-wide services.
 class IPlatform {
-public:
+  public:
     virtual ~IPlatform() = default;
 
     // Sockets start-up: the platform's result code (0 for success) and the version it reports.

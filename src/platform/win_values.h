@@ -100,8 +100,12 @@ constexpr UINT kNifTip = 0x0004;
 // Sockets.
 constexpr std::uint16_t kWinsockVersion11 = 0x0101;
 
-constexpr UINT LoWord(WPARAM w) { return static_cast<UINT>(w & 0xFFFF); }
-constexpr UINT HiWord(WPARAM w) { return static_cast<UINT>((w >> 16) & 0xFFFF); }
+constexpr UINT LoWord(WPARAM w) {
+    return static_cast<UINT>(w & 0xFFFF);
+}
+constexpr UINT HiWord(WPARAM w) {
+    return static_cast<UINT>((w >> 16) & 0xFFFF);
+}
 constexpr WPARAM MakeWParam(UINT lo, UINT hi) {
     return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16));
 }

@@ -41,7 +41,7 @@ struct DialogTemplate {
     std::string_view fontName;
     int fontPoints;
     int cx, cy;
-    bool appWindow;  // own taskbar button although owned
+    bool appWindow;                         // own taskbar button although owned
     std::vector<ControlTemplate> controls;  // template order, which is the tab order
 };
 

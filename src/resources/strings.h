@@ -11,7 +11,8 @@ constexpr std::string_view kProductName = "Brindlecot";
 #define BRINDLECOT_NOTICE "(C) 2026 The Brindlecot developers"
 constexpr std::string_view kMakerNotice = BRINDLECOT_NOTICE;
 // The product line with the notice on the same line, as the main window's footer shows it.
-constexpr std::string_view kFooterLine = "Brindlecot - v1.02 - System Tray Launcher - " BRINDLECOT_NOTICE;
+constexpr std::string_view kFooterLine =
+    "Brindlecot - v1.02 - System Tray Launcher - " BRINDLECOT_NOTICE;
 constexpr std::string_view kAboutVersionLine = "Brindlecot Version 1.0";
 constexpr std::string_view kAboutCaption = "About Brindlecot";
 constexpr std::string_view kTrayTip = "Brindlecot";

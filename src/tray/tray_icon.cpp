@@ -21,7 +21,9 @@ platform::NotifyIconData CBrindlecotDlg::TrayIconRecord() {
     return data;
 }
 
-void CBrindlecotDlg::AddTrayIcon() { Platform().ShellNotifyIcon(win::kNimAdd, TrayIconRecord()); }
+void CBrindlecotDlg::AddTrayIcon() {
+    Platform().ShellNotifyIcon(win::kNimAdd, TrayIconRecord());
+}
 
 void CBrindlecotDlg::RemoveTrayIcon() {
     Platform().ShellNotifyIcon(win::kNimDelete, TrayIconRecord());

@@ -7,7 +7,8 @@ namespace brindlecot {
 void CBrindlecotDlg::ShowTrayMenu(platform::Point point) {
     // The owning pointer destroys the menu on every path out of this function.
     std::unique_ptr<platform::IPopupMenu> menu = Wnd().CreatePopupMenu();
-    if (!menu) return;
+    if (!menu)
+        return;
     for (int row = 0; row < m_nCount && row < TRAYMENU_MAX_ITEMS; ++row) {
         menu->InsertMenu(0, win::kMfByPosition | win::kMfString,
                          ID_TRAYMENU_FIRST + static_cast<unsigned>(row),

@@ -14,8 +14,8 @@ TEST(InitInstance, SocketsFailureShowsOneBoxAndEndsWithoutAWindow) {
         std::uint16_t reported;
         int cleanups;  // the library is released only when it started in the wrong version
     };
-    for (const Case c : {Case{10091, 0x0101, 0}, Case{0, 0x0202, 1}, Case{0, 0x0001, 1},
-                         Case{0, 0x0100, 1}}) {
+    for (const Case c :
+         {Case{10091, 0x0101, 0}, Case{0, 0x0202, 1}, Case{0, 0x0001, 1}, Case{0, 0x0100, 1}}) {
         fake::FakePlatform platform;
         platform.wsaResult = c.result;
         platform.wsaReportedVersion = c.reported;

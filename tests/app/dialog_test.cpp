@@ -7,11 +7,11 @@ namespace brindlecot {
 namespace {
 
 class InitDialogTest : public DialogTest {
-protected:
+  protected:
     void SetUp() override {}  // each test opens the window itself
 };
 
-TEST_F(InitDialogTest, StepsRunInOrderAndEndWithFocusOnTheFirstTabStop) {
+TEST_F(InitDialogTest, StepsRunInOrderAndShowTheEmptyFields) {
     Open();
     const int menuSep = platform.LogIndex("AppendSystemMenu 2048 0");
     const int menuItem = platform.LogIndex("AppendSystemMenu 0 16 &About Brindlecot...");
@@ -55,7 +55,8 @@ TEST_F(InitDialogTest, InitialisationReturnsTrueSoThePlatformFocusesTheTitleFiel
         void Detach() override { inner.Detach(); }
         bool OnMessage(win::UINT m, win::WPARAM wp, win::LPARAM lp, win::LRESULT& r) override {
             const bool handled = inner.OnMessage(m, wp, lp, r);
-            if (m == win::kWmInitDialog) initResult = r;
+            if (m == win::kWmInitDialog)
+                initResult = r;
             return handled;
         }
     } probe(dlg2);
@@ -109,7 +110,8 @@ TEST_F(DialogTest, SessionEndDoesTheEndOfRunWorkOnceAndOnlyWhenTheSessionEnds) {
     w->Send(win::kWmEndSession, 1, 0);
     CloseWindow();
     int deletes = 0;
-    for (const auto& r : platform.notifyRequests) deletes += r.message == win::kNimDelete;
+    for (const auto& r : platform.notifyRequests)
+        deletes += r.message == win::kNimDelete;
     EXPECT_EQ(deletes, 1);
 }
 
@@ -119,7 +121,6 @@ TEST_F(DialogTest, QuitReadsTheFieldsAndEndsWithOneEscapeEndsWithTwo) {
     EXPECT_TRUE(w->ended);
     EXPECT_EQ(w->endResult, win::kIdOk);
     EXPECT_EQ(dlg.m_strTitle, "x");
-
 
     CBrindlecotDlg other(platform);
     auto& w2 = platform.Open(other, IDD_BRINDLECOT_DIALOG);

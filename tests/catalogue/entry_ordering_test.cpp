@@ -17,7 +17,10 @@ TEST_F(OrderingTest, SortOrdersCompareAsTextNotAsNumbers) {
 TEST_F(OrderingTest, BytesCompareUnsignedWithCaseCountingAndPrefixesFirst) {
     // "\xc3\xa9" (e acute in UTF-8) must sort after every ASCII letter, which a signed char
     // comparison would get wrong.
-    SetRows({{"\xc3\xa9t\xc3\xa9", "", ""}, {"zoo", "", ""}, {"Zoo", "", ""}, {"zo", "", ""},
+    SetRows({{"\xc3\xa9t\xc3\xa9", "", ""},
+             {"zoo", "", ""},
+             {"Zoo", "", ""},
+             {"zo", "", ""},
              {"1", "", ""}});
     dlg.SortByColumn(COL_TITLE);
     EXPECT_EQ(Titles(), (Strings{"1", "Zoo", "zo", "zoo", "\xc3\xa9t\xc3\xa9"}));

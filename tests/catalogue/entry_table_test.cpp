@@ -18,7 +18,8 @@ TEST_F(EntryTableTest, AddStoresTheFieldsAsANewRowAndKeepsTheFields) {
 }
 
 TEST_F(EntryTableTest, TheFiftiethEntryIsAddedAndTheFiftyFirstRefusedWithoutReordering) {
-    for (int i = 0; i < 49; ++i) Add("t" + std::to_string(i), "x" + std::to_string(i), "07");
+    for (int i = 0; i < 49; ++i)
+        Add("t" + std::to_string(i), "x" + std::to_string(i), "07");
     EXPECT_EQ(Field(IDC_COUNT), "49");
     Add("last", "last.exe", "07");
     EXPECT_EQ(Field(IDC_COUNT), "50");
@@ -151,7 +152,7 @@ TEST_F(EntryTableTest, UpdateAndRemoveAfterReorderingActOnTheEntryTheUserSelecte
     w->Click(IDC_UPDATE);
     EXPECT_EQ(Targets(), (Strings{"apple2.exe", "banana.exe", "cherry.exe"}));
 
-    w->ClickRow(2);  // cherry
+    w->ClickRow(2);                 // cherry
     Add("date", "date.exe", "00");  // inserted above and sorted: cherry moves
     w->Click(IDC_REMOVE);
     EXPECT_EQ(Titles(), (Strings{"date", "apple", "Banana"}));

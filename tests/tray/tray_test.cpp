@@ -29,7 +29,8 @@ TEST_F(TrayTest, TheIconIsAddedAtStartAndDeletedAtTheEndWithTheSameRecord) {
     ExpectTrayRecord(platform.notifyRequests[1].data, owner);
     // The icon is loaded afresh for each record.
     int loads = 0;
-    for (const auto& line : platform.log) loads += line == "LoadIcon 128";
+    for (const auto& line : platform.log)
+        loads += line == "LoadIcon 128";
     EXPECT_EQ(loads, 3);  // the window's icon and the two records
 }
 
@@ -44,9 +45,9 @@ TEST_F(TrayTest, ADoubleClickRestoresRaisesAndFocusesTheWindow) {
 
 TEST_F(TrayTest, OtherMouseMessagesAndOtherIconsDoNothingButReadThePointer) {
     Add("a", "a.exe", "01");
-    const win::LPARAM ignored[] = {win::kWmMouseMove,     win::kWmLButtonDown,  win::kWmLButtonUp,
-                                   win::kWmRButtonUp,     win::kWmRButtonDblClk, win::kWmMButtonDown,
-                                   win::kWmMButtonUp,     win::kWmMButtonDblClk};
+    const win::LPARAM ignored[] = {win::kWmMouseMove, win::kWmLButtonDown,   win::kWmLButtonUp,
+                                   win::kWmRButtonUp, win::kWmRButtonDblClk, win::kWmMButtonDown,
+                                   win::kWmMButtonUp, win::kWmMButtonDblClk};
     for (const win::LPARAM m : ignored) {
         platform.log.clear();
         EXPECT_EQ(w->TrayNotify(TRAY_ICON_ID, m), 1);
@@ -80,7 +81,7 @@ TEST_F(TrayTest, TheRightButtonTracksAMenuOfTitlesRowZeroAtTheBottom) {
     EXPECT_EQ(platform.liveMenus, 0);
     EXPECT_LT(platform.LogIndex("TrackPopupMenu"), platform.LogIndex("DestroyMenu"));
     EXPECT_TRUE(platform.shellRequests.empty());  // closed without a choice
-    EXPECT_EQ(Field(IDC_TITLE), "C");            // and no field changed
+    EXPECT_EQ(Field(IDC_TITLE), "C");             // and no field changed
 }
 
 TEST_F(TrayTest, AnEmptyMenuIsTrackedAndDestroyedAndAFailedMenuIsNotTracked) {
@@ -132,11 +133,16 @@ TEST_F(TrayTest, EqualTitlesOpenTheirOwnTargets) {
 
 TEST_F(TrayTest, TheShowCommandIsHiddenOnlyForALeadingLowerCaseHttpScheme) {
     const std::pair<std::string, int> cases[] = {
-        {"http://example.org/", win::kSwHide}, {"http://", win::kSwHide},
-        {"HTTP://example.org/", win::kSwShow}, {"Http://x", win::kSwShow},
-        {"https://example.org/", win::kSwShow}, {"example.org", win::kSwShow},
-        {" http://example.org/", win::kSwShow}, {"/usr/bin/gimp", win::kSwShow},
-        {"", win::kSwShow},                     {"http:/", win::kSwShow},
+        {"http://example.org/", win::kSwHide},
+        {"http://", win::kSwHide},
+        {"HTTP://example.org/", win::kSwShow},
+        {"Http://x", win::kSwShow},
+        {"https://example.org/", win::kSwShow},
+        {"example.org", win::kSwShow},
+        {" http://example.org/", win::kSwShow},
+        {"/usr/bin/gimp", win::kSwShow},
+        {"", win::kSwShow},
+        {"http:/", win::kSwShow},
     };
     for (const auto& [target, show] : cases) {
         platform.shellRequests.clear();

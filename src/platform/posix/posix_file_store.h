@@ -7,7 +7,7 @@
 namespace brindlecot::platform {
 
 class PosixFileStore : public IFileStore {
-public:
+  public:
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
     bool ReplaceFile(const std::string& name, const std::string& bytes) override;
 };

@@ -10,7 +10,8 @@ namespace {
 std::string Join(std::initializer_list<std::string> parts) {
     std::string out;
     for (const auto& p : parts) {
-        if (!out.empty()) out += ' ';
+        if (!out.empty())
+            out += ' ';
         out += p;
     }
     return out;
@@ -40,23 +41,28 @@ void FakeListView::InsertItem(int row, const std::string& title) {
     Row r;
     r.cells[0] = title;
     rows.insert(rows.begin() + at, r);
-    if (mark >= at) ++mark;
+    if (mark >= at)
+        ++mark;
 }
 
 void FakeListView::SetItemText(int row, int column, const std::string& text) {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2) return;
+    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2)
+        return;
     rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)] = text;
 }
 
 std::string FakeListView::GetItemText(int row, int column) const {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2) return {};
+    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2)
+        return {};
     return rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)];
 }
 
 void FakeListView::DeleteItem(int row) {
-    if (row < 0 || row >= GetItemCount()) return;
+    if (row < 0 || row >= GetItemCount())
+        return;
     rows.erase(rows.begin() + row);
-    if (mark > row) --mark;  // the mark on the deleted row itself stays on its position
+    if (mark > row)
+        --mark;  // the mark on the deleted row itself stays on its position
 }
 
 void FakeListView::DeleteAllItems() {
@@ -65,22 +71,26 @@ void FakeListView::DeleteAllItems() {
 }
 
 unsigned FakeListView::GetItemState(int row, unsigned mask) const {
-    if (row < 0 || row >= GetItemCount()) return 0;
+    if (row < 0 || row >= GetItemCount())
+        return 0;
     return rows[static_cast<size_t>(row)].state & mask;
 }
 
 void FakeListView::SetItemState(int row, unsigned state, unsigned mask) {
-    if (row < 0 || row >= GetItemCount()) return;
+    if (row < 0 || row >= GetItemCount())
+        return;
     // Single selection: selecting a row drops the others' highlight and focus.
     if (state & mask & (win::kLvisSelected | win::kLvisFocused)) {
-        for (auto& r : rows) r.state &= ~(state & mask & (win::kLvisSelected | win::kLvisFocused));
+        for (auto& r : rows)
+            r.state &= ~(state & mask & (win::kLvisSelected | win::kLvisFocused));
     }
     auto& s = rows[static_cast<size_t>(row)].state;
     s = (s & ~mask) | (state & mask);
 }
 
 void FakeListView::SetColumnWidth(int column, int width) {
-    if (column < 0 || column >= int(widths.size())) return;
+    if (column < 0 || column >= int(widths.size()))
+        return;
     m_log.push_back(Join({"SetColumnWidth", Num(column), Num(width)}));
     auto widthOf = [this](const std::string& s) {
         return static_cast<int>(s.size()) * pixelsPerChar + 12;
@@ -88,12 +98,14 @@ void FakeListView::SetColumnWidth(int column, int width) {
     int w = width;
     if (width == win::kLvscwAutosize) {
         w = 12;
-        for (const auto& r : rows) w = std::max(w, widthOf(r.cells[static_cast<size_t>(column)]));
+        for (const auto& r : rows)
+            w = std::max(w, widthOf(r.cells[static_cast<size_t>(column)]));
     } else if (width == win::kLvscwAutosizeUseHeader) {
         w = widthOf(headers[static_cast<size_t>(column)]);
         if (column == int(widths.size()) - 1) {
             int used = 0;
-            for (int c = 0; c < column; ++c) used += widths[static_cast<size_t>(c)];
+            for (int c = 0; c < column; ++c)
+                used += widths[static_cast<size_t>(c)];
             w = std::max(w, controlWidth - used);
         }
     }
@@ -101,7 +113,8 @@ void FakeListView::SetColumnWidth(int column, int width) {
 }
 
 int FakeListView::GetColumnWidth(int column) const {
-    if (column < 0 || column >= int(widths.size())) return 0;
+    if (column < 0 || column >= int(widths.size()))
+        return 0;
     return widths[static_cast<size_t>(column)];
 }
 
@@ -116,7 +129,8 @@ void FakeListView::Invalidate() {
 }
 
 void FakeListView::SelectRow(int row) {
-    for (auto& r : rows) r.state &= ~(win::kLvisSelected | win::kLvisFocused);
+    for (auto& r : rows)
+        r.state &= ~(win::kLvisSelected | win::kLvisFocused);
     if (row >= 0 && row < GetItemCount()) {
         rows[static_cast<size_t>(row)].state |= win::kLvisSelected | win::kLvisFocused;
         mark = row;
@@ -124,25 +138,29 @@ void FakeListView::SelectRow(int row) {
 }
 
 void FakeListView::ClearHighlight() {
-    for (auto& r : rows) r.state &= ~win::kLvisSelected;
+    for (auto& r : rows)
+        r.state &= ~win::kLvisSelected;
 }
 
 int FakeListView::HighlightedRow() const {
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].state & win::kLvisSelected) return static_cast<int>(i);
+        if (rows[i].state & win::kLvisSelected)
+            return static_cast<int>(i);
     }
     return -1;
 }
 
 std::vector<std::string> FakeListView::Column(int column) const {
     std::vector<std::string> out;
-    for (const auto& r : rows) out.push_back(r.cells[static_cast<size_t>(column)]);
+    for (const auto& r : rows)
+        out.push_back(r.cells[static_cast<size_t>(column)]);
     return out;
 }
 
 std::vector<std::array<std::string, 3>> FakeListView::Rows() const {
     std::vector<std::array<std::string, 3>> out;
-    for (const auto& r : rows) out.push_back(r.cells);
+    for (const auto& r : rows)
+        out.push_back(r.cells);
     return out;
 }
 
@@ -169,9 +187,11 @@ void FakePopupMenu::TrackPopupMenu(unsigned flags, int x, int y, platform::Windo
     m_platform.log.push_back(Join({"TrackPopupMenu", Num(flags), Num(x), Num(y)}));
     FakePlatform::TrackedMenu tracked{flags, x, y, owner, m_items};
     m_platform.trackedMenus.push_back(tracked);
-    if (!m_platform.menuChoice) return;
+    if (!m_platform.menuChoice)
+        return;
     const std::optional<unsigned> choice = m_platform.menuChoice(tracked);
-    if (!choice) return;
+    if (!choice)
+        return;
     for (auto& w : m_platform.m_windows) {
         if (w->Handle() == owner) {
             w->Post(win::kWmCommand, win::MakeWParam(*choice, 0), 0);
@@ -182,8 +202,7 @@ void FakePopupMenu::TrackPopupMenu(unsigned flags, int x, int y, platform::Windo
 // ---- FakeDialogWindow -----------------------------------------------------------------------
 
 FakeDialogWindow::FakeDialogWindow(FakePlatform& platform, int templateId,
-                                   platform::WindowHandle handle,
-                                   platform::IDialogHandler& handler)
+                                   platform::WindowHandle handle, platform::IDialogHandler& handler)
     : list(platform.log),
       m_platform(platform),
       m_templateId(templateId),
@@ -210,7 +229,8 @@ int FakeDialogWindow::ComboGetCount(int controlId) const {
 
 std::string FakeDialogWindow::ComboGetItemText(int controlId, int index) const {
     auto it = m_comboItems.find(controlId);
-    if (it == m_comboItems.end() || index < 0 || index >= int(it->second.size())) return {};
+    if (it == m_comboItems.end() || index < 0 || index >= int(it->second.size()))
+        return {};
     return it->second[static_cast<size_t>(index)];
 }
 
@@ -233,7 +253,8 @@ void FakeDialogWindow::SetIcon(int iconKind, platform::IconHandle icon) {
 }
 
 bool FakeDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) {
-    if (!hasSystemMenu) return false;
+    if (!hasSystemMenu)
+        return false;
     m_platform.log.push_back(Join({"AppendSystemMenu", Num(flags), Num(id), text}));
     systemMenu.push_back({flags, id, text});
     return true;
@@ -245,16 +266,19 @@ void FakeDialogWindow::DefaultSysCommand(unsigned command, win::LPARAM) {
 
 void FakeDialogWindow::ShowWindow(int showCommand) {
     m_platform.log.push_back("ShowWindow " + Num(showCommand));
-    if (showCommand == win::kSwRestore) iconic = false;
+    if (showCommand == win::kSwRestore)
+        iconic = false;
 }
 
 void FakeDialogWindow::SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx,
                                     int cy, unsigned flags) {
-    m_platform.log.push_back(Join({"SetWindowPos", Num(insertAfter), Num(x), Num(y),
-                                   Num(cx), Num(cy), Num(flags)}));
+    m_platform.log.push_back(
+        Join({"SetWindowPos", Num(insertAfter), Num(x), Num(y), Num(cx), Num(cy), Num(flags)}));
 }
 
-void FakeDialogWindow::SetForegroundWindow() { m_platform.log.push_back("SetForegroundWindow"); }
+void FakeDialogWindow::SetForegroundWindow() {
+    m_platform.log.push_back("SetForegroundWindow");
+}
 
 void FakeDialogWindow::EndDialog(int result) {
     m_platform.log.push_back("EndDialog " + Num(result));
@@ -268,7 +292,8 @@ int FakeDialogWindow::MessageBox(const std::string& text, const std::string& cap
 }
 
 std::unique_ptr<platform::IPopupMenu> FakeDialogWindow::CreatePopupMenu() {
-    if (m_platform.popupMenusFail) return nullptr;
+    if (m_platform.popupMenusFail)
+        return nullptr;
     return std::make_unique<FakePopupMenu>(m_platform);
 }
 
@@ -276,7 +301,9 @@ void FakeDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
     m_platform.log.push_back(Join({"PaintIconic", Num(icon), Num(x), Num(y)}));
 }
 
-void FakeDialogWindow::DefaultPaint() { m_platform.log.push_back("DefaultPaint"); }
+void FakeDialogWindow::DefaultPaint() {
+    m_platform.log.push_back("DefaultPaint");
+}
 
 win::LRESULT FakeDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
     win::LRESULT result = 0;
@@ -297,8 +324,8 @@ win::LRESULT FakeDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::
 }
 
 void FakeDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
-    m_posted.push_back({static_cast<std::intptr_t>(message), static_cast<std::intptr_t>(wParam),
-                        lParam});
+    m_posted.push_back(
+        {static_cast<std::intptr_t>(message), static_cast<std::intptr_t>(wParam), lParam});
 }
 
 void FakeDialogWindow::Type(int controlId, const std::string& text) {
@@ -306,8 +333,7 @@ void FakeDialogWindow::Type(int controlId, const std::string& text) {
 }
 
 void FakeDialogWindow::Click(int controlId) {
-    Send(win::kWmCommand, win::MakeWParam(static_cast<win::UINT>(controlId), win::kBnClicked),
-         0);
+    Send(win::kWmCommand, win::MakeWParam(static_cast<win::UINT>(controlId), win::kBnClicked), 0);
 }
 
 void FakeDialogWindow::ClickRow(int row) {
@@ -322,7 +348,9 @@ void FakeDialogWindow::ClickBelowRows() {
     Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
 }
 
-void FakeDialogWindow::KeyMoveTo(int row) { list.SelectRow(row); }
+void FakeDialogWindow::KeyMoveTo(int row) {
+    list.SelectRow(row);
+}
 
 void FakeDialogWindow::ClickHeader(int column) {
     win::NmListView nm;
@@ -332,7 +360,9 @@ void FakeDialogWindow::ClickHeader(int column) {
     Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&nm));
 }
 
-void FakeDialogWindow::PickSortOrder(int index) { ComboSetCurSel(IDC_SORTORDER, index); }
+void FakeDialogWindow::PickSortOrder(int index) {
+    ComboSetCurSel(IDC_SORTORDER, index);
+}
 
 win::LRESULT FakeDialogWindow::TrayNotify(win::WPARAM wParam, win::LPARAM lParam) {
     return Send(win::kWmUser + 100, wParam, lParam);
@@ -343,14 +373,16 @@ win::LRESULT FakeDialogWindow::TrayNotify(win::WPARAM wParam, win::LPARAM lParam
 std::optional<std::string> FakeFileStore::ReadFileCreating(const std::string& name) {
     m_log.push_back("ReadFile " + name);
     ++reads;
-    if (!readable) return std::nullopt;
+    if (!readable)
+        return std::nullopt;
     return files[name];  // a missing file is created empty
 }
 
 bool FakeFileStore::ReplaceFile(const std::string& name, const std::string& bytes) {
     m_log.push_back("ReplaceFile " + name);
     ++writes;
-    if (!writable) return false;
+    if (!writable)
+        return false;
     files[name] = bytes;
     return true;
 }
@@ -374,7 +406,8 @@ void FakePlatform::WSACleanup() {
 
 platform::WindowHandle FakePlatform::CreateOwnerWindow() {
     log.push_back("CreateOwnerWindow");
-    if (ownerWindowFails) return 0;
+    if (ownerWindowFails)
+        return 0;
     ownerWindow = m_nextHandle++;
     return ownerWindow;
 }
@@ -393,12 +426,14 @@ void FakePlatform::Close(FakeDialogWindow& window) {
     window.m_handler.Detach();
     auto it = std::find_if(m_windows.begin(), m_windows.end(),
                            [&](const auto& w) { return w.get() == &window; });
-    if (it != m_windows.end()) m_windows.erase(it);
+    if (it != m_windows.end())
+        m_windows.erase(it);
 }
 
 FakeDialogWindow* FakePlatform::Window(int templateId) {
     for (auto& w : m_windows) {
-        if (w->m_templateId == templateId) return w.get();
+        if (w->m_templateId == templateId)
+            return w.get();
     }
     return nullptr;
 }
@@ -406,11 +441,14 @@ FakeDialogWindow* FakePlatform::Window(int templateId) {
 int FakePlatform::DoModal(int templateId, platform::WindowHandle owner,
                           platform::IDialogHandler& handler) {
     log.push_back(Join({"DoModal", Num(templateId), Num(owner)}));
-    if (templateId != IDD_BRINDLECOT_DIALOG && templateId != IDD_ABOUTBOX) return -1;
+    if (templateId != IDD_BRINDLECOT_DIALOG && templateId != IDD_ABOUTBOX)
+        return -1;
     FakeDialogWindow& w = Open(handler, templateId);
     auto script = modalScripts.find(templateId);
-    if (script != modalScripts.end() && script->second) script->second(w);
-    if (!w.ended) w.Send(win::kWmCommand, win::MakeWParam(win::kIdCancel, win::kBnClicked));
+    if (script != modalScripts.end() && script->second)
+        script->second(w);
+    if (!w.ended)
+        w.Send(win::kWmCommand, win::MakeWParam(win::kIdCancel, win::kBnClicked));
     const int result = w.endResult;
     Close(w);
     return result;
@@ -432,7 +470,8 @@ int FakePlatform::AnswerBox(Box box) {
 }
 
 int FakePlatform::AfxMessageBox(const std::string& text, unsigned type) {
-    if ((type & win::kMbIconMask) == 0) type |= win::kMbIconExclamation;
+    if ((type & win::kMbIconMask) == 0)
+        type |= win::kMbIconExclamation;
     return AnswerBox({true, text, "brindlecot", type});
 }
 
@@ -449,7 +488,8 @@ void FakePlatform::WinHelp() {
 std::optional<std::string> FakePlatform::GetOpenFileName(const platform::FileDialogRequest& req) {
     log.push_back("GetOpenFileName");
     fileDialogs.push_back(req);
-    if (!fileDialogBrowsesTo.empty()) currentDirectory = fileDialogBrowsesTo;
+    if (!fileDialogBrowsesTo.empty())
+        currentDirectory = fileDialogBrowsesTo;
     return fileDialogResult;
 }
 
@@ -459,8 +499,8 @@ void FakePlatform::SetCurrentDirectory(const std::string& directory) {
 }
 
 void FakePlatform::ShellExecute(const platform::ShellExecuteRequest& request) {
-    log.push_back(Join({"ShellExecute", request.operation, request.file,
-                        Num(request.showCommand)}));
+    log.push_back(
+        Join({"ShellExecute", request.operation, request.file, Num(request.showCommand)}));
     shellRequests.push_back(request);
 }
 
@@ -474,11 +514,14 @@ platform::Point FakePlatform::GetCursorPos() {
     return cursor;
 }
 
-bool FakePlatform::Logged(const std::string& prefix) const { return LogIndex(prefix) >= 0; }
+bool FakePlatform::Logged(const std::string& prefix) const {
+    return LogIndex(prefix) >= 0;
+}
 
 int FakePlatform::LogIndex(const std::string& prefix) const {
     for (size_t i = 0; i < log.size(); ++i) {
-        if (log[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+        if (log[i].compare(0, prefix.size(), prefix) == 0)
+            return static_cast<int>(i);
     }
     return -1;
 }

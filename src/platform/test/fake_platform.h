@@ -20,7 +20,7 @@ namespace brindlecot::fake {
 class FakePlatform;
 
 class FakeListView : public platform::IListView {
-public:
+  public:
     explicit FakeListView(std::vector<std::string>& log) : m_log(log) {}
 
     struct Row {
@@ -68,12 +68,12 @@ public:
     int pixelsPerChar = 6;  // for the auto-size widths
     int controlWidth = 458;
 
-private:
+  private:
     std::vector<std::string>& m_log;
 };
 
 class FakePopupMenu : public platform::IPopupMenu {
-public:
+  public:
     explicit FakePopupMenu(FakePlatform& platform);
     ~FakePopupMenu() override;
     void InsertMenu(unsigned position, unsigned flags, unsigned id,
@@ -85,13 +85,13 @@ public:
         std::string text;
     };
 
-private:
+  private:
     FakePlatform& m_platform;
     std::vector<Item> m_items;  // top to bottom
 };
 
 class FakeDialogWindow : public platform::IDialogWindow {
-public:
+  public:
     FakeDialogWindow(FakePlatform& platform, int templateId, platform::WindowHandle handle,
                      platform::IDialogHandler& handler);
 
@@ -150,7 +150,7 @@ public:
     bool ended = false;
     int endResult = 0;
 
-private:
+  private:
     friend class FakePlatform;
     FakePlatform& m_platform;
     int m_templateId;
@@ -163,7 +163,7 @@ private:
 };
 
 class FakeFileStore : public platform::IFileStore {
-public:
+  public:
     explicit FakeFileStore(std::vector<std::string>& log) : m_log(log) {}
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
     bool ReplaceFile(const std::string& name, const std::string& bytes) override;
@@ -174,12 +174,12 @@ public:
     int reads = 0;
     int writes = 0;
 
-private:
+  private:
     std::vector<std::string>& m_log;
 };
 
 class FakePlatform : public platform::IPlatform {
-public:
+  public:
     std::vector<std::string> log;  // every effect, in order
 
     FakePlatform();
@@ -266,7 +266,7 @@ public:
     // The position of the first log line that begins with `prefix`, or -1.
     int LogIndex(const std::string& prefix) const;
 
-private:
+  private:
     friend class FakeDialogWindow;
     friend class FakePopupMenu;
     std::vector<std::unique_ptr<FakeDialogWindow>> m_windows;
