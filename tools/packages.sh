@@ -2,6 +2,8 @@
 # missing ones. Sourced by the scripts in tools/.
 
 CORE_PACKAGES=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
+# The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
+FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 ensure_packages() {
     local missing=()
