@@ -167,7 +167,7 @@ void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
         std::string single;
         single.reserve(text.size());
         for (char c : text) {
-            if (c != '\r' && c != '\n')
+            if (c != '\r' && c != '\n' && c != '\x1a')
                 single.push_back(c);
         }
         value = std::move(single);

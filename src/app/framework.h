@@ -73,8 +73,9 @@ class CDialog : public platform::IDialogHandler {
     virtual bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                                 win::LRESULT& result);
 
-    // Exchange routines for DoDataExchange. Reading a text drops CR and LF bytes: the fields
-    // are single-line, and a line end inside a cell would break the entry file.
+    // Exchange routines for DoDataExchange. Reading a text drops CR, LF and Ctrl-Z (0x1A)
+    // bytes: the fields are single-line, a line end inside a cell would split the entry file's
+    // lines, and a Ctrl-Z would end the file's next reading there, losing every later entry.
     void DDX_Text(bool save, int controlId, std::string& value);
     void DDX_Text(bool save, int controlId, int& value);
     // The combo box's exchange: shows a value by selecting the first list item that begins

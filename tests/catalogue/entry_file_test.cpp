@@ -294,6 +294,15 @@ TEST_F(EntryFileTest, APastedLineEndNeverReachesACellSoTheEntryStaysOneGroup) {
     EXPECT_EQ(NextRun(), (Rows{{"TwoLines", "c:\\xy.exe", "01"}}));
 }
 
+TEST_F(EntryFileTest, APastedCtrlZNeverReachesACellSoLaterEntriesStillLoad) {
+    Start(std::nullopt);
+    Add("Later", "later.exe", "02");
+    Add("Cut\x1aoff", "a\x1a.exe", "01");
+    EXPECT_EQ(Table(), (Rows{{"Cutoff", "a.exe", "01"}, {"Later", "later.exe", "02"}}));
+    End();
+    EXPECT_EQ(NextRun(), (Rows{{"Cutoff", "a.exe", "01"}, {"Later", "later.exe", "02"}}));
+}
+
 TEST_F(EntryFileTest, ALoneCrInTheFileIsKeptByTheReaderAndDroppedByTheField) {
     Start("ST=a\rb\r\nURL=c\rd\r\nSORTORDER=01\r\n");
     EXPECT_EQ(Table(), (Rows{{"ab", "cd", "01"}}));
