@@ -103,6 +103,9 @@ class CBrindlecotDlg : public CDialog {
     platform::NotifyIconData TrayIconRecord();
 
     bool m_bRunEnded = false;
+    // The entry file was there but could not be read at start-up: its entries are not in the
+    // table, so writing the table over it would lose them.
+    bool m_bEntryFileUnread = false;
 };
 
 }  // namespace brindlecot

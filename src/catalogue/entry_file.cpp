@@ -17,6 +17,7 @@ void CBrindlecotDlg::LoadEntryFile() {
 
     const std::optional<std::string> bytes =
         Platform().FileStore().ReadFileCreating(std::string(entry_text::kFileName));
+    m_bEntryFileUnread = !bytes;
     if (bytes) {
         entry_text::LineReader lines(*bytes);
         std::string_view line;
@@ -65,7 +66,8 @@ void CBrindlecotDlg::SaveEntryFile() {
         LoadRowIntoFields(row);
         writer.AddEntry(m_strTitle, m_strTarget, m_strSortOrder);
     }
-    if (!Platform().FileStore().ReplaceFile(std::string(entry_text::kFileName), writer.Bytes())) {
+    if (m_bEntryFileUnread ||
+        !Platform().FileStore().ReplaceFile(std::string(entry_text::kFileName), writer.Bytes())) {
         Wnd().MessageBox("Save to File", "Error Writing File", win::kMbOk);
     }
 

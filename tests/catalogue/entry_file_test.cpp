@@ -119,6 +119,16 @@ TEST_F(EntryFileTest, AFileThatCannotBeReadGivesAnEmptyTableWithoutAMessage) {
     EXPECT_TRUE(platform.boxes.empty());
     EXPECT_EQ(w->caption, "Brindlecot ");
     EXPECT_EQ(Field(IDC_COUNT), "0");
+
+    // Its entries never reached the table: the end of the run must not write the table over
+    // them. The user is told the list was not saved, and the file stays as it was.
+    Add("New", "new.exe", "01");
+    platform.files.readable = true;
+    End();
+    EXPECT_EQ(File(), kWorkedExample);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].text, "Save to File");
+    EXPECT_EQ(platform.boxes[0].caption, "Error Writing File");
 }
 
 TEST_F(EntryFileTest, LfLineEndsLoadTheSameAsCrLf) {
