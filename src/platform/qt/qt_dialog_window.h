@@ -27,6 +27,8 @@ struct DialogBaseUnits {
 };
 
 class QtDialogWindow : public QDialog, public platform::IDialogWindow {
+    Q_OBJECT
+
   public:
     QtDialogWindow(QtPlatform& platform, const resources::DialogTemplate& dialogTemplate,
                    platform::WindowHandle handle, platform::IDialogHandler& handler,

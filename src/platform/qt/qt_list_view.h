@@ -13,6 +13,8 @@
 namespace brindlecot::qt {
 
 class QtListView : public QTreeWidget, public platform::IListView {
+    Q_OBJECT
+
   public:
     // `notify` receives NM_CLICK (an NmHdr) and LVN_COLUMNCLICK (an NmListView).
     QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent);
