@@ -11,3 +11,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset core >/dev/null
 cmake --build --preset core -j "$jobs"
 ctest --preset core -j "$jobs"
+
+# ---- The Qt front end: its offscreen tests and the end-to-end run under Xvfb ----
+ensure_packages "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
+cmake --preset qt >/dev/null
+cmake --build --preset qt -j "$jobs"
+ctest --preset qt -j "$jobs"

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -162,6 +163,9 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     // Centred over its owner, or on the screen when it has none (Qt does the former).
     if (!parent)
         window->CentreOnScreen();
+    // Modal to its owner alone, as a Win32 dialog disables only its owner: an application-wide
+    // modal window would also keep the notification-area icon from receiving the mouse.
+    window->setWindowModality(Qt::WindowModal);
     if (!window->Ended())
         window->exec();
     const int result = window->Ended() ? window->Result() : win::kIdCancel;
