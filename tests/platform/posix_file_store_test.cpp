@@ -1,0 +1,460 @@
+// The POSIX entry-file store on a real temporary directory: exact bytes in and out, the
+// atomic and checked replacement (mend 1), the read-only file, symbolic links, and a failure
+// injected at every step of the save, seen through the main window as the user sees it.
+#include "platform/posix/posix_file_store.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "catalogue/entry_file_fixture.h"
+#include "platform/test/fake_platform_on_disk.h"
+
+namespace brindlecot {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PosixFileStore;
+
+// The real system calls, logged, with one step made to fail.
+class StepCalls {
+  public:
+    enum class Step { None, Create, Fchmod, Write, FileSync, Close, Rename, DirectorySync };
+
+    explicit StepCalls(Step fail = Step::None, int failIndex = 0)
+        : m_fail(fail), m_failIndex(failIndex) {}
+
+    PosixFileStore::SystemCalls Calls() {
+        const PosixFileStore::SystemCalls real = PosixFileStore::SystemCalls::Real();
+        PosixFileStore::SystemCalls calls = real;
+        calls.open = [this, real](const char* path, int flags, mode_t mode) {
+            const bool create = (flags & O_EXCL) != 0;
+            const bool directory = (flags & O_DIRECTORY) != 0;
+            log.push_back(std::string(create      ? "create "
+                                      : directory ? "open-dir "
+                                                  : "open ") +
+                          path);
+            if (create) {
+                temporaries.push_back(path);
+                if (Fails(Step::Create))
+                    return -1;
+                if (collisions > 0) {
+                    --collisions;
+                    errno = EEXIST;
+                    return -1;
+                }
+            }
+            const int fd = real.open(path, flags, mode);
+            if (create)
+                m_tempFd = fd;
+            if (directory)
+                m_dirFd = fd;
+            return fd;
+        };
+        calls.fchmod = [this, real](int fd, mode_t mode) {
+            log.push_back("fchmod");
+            return Fails(Step::Fchmod) ? -1 : real.fchmod(fd, mode);
+        };
+        calls.write = [this, real](int fd, const void* data, size_t size) -> ssize_t {
+            log.push_back("write " + std::to_string(size));
+            const int index = writes++;
+            if (m_fail == Step::Write && index == m_failIndex) {
+                // Part of the chunk reaches the disk, then the disk is full.
+                [[maybe_unused]] const ssize_t n = real.write(fd, data, size / 2);
+                Fails(Step::Write);
+                return -1;
+            }
+            if (interrupts > 0) {
+                --interrupts;
+                errno = EINTR;
+                return -1;
+            }
+            if (shortWrites && size > 1)
+                return real.write(fd, data, size / 2);
+            return real.write(fd, data, size);
+        };
+        calls.fsync = [this, real](int fd) {
+            const bool directory = fd == m_dirFd;
+            log.push_back(directory ? "fsync-dir" : "fsync");
+            return Fails(directory ? Step::DirectorySync : Step::FileSync) ? -1 : real.fsync(fd);
+        };
+        calls.close = [this, real](int fd) {
+            const bool temp = fd == m_tempFd;
+            const bool directory = fd == m_dirFd;
+            if (temp)
+                m_tempFd = -1;
+            if (directory)
+                m_dirFd = -1;
+            log.push_back(temp ? "close" : directory ? "close-dir" : "close-read");
+            const int rc = real.close(fd);  // closed even when it reports a failure
+            return temp && Fails(Step::Close) ? -1 : rc;
+        };
+        calls.rename = [this, real](const char* from, const char* to) {
+            log.push_back(std::string("rename ") + from + " " + to);
+            return Fails(Step::Rename) ? -1 : real.rename(from, to);
+        };
+        calls.unlink = [this, real](const char* path) {
+            log.push_back(std::string("unlink ") + path);
+            return real.unlink(path);
+        };
+        return calls;
+    }
+
+    std::vector<std::string> log;
+    std::vector<std::string> temporaries;  // every name a temporary was created under
+    int writes = 0;                        // write calls made
+    bool failed = false;                   // the step made to fail was reached
+    int collisions = 0;                    // creations that find the name taken first
+    int interrupts = 0;  // writes interrupted by a signal before any byte is written
+    bool shortWrites = false;
+
+  private:
+    bool Fails(Step step) {
+        if (step != m_fail)
+            return false;
+        failed = true;
+        errno = step == Step::Rename ? EXDEV : step == Step::Create ? EACCES : ENOSPC;
+        return true;
+    }
+
+    Step m_fail;
+    int m_failIndex;
+    int m_tempFd = -1;
+    int m_dirFd = -1;
+};
+
+class PosixFileStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        m_oldCwd = fs::current_path();
+        std::string pattern = (fs::temp_directory_path() / "brindlecot-store-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
+        fs::current_path(m_dir);
+        m_umask = ::umask(0);
+        ::umask(m_umask);
+    }
+    void TearDown() override {
+        fs::current_path(m_oldCwd);
+        fs::remove_all(m_dir);
+    }
+
+    static void Put(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        ::chmod(path.c_str(), mode);
+    }
+    static std::string Get(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static mode_t Mode(const std::string& path) {
+        struct stat st {};
+        return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+    }
+    // The names in a directory, sorted: a temporary left behind shows here.
+    static Strings Names(const std::string& directory = ".") {
+        Strings names;
+        for (const auto& e : fs::directory_iterator(directory)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static std::string LinkText(const std::string& path) { return fs::read_symlink(path).string(); }
+
+    mode_t m_umask = 022;
+
+  private:
+    fs::path m_oldCwd;
+    fs::path m_dir;
+};
+
+// ---- Reading ----
+
+TEST_F(PosixFileStoreTest, ReadingAMissingFileCreatesItEmptyAsAnOrdinaryReadWriteFile) {
+    PosixFileStore store;
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), std::optional<std::string>(""));
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+    EXPECT_EQ(Mode("brcot.dat"), 0666 & ~m_umask);
+}
+
+TEST_F(PosixFileStoreTest, ReadingGivesEveryByteUnchanged) {
+    std::string bytes = std::string("a\r\nb\rc\n\x1A\0d", 11);
+    for (int i = 0; i < 200000; ++i)
+        bytes += static_cast<char>(i * 7);
+    Put("brcot.dat", bytes);
+    PosixFileStore store;
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), bytes);
+}
+
+TEST_F(PosixFileStoreTest, AFileThatCannotBeOpenedForReadingGivesNothing) {
+    fs::create_directory("brcot.dat");
+    PosixFileStore store;
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), std::nullopt);
+
+    PosixFileStore::SystemCalls calls = PosixFileStore::SystemCalls::Real();
+    calls.open = [](const char*, int, mode_t) {
+        errno = EACCES;
+        return -1;
+    };
+    PosixFileStore refusing(calls);
+    EXPECT_EQ(refusing.ReadFileCreating("other.dat"), std::nullopt);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+// ---- Replacing ----
+
+TEST_F(PosixFileStoreTest, ANewFileGetsExactlyTheBytesAndNoTemporaryStays) {
+    PosixFileStore store;
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+    EXPECT_EQ(Mode("brcot.dat"), 0666 & ~m_umask);
+}
+
+TEST_F(PosixFileStoreTest, TheOldFileIsReplacedInOneStepAndKeepsItsPermissions) {
+    Put("brcot.dat", "old content\r\n", 0640);
+    // A reader that has the old file open still reads the old bytes: the new content went to
+    // another file, which took the old one's name in one step.
+    const int reader = ::open("brcot.dat", O_RDONLY);
+    ASSERT_GE(reader, 0);
+    PosixFileStore store;
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    char buffer[64] = {};
+    const ssize_t n = ::read(reader, buffer, sizeof buffer);
+    ::close(reader);
+    EXPECT_EQ(std::string(buffer, static_cast<size_t>(std::max<ssize_t>(n, 0))), "old content\r\n");
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(Mode("brcot.dat"), 0640u);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(PosixFileStoreTest, TheTemporaryIsFlushedBeforeTheRenameAndTheDirectoryAfterIt) {
+    Put("brcot.dat", "old");
+    StepCalls steps;
+    PosixFileStore store(steps.Calls(), 40);
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    ASSERT_EQ(steps.temporaries.size(), 1u);
+    const std::string temp = steps.temporaries[0];
+    EXPECT_EQ(temp.rfind(".brcot.dat.", 0), 0u) << temp;  // hidden, in the same directory
+    EXPECT_EQ(steps.log, (Strings{"create " + temp, "fchmod", "write 40", "write 40", "write 24",
+                                  "fsync", "close", "rename " + temp + " brcot.dat", "open-dir .",
+                                  "fsync-dir", "close-dir"}));
+}
+
+TEST_F(PosixFileStoreTest, ShortAndInterruptedWritesAreContinued) {
+    StepCalls steps;
+    steps.shortWrites = true;
+    steps.interrupts = 2;
+    PosixFileStore store(steps.Calls(), 16);
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_GT(steps.writes, 7 + 2);  // more than the 7 full chunks and the 2 interruptions
+}
+
+TEST_F(PosixFileStoreTest, ATakenTemporaryNameIsTriedAgainUnderAnother) {
+    StepCalls steps;
+    steps.collisions = 2;
+    PosixFileStore store(steps.Calls());
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", "x"));
+    ASSERT_EQ(steps.temporaries.size(), 3u);
+    EXPECT_NE(steps.temporaries[0], steps.temporaries[1]);
+    EXPECT_NE(steps.temporaries[1], steps.temporaries[2]);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(PosixFileStoreTest, ZeroBytesEmptyTheFileWithoutAWrite) {
+    Put("brcot.dat", kWorkedExample);
+    StepCalls steps;
+    PosixFileStore store(steps.Calls());
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", ""));
+    EXPECT_EQ(Get("brcot.dat"), "");
+    EXPECT_EQ(std::count_if(steps.log.begin(), steps.log.end(),
+                            [](const std::string& s) { return s.rfind("write", 0) == 0; }),
+              0);
+}
+
+TEST_F(PosixFileStoreTest, AReadOnlyFileIsNotReplaced) {
+    Put("brcot.dat", kWorkedExample, 0444);
+    PosixFileStore store;
+    EXPECT_FALSE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(Mode("brcot.dat"), 0444u);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(PosixFileStoreTest, SomethingOtherThanAFileIsNotReplaced) {
+    fs::create_directory("brcot.dat");
+    PosixFileStore store;
+    EXPECT_FALSE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_TRUE(fs::is_directory("brcot.dat"));
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(PosixFileStoreTest, ALinkedFileIsReplacedInItsOwnDirectoryAndTheLinkStays) {
+    fs::create_directory("store");
+    Put("store/real.dat", "old", 0600);
+    fs::create_symlink("store/real.dat", "brcot.dat");
+    StepCalls steps;
+    PosixFileStore store(steps.Calls());
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    EXPECT_TRUE(fs::is_symlink("brcot.dat"));
+    EXPECT_EQ(LinkText("brcot.dat"), "store/real.dat");
+    EXPECT_EQ(Get("store/real.dat"), kWorkedExample);
+    EXPECT_EQ(Mode("store/real.dat"), 0600u);
+    ASSERT_EQ(steps.temporaries.size(), 1u);
+    EXPECT_EQ(steps.temporaries[0].rfind("store/.real.dat.", 0), 0u);
+    EXPECT_EQ(Names(), (Strings{"brcot.dat", "store"}));
+    EXPECT_EQ(Names("store"), Strings{"real.dat"});
+    // And the read goes through the link to the same file.
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), kWorkedExample);
+}
+
+TEST_F(PosixFileStoreTest, AChainOfLinksAbsoluteAndRelativeIsFollowedToItsEnd) {
+    fs::create_directory("store");
+    Put("store/real.dat", "old");
+    fs::create_symlink("real.dat", "store/middle");  // relative to the link's own directory
+    fs::create_symlink(fs::absolute("store/middle"), "brcot.dat");
+    PosixFileStore store;
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_EQ(Get("store/real.dat"), "new");
+    EXPECT_TRUE(fs::is_symlink("brcot.dat"));
+    EXPECT_TRUE(fs::is_symlink("store/middle"));
+    EXPECT_EQ(Names("store"), (Strings{"middle", "real.dat"}));
+}
+
+TEST_F(PosixFileStoreTest, ALinkToAMissingFileCreatesThatFile) {
+    fs::create_directory("store");
+    fs::create_symlink("store/new.dat", "brcot.dat");
+    PosixFileStore store;
+    ASSERT_TRUE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_EQ(Get("store/new.dat"), "new");
+    EXPECT_TRUE(fs::is_symlink("brcot.dat"));
+}
+
+TEST_F(PosixFileStoreTest, ALinkLoopOrALinkToAReadOnlyFileIsRefused) {
+    fs::create_symlink("loop.b", "brcot.dat");
+    fs::create_symlink("brcot.dat", "loop.b");
+    PosixFileStore store;
+    EXPECT_FALSE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_EQ(Names(), (Strings{"brcot.dat", "loop.b"}));
+
+    Put("locked.dat", "old", 0444);
+    fs::create_symlink("locked.dat", "other.dat");
+    EXPECT_FALSE(store.ReplaceFile("other.dat", "new"));
+    EXPECT_EQ(Get("locked.dat"), "old");
+    EXPECT_TRUE(fs::is_symlink("other.dat"));
+}
+
+TEST_F(PosixFileStoreTest, ADirectoryThatCannotBeFlushedDoesNotFailTheSave) {
+    StepCalls steps(StepCalls::Step::DirectorySync);
+    PosixFileStore store(steps.Calls());
+    EXPECT_TRUE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_TRUE(steps.failed);
+    EXPECT_EQ(Get("brcot.dat"), "new");
+}
+
+// ---- A failure at every step, through the main window ----
+
+class SaveFaultTest : public PosixFileStoreTest {
+  protected:
+    // One run on disk: start-up loads the worked example, the user adds an entry, the run
+    // ends and saves through `calls`. Returns the boxes the run showed.
+    std::vector<fake::FakePlatform::Box> Run(PosixFileStore::SystemCalls calls) {
+        Put("brcot.dat", kWorkedExample, 0644);
+        fake::FakePlatformOnDisk platform(std::move(calls), kChunk);
+        CBrindlecotDlg dlg(platform);
+        fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
+        EXPECT_EQ(w.list.GetItemCount(), 2);
+        w.Type(IDC_TITLE, "Paint");
+        w.Type(IDC_TARGET, "mspaint.exe");
+        w.Type(IDC_SORTORDER, "03");
+        w.Click(IDC_ADD);
+        platform.Close(w);
+        return platform.boxes;
+    }
+
+    static constexpr size_t kChunk = 16;
+};
+
+TEST_F(SaveFaultTest, AFailureAtAnyStepShowsOneBoxAndLeavesTheOldFileAsItWas) {
+    // Without a fault: the new content and how many writes it takes.
+    StepCalls clean;
+    ASSERT_TRUE(Run(clean.Calls()).empty());
+    const std::string saved = Get("brcot.dat");
+    ASSERT_EQ(saved, kWorkedExample.substr(0, 24) +
+                         "ST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=03\r\n\r\n" +
+                         kWorkedExample.substr(24));
+    const int writes = clean.writes;
+    ASSERT_EQ(writes, static_cast<int>((saved.size() + kChunk - 1) / kChunk));
+    ASSERT_GE(writes, 9);
+
+    using Step = StepCalls::Step;
+    std::vector<std::pair<Step, int>> faults = {{Step::Create, 0},
+                                                {Step::Fchmod, 0},
+                                                {Step::FileSync, 0},
+                                                {Step::Close, 0},
+                                                {Step::Rename, 0}};
+    for (int i = 0; i < writes; ++i)
+        faults.emplace_back(Step::Write, i);
+
+    for (const auto& [step, index] : faults) {
+        SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)) + ", write " +
+                     std::to_string(index));
+        StepCalls faulty(step, index);
+        const auto boxes = Run(faulty.Calls());
+        EXPECT_TRUE(faulty.failed);
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, "Save to File");
+        EXPECT_EQ(boxes[0].caption, "Error Writing File");
+        EXPECT_EQ(boxes[0].type, win::kMbOk);
+        EXPECT_FALSE(boxes[0].application);
+        EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+        EXPECT_EQ(Mode("brcot.dat"), 0644u);
+        EXPECT_EQ(Names(), Strings{"brcot.dat"});
+        // Nothing is renamed after a failure, and a temporary that was created is removed.
+        const bool renamed =
+            std::any_of(faulty.log.begin(), faulty.log.end(),
+                        [](const std::string& s) { return s.rfind("rename", 0) == 0; });
+        EXPECT_EQ(renamed, step == Step::Rename);
+    }
+}
+
+TEST_F(SaveFaultTest, AReadOnlyFileShowsTheBoxAndStaysAsItWas) {
+    Put("brcot.dat", kWorkedExample, 0444);
+    fake::FakePlatformOnDisk platform;
+    CBrindlecotDlg dlg(platform);
+    fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
+    EXPECT_EQ(w.list.GetItemCount(), 2);  // a read-only file is read all the same
+    platform.boxAnswers.push_back(win::kIdYes);
+    w.Click(IDC_CLEARALL);
+    platform.Close(w);
+    ASSERT_EQ(platform.boxes.size(), 2u);  // the Clear All question, then the save's box
+    EXPECT_EQ(platform.boxes[1].text, "Save to File");
+    EXPECT_EQ(platform.boxes[1].caption, "Error Writing File");
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(Mode("brcot.dat"), 0444u);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(SaveFaultTest, ARunOnDiskWritesWhatTheNextRunReadsBack) {
+    StepCalls clean;
+    ASSERT_TRUE(Run(clean.Calls()).empty());
+    fake::FakePlatformOnDisk platform;
+    CBrindlecotDlg dlg(platform);
+    fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
+    EXPECT_EQ(w.list.Rows(), (Rows{{"Calc", "calc.exe", "01"},
+                                   {"Notes", "notepad.exe", "02"},
+                                   {"Paint", "mspaint.exe", "03"}}));
+    platform.Close(w);
+}
+
+}  // namespace
+}  // namespace brindlecot
