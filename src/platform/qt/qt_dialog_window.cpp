@@ -255,10 +255,15 @@ std::string QtDialogWindow::GetDlgItemText(int controlId) const {
 void QtDialogWindow::SetDlgItemText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
     const QString value = ToQString(text);
+    // The core shows its members after every step; rewriting an unchanged text would lay the
+    // field out again each time for nothing.
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(value);
+        if (edit->text() != value)
+            edit->setText(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        combo->setEditText(value);  // the selected list item stays as it was
+        // The selected list item stays as it was.
+        if (combo->currentText() != value)
+            combo->setEditText(value);
     } else if (auto* button = qobject_cast<QPushButton*>(w)) {
         button->setText(value);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
@@ -291,7 +296,8 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     combo->setCurrentIndex(index);
     // Selecting the item that is already current leaves a typed text in place; the item's
     // whole text is what a selection shows.
-    combo->setEditText(combo->itemText(index));
+    if (combo->currentText() != combo->itemText(index))
+        combo->setEditText(combo->itemText(index));
 }
 
 // -- The window itself --

@@ -131,10 +131,9 @@ void QtListView::SetColumnWidth(int column, int width) {
         return;
     int w = width;
     if (width == win::kLvscwAutosize) {
-        const QFontMetrics fm(font());
         w = kCellPadding;
         for (int row = 0; row < GetItemCount(); ++row) {
-            w = std::max(w, fm.horizontalAdvance(topLevelItem(row)->text(column)) + kCellPadding);
+            w = std::max(w, TextWidth(topLevelItem(row)->text(column)) + kCellPadding);
         }
     } else if (width == win::kLvscwAutosizeUseHeader) {
         w = header()->sectionSizeHint(column);
@@ -152,6 +151,23 @@ int QtListView::GetColumnWidth(int column) const {
     if (column < 0 || column >= columnCount())
         return 0;
     return columnWidth(column);
+}
+
+int QtListView::TextWidth(const QString& text) const {
+    // Every change of the table fits all columns to all cells again, so each text is measured
+    // once and remembered for this font.
+    auto it = m_textWidths.constFind(text);
+    if (it != m_textWidths.constEnd())
+        return *it;
+    const int width = QFontMetrics(font()).horizontalAdvance(text);
+    m_textWidths.insert(text, width);
+    return width;
+}
+
+void QtListView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange)
+        m_textWidths.clear();
+    QTreeWidget::changeEvent(event);
 }
 
 int QtListView::AvailableWidth() const {

@@ -2,6 +2,7 @@
 // mark the way a Win32 list view does, and reports clicks as the list view's notifications.
 #pragma once
 
+#include <QHash>
 #include <QTreeWidget>
 #include <functional>
 #include <string>
@@ -45,9 +46,11 @@ class QtListView : public QTreeWidget, public platform::IListView {
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     int SelectedRow() const;  // -1 when no row is highlighted
+    int TextWidth(const QString& text) const;
     // The width available to the columns: the control's inside, less a vertical scroll bar
     // when the rows need one.
     int AvailableWidth() const;
@@ -59,6 +62,7 @@ class QtListView : public QTreeWidget, public platform::IListView {
     std::vector<QString> m_headers;
     int m_mark = -1;
     QPalette m_palette;  // the palette with the highlight shown
+    mutable QHash<QString, int> m_textWidths;
 };
 
 }  // namespace brindlecot::qt
