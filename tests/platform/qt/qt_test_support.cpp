@@ -205,25 +205,4 @@ QStringList Rows(const QtDialogWindow& window) {
     return rows;
 }
 
-namespace {
-// An in-memory entry file for the probe below.
-class MemoryFileStore : public platform::IFileStore {
-  public:
-    std::optional<std::string> ReadFileCreating(const std::string&) override {
-        return std::string("ST=probe\r\nURL=probe\r\nSORTORDER=01\r\n");
-    }
-    bool ReplaceFile(const std::string&, const std::string&) override { return true; }
-};
-}  // namespace
-
-bool EntryFileBuilt() {
-    static const bool built = [] {
-        QtPlatform platform(std::make_unique<MemoryFileStore>());
-        bool loaded = false;
-        RunProgram(platform, [&](QtDialogWindow& w) { loaded = Rows(w).size() == 1; });
-        return loaded;
-    }();
-    return built;
-}
-
 }  // namespace brindlecot::qt::test

@@ -93,8 +93,4 @@ QString FieldText(const QtDialogWindow& window, int controlId);
 // The rows of the entry table, each "title|target|sort".
 QStringList Rows(const QtDialogWindow& window);
 
-// Whether the core on this branch reads and writes the entry file yet; tests of the file's
-// bytes skip without it.
-bool EntryFileBuilt();
-
 }  // namespace brindlecot::qt::test
