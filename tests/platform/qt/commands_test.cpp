@@ -18,13 +18,6 @@ namespace {
 class CommandsTest : public QObject {
     Q_OBJECT
 
-    static void Add(QtDialogWindow& w, const QString& title, const QString& target,
-                    const QString& sort) {
-        TypeInto(w.Control(IDC_TITLE), title);
-        TypeInto(w.Control(IDC_TARGET), target);
-        TypeInto(w.Control(IDC_SORTORDER), sort);
-        Click(w.Control(IDC_ADD));
-    }
     static QTreeWidget* List(QtDialogWindow& w) {
         return qobject_cast<QTreeWidget*>(w.Control(IDC_LIST));
     }
@@ -46,8 +39,8 @@ class CommandsTest : public QObject {
         QtPlatform platform;
         ModalWatcher modals;
         RunProgram(platform, [&](QtDialogWindow& w) {
-            Add(w, "Notes", "notepad.exe", "02");
-            Add(w, "Calc", "calc.exe", "01");
+            AddEntry(w, "Notes", "notepad.exe", "02");
+            AddEntry(w, "Calc", "calc.exe", "01");
             QCOMPARE(Rows(w), QStringList({"Calc|calc.exe|01", "Notes|notepad.exe|02"}));
             QCOMPARE(FieldText(w, IDC_COUNT), QStringLiteral("2"));
             QCOMPARE(FieldText(w, IDC_TITLE), QStringLiteral("Calc"));  // fields keep their text
@@ -82,15 +75,15 @@ class CommandsTest : public QObject {
         ModalWatcher modals;
         RunProgram(platform, [&](QtDialogWindow& w) {
             modals.AnswerBox("OK");
-            Add(w, "Title only", "", "01");
+            AddEntry(w, "Title only", "", "01");
             QCOMPARE(Rows(w), QStringList());
 
-            Add(w, "Calc", "calc.exe", "01");
+            AddEntry(w, "Calc", "calc.exe", "01");
             modals.AnswerBox("No");
-            Add(w, "Calc", "calc.exe", "07");
+            AddEntry(w, "Calc", "calc.exe", "07");
             QCOMPARE(Rows(w).size(), 1);
             modals.AnswerBox("Yes");
-            Add(w, "Calc", "calc.exe", "07");
+            AddEntry(w, "Calc", "calc.exe", "07");
             QCOMPARE(Rows(w), QStringList({"Calc|calc.exe|01", "Calc|calc.exe|07"}));
 
             modals.AnswerBox("No");
@@ -132,12 +125,12 @@ class CommandsTest : public QObject {
         ModalWatcher modals;
         RunProgram(platform, [&](QtDialogWindow& w) {
             for (int i = 0; i < 50; ++i) {
-                Add(w, QString("T%1").arg(i), QString("t%1").arg(i),
-                    QString::asprintf("%02d", i % 50 + 1));
+                AddEntry(w, QString("T%1").arg(i), QString("t%1").arg(i),
+                         QString::asprintf("%02d", i % 50 + 1));
             }
             QCOMPARE(FieldText(w, IDC_COUNT), QStringLiteral("50"));
             modals.AnswerBox("OK");
-            Add(w, "One more", "more", "01");
+            AddEntry(w, "One more", "more", "01");
             QCOMPARE(Rows(w).size(), 50);
         });
         QCOMPARE(modals.boxes.size(), size_t(1));
@@ -150,12 +143,12 @@ class CommandsTest : public QObject {
         ScratchDirectory dir;
         QtPlatform platform;
         RunProgram(platform, [&](QtDialogWindow& w) {
-            Add(w, "Five", "five", "5");
+            AddEntry(w, "Five", "five", "5");
             QCOMPARE(Rows(w), QStringList({"Five|five|5"}));
             QCOMPARE(FieldText(w, IDC_SORTORDER), QStringLiteral("50"));
-            Add(w, "Six", "six", "5");  // the same item is current already: shown again whole
+            AddEntry(w, "Six", "six", "5");  // the same item is current already: shown again whole
             QCOMPARE(FieldText(w, IDC_SORTORDER), QStringLiteral("50"));
-            Add(w, "Odd", "odd", "x9");  // begins no item: shown as typed
+            AddEntry(w, "Odd", "odd", "x9");  // begins no item: shown as typed
             QCOMPARE(FieldText(w, IDC_SORTORDER), QStringLiteral("x9"));
         });
     }
@@ -164,9 +157,9 @@ class CommandsTest : public QObject {
         ScratchDirectory dir;
         QtPlatform platform;
         RunProgram(platform, [&](QtDialogWindow& w) {
-            Add(w, "apple", "a", "01");
-            Add(w, "Banana", "b", "02");
-            Add(w, "cherry", "c", "03");
+            AddEntry(w, "apple", "a", "01");
+            AddEntry(w, "Banana", "b", "02");
+            AddEntry(w, "cherry", "c", "03");
             const auto titles = [&] {
                 QStringList t;
                 for (const QString& r : Rows(w))

@@ -146,10 +146,7 @@ class MainWindowTest : public QObject {
             ScratchDirectory dir;
             QtPlatform platform;
             RunProgram(platform, [&](QtDialogWindow& w) {
-                TypeInto(w.Control(IDC_TITLE), QStringLiteral("Calc"));
-                TypeInto(w.Control(IDC_TARGET), QStringLiteral("calc.exe"));
-                TypeInto(w.Control(IDC_SORTORDER), QStringLiteral("01"));
-                Click(w.Control(IDC_ADD));
+                AddEntry(w, "Calc", "calc.exe", "01");
                 if (field == IDC_LIST) {
                     w.Control(IDC_LIST)->setFocus(Qt::TabFocusReason);
                     QTest::keyClick(w.Control(IDC_LIST), Qt::Key_Down);

@@ -184,6 +184,14 @@ void Click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
 }
 
+void AddEntry(QtDialogWindow& window, const QString& title, const QString& target,
+              const QString& sort) {
+    TypeInto(window.Control(IDC_TITLE), title);
+    TypeInto(window.Control(IDC_TARGET), target);
+    TypeInto(window.Control(IDC_SORTORDER), sort);
+    Click(window.Control(IDC_ADD));
+}
+
 QString FieldText(const QtDialogWindow& window, int controlId) {
     QWidget* w = window.Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))

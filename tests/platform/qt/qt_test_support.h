@@ -89,6 +89,9 @@ void RunProgram(QtPlatform& platform, const std::function<void(QtDialogWindow&)>
 // Replaces a field's text the way a user does: click into it, select all, type.
 void TypeInto(QWidget* field, const QString& text);
 void Click(QWidget* widget);
+// Types an entry into the three fields and presses Add.
+void AddEntry(QtDialogWindow& window, const QString& title, const QString& target,
+              const QString& sort);
 QString FieldText(const QtDialogWindow& window, int controlId);
 // The rows of the entry table, each "title|target|sort".
 QStringList Rows(const QtDialogWindow& window);

@@ -18,13 +18,6 @@ namespace {
 class TrayAndLaunchTest : public QObject {
     Q_OBJECT
 
-    static void Add(QtDialogWindow& w, const QString& title, const QString& target,
-                    const QString& sort) {
-        TypeInto(w.Control(IDC_TITLE), title);
-        TypeInto(w.Control(IDC_TARGET), target);
-        TypeInto(w.Control(IDC_SORTORDER), sort);
-        Click(w.Control(IDC_ADD));
-    }
     static QSystemTrayIcon* Tray(QtPlatform& platform, QtDialogWindow& w) {
         return platform.TrayIcon(w.Handle(), TRAY_ICON_ID);
     }
@@ -76,9 +69,9 @@ class TrayAndLaunchTest : public QObject {
         FakeOpener opener;
         QtPlatform platform;
         RunProgram(platform, [&](QtDialogWindow& w) {
-            Add(w, "A", "http://a.example/", "01");
-            Add(w, "B", "b.example", "02");
-            Add(w, "C", "some text with $(x) ; and `y`", "03");
+            AddEntry(w, "A", "http://a.example/", "01");
+            AddEntry(w, "B", "b.example", "02");
+            AddEntry(w, "C", "some text with $(x) ; and `y`", "03");
             Click(w.Control(IDC_CLEAR));
             QSystemTrayIcon* tray = Tray(platform, w);
 
