@@ -36,3 +36,9 @@ if ! build/fuzz/tests/fuzz/entry_file_fuzzer -max_total_time="$fuzz_seconds" \
 fi
 grep -E '^Done |stat::number_of_executed_units|stat::peak_rss_mb' "$work/fuzz.log" || true
 echo "Fuzzing: no crash, leak or undefined behaviour."
+
+# ---- The Qt front end: its offscreen tests and the end-to-end run under Xvfb ----
+ensure_packages "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
+cmake --preset qt >/dev/null
+cmake --build --preset qt -j "$jobs"
+ctest --preset qt -j "$jobs"

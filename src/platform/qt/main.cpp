@@ -1,0 +1,22 @@
+// The Brindlecot program on Qt: the application object runs the main window modally, and the
+// program ends when that window closes.
+#include <QApplication>
+
+#include "app/brindlecot_app.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/session_end.h"
+
+int main(int argc, char* argv[]) {
+    // The command line is not read: Qt sees the program's name alone, so no argument (not even
+    // one of Qt's own options) changes what the program does.
+    static char fallbackName[] = "brindlecot";
+    char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
+    int qtArgc = 1;
+    QApplication application(qtArgc, qtArgv);
+
+    brindlecot::qt::QtPlatform platform;
+    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });
+    brindlecot::CBrindlecotApp app(platform);
+    app.InitInstance();
+    return 0;
+}

@@ -1,0 +1,512 @@
+#include "platform/qt/qt_dialog_window.h"
+
+#include <QAbstractItemView>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <limits>
+
+#include "platform/qt/qt_list_view.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/text_codec.h"
+#include "resources/resource.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace brindlecot::qt {
+
+namespace {
+
+// The window-menu commands that the context menu offers before the program's own items; the
+// values are Win32's SC_ codes, which the core hands back through DefaultSysCommand.
+constexpr unsigned kScMinimize = 0xF020;
+constexpr unsigned kScMaximize = 0xF030;
+constexpr unsigned kScClose = 0xF060;
+constexpr unsigned kScRestore = 0xF120;
+
+constexpr int kShowMinimized = 2;
+constexpr int kShowMaximized = 3;
+constexpr int kShowNormal = 1;
+
+int MulDivRounded(int value, int numerator, int denominator) {
+    return static_cast<int>((static_cast<long long>(value) * numerator + denominator / 2) /
+                            denominator);
+}
+
+}  // namespace
+
+// ---- Dialog units ---------------------------------------------------------------------------
+
+DialogBaseUnits DialogBaseUnits::Of(const QFont& font) {
+    const QFontMetrics fm(font);
+    // The average width of the 52 letters, rounded, as Windows measures a dialog font.
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, fm.height()};
+}
+
+QRect DialogBaseUnits::ToPixels(int x, int y, int w, int h) const {
+    return {MulDivRounded(x, cx, 4), MulDivRounded(y, cy, 8), MulDivRounded(w, cx, 4),
+            MulDivRounded(h, cy, 8)};
+}
+
+// ---- QtDialogWindow -------------------------------------------------------------------------
+
+QtDialogWindow::QtDialogWindow(QtPlatform& platform,
+                               const resources::DialogTemplate& dialogTemplate,
+                               platform::WindowHandle handle, platform::IDialogHandler& handler,
+                               QWidget* parent)
+    : QDialog(parent),
+      m_platform(platform),
+      m_handler(handler),
+      m_handle(handle),
+      m_templateId(dialogTemplate.id) {
+    Build(dialogTemplate);
+}
+
+QtDialogWindow::~QtDialogWindow() = default;
+
+void QtDialogWindow::Build(const resources::DialogTemplate& t) {
+    const QFont font(
+        QString::fromUtf8(t.fontName.data(), static_cast<qsizetype>(t.fontName.size())),
+        t.fontPoints);
+    setFont(font);
+    m_units = DialogBaseUnits::Of(font);
+
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (t.appWindow) {
+        // A window of its own, with a taskbar entry and the caption's minimise and maximise.
+        flags |= Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
+    } else {
+        flags |= Qt::Dialog;
+    }
+    setWindowFlags(flags);
+    setWindowTitle(QString::fromUtf8(t.caption.data(), static_cast<qsizetype>(t.caption.size())));
+    setFixedSize(m_units.ToPixels(0, 0, t.cx, t.cy).size());
+    setWindowIcon(m_platform.Icon(m_platform.LoadIcon(IDR_MAINFRAME)));
+
+    QWidget* previous = nullptr;
+    for (const resources::ControlTemplate& c : t.controls) {
+        QWidget* w = CreateControl(c);
+        if (c.id >= 0)
+            m_controls[c.id] = w;
+        if (!(c.style & resources::kTabStop)) {
+            w->setFocusPolicy(Qt::NoFocus);
+            continue;
+        }
+        // Template order is the tab order.
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { SendCommand(win::kIdHelp); });
+}
+
+QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
+    using K = resources::ControlKind;
+    const QRect rect = m_units.ToPixels(c.x, c.y, c.cx, c.cy);
+    const QString text = QString::fromUtf8(c.text.data(), static_cast<qsizetype>(c.text.size()));
+    QWidget* w = nullptr;
+    switch (c.kind) {
+        case K::Edit: {
+            auto* edit = new QLineEdit(this);
+            edit->setMaxLength(std::numeric_limits<int>::max());  // no length limit
+            edit->setReadOnly((c.style & resources::kReadOnly) != 0);
+            w = edit;
+            break;
+        }
+        case K::ComboDropDown: {
+            auto* combo = new QComboBox(this);
+            combo->setEditable(true);
+            // The list never changes and a typed value stays as typed: no insertion on Enter,
+            // no inline completion.
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->setCompleter(nullptr);
+            // A list that drops down below the field, as tall as the template's height allows.
+            combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+            const int fieldHeight = m_units.ToPixels(0, 0, 0, 14).height();
+            const int itemHeight = QFontMetrics(font()).height() + 4;
+            combo->setMaxVisibleItems(std::max(1, (rect.height() - fieldHeight) / itemHeight));
+            combo->setGeometry(rect.x(), rect.y(), rect.width(), fieldHeight);
+            return combo;
+        }
+        case K::PushButton:
+        case K::DefPushButton: {
+            auto* button = new QPushButton(text, this);
+            button->setAutoDefault(true);  // a focused button takes Enter, as on Windows
+            button->setDefault(c.kind == K::DefPushButton);
+            const unsigned id = static_cast<unsigned>(c.id);
+            connect(button, &QPushButton::clicked, this, [this, id] { SendCommand(id); });
+            w = button;
+            break;
+        }
+        case K::ListView: {
+            const int id = c.id;
+            auto* list = new QtListView(
+                id,
+                [this, id](win::NmHdr& hdr) {
+                    Send(win::kWmNotify, static_cast<win::WPARAM>(id),
+                         reinterpret_cast<win::LPARAM>(&hdr));
+                },
+                this);
+            m_lists.push_back(list);
+            w = list;
+            break;
+        }
+        case K::Static: {
+            auto* label = new QLabel(text, this);
+            label->setTextFormat(Qt::PlainText);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            w = label;
+            break;
+        }
+        case K::Icon: {
+            auto* label = new QLabel(this);
+            const platform::Size size = m_platform.SystemIconSize();
+            label->setPixmap(m_platform.Icon(m_platform.LoadIcon(IDR_MAINFRAME))
+                                 .pixmap(QSize(size.cx, size.cy)));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            // A static icon sizes itself to its image.
+            w = label;
+            w->setGeometry(QRect(rect.topLeft(), QSize(size.cx, size.cy)));
+            return w;
+        }
+    }
+    w->setGeometry(rect);
+    return w;
+}
+
+QWidget* QtDialogWindow::Control(int controlId) const {
+    auto it = m_controls.find(controlId);
+    return it == m_controls.end() ? nullptr : it->second;
+}
+
+win::LRESULT QtDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    win::LRESULT result = 0;
+    const bool handled = m_handler.OnMessage(message, wParam, lParam, result);
+    // The dialog manager's default: Cancel ends the dialog.
+    if (!handled && message == win::kWmCommand && win::LoWord(wParam) == win::kIdCancel) {
+        EndDialog(win::kIdCancel);
+    }
+    return result;
+}
+
+void QtDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    // Dropped with the window if it is gone before the event loop gets to it.
+    QMetaObject::invokeMethod(
+        this, [this, message, wParam, lParam] { Send(message, wParam, lParam); },
+        Qt::QueuedConnection);
+}
+
+void QtDialogWindow::SendCommand(unsigned id) {
+    Send(win::kWmCommand, win::MakeWParam(id, win::kBnClicked), 0);
+}
+
+void QtDialogWindow::FocusFirstTabStop() {
+    for (QWidget* w = nextInFocusChain(); w && w != this; w = w->nextInFocusChain()) {
+        if (w->focusPolicy() & Qt::TabFocus && w->isEnabled()) {
+            w->setFocus(Qt::TabFocusReason);
+            return;
+        }
+    }
+}
+
+void QtDialogWindow::CentreOnScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = rect();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+// -- Controls --
+
+platform::IListView* QtDialogWindow::ListView(int controlId) {
+    return dynamic_cast<QtListView*>(Control(controlId));
+}
+
+std::string QtDialogWindow::GetDlgItemText(int controlId) const {
+    QWidget* w = Control(controlId);
+    if (auto* edit = qobject_cast<QLineEdit*>(w))
+        return FromQString(edit->text());
+    if (auto* combo = qobject_cast<QComboBox*>(w))
+        return FromQString(combo->currentText());
+    if (auto* button = qobject_cast<QPushButton*>(w))
+        return FromQString(button->text());
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return FromQString(label->text());
+    return {};
+}
+
+void QtDialogWindow::SetDlgItemText(int controlId, const std::string& text) {
+    QWidget* w = Control(controlId);
+    const QString value = ToQString(text);
+    // The core shows its members after every step; rewriting an unchanged text would lay the
+    // field out again each time for nothing.
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        if (edit->text() != value)
+            edit->setText(value);
+    } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+        // The selected list item stays as it was.
+        if (combo->currentText() != value)
+            combo->setEditText(value);
+    } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+        button->setText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(w)) {
+        label->setText(value);
+    }
+}
+
+int QtDialogWindow::ComboGetCount(int controlId) const {
+    auto* combo = qobject_cast<QComboBox*>(Control(controlId));
+    return combo ? combo->count() : 0;
+}
+
+std::string QtDialogWindow::ComboGetItemText(int controlId, int index) const {
+    auto* combo = qobject_cast<QComboBox*>(Control(controlId));
+    if (!combo || index < 0 || index >= combo->count())
+        return {};
+    return FromQString(combo->itemText(index));
+}
+
+void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
+    if (auto* combo = qobject_cast<QComboBox*>(Control(controlId))) {
+        combo->addItem(ToQString(text));
+    }
+}
+
+void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
+    auto* combo = qobject_cast<QComboBox*>(Control(controlId));
+    if (!combo || index < 0 || index >= combo->count())
+        return;
+    combo->setCurrentIndex(index);
+    // Selecting the item that is already current leaves a typed text in place; the item's
+    // whole text is what a selection shows.
+    if (combo->currentText() != combo->itemText(index))
+        combo->setEditText(combo->itemText(index));
+}
+
+// -- The window itself --
+
+void QtDialogWindow::SetWindowText(const std::string& text) {
+    setWindowTitle(ToQString(text));
+}
+
+void QtDialogWindow::SetIcon(int, platform::IconHandle icon) {
+    // One icon serves both sizes: Qt picks the image for each use from it.
+    setWindowIcon(m_platform.Icon(icon));
+}
+
+bool QtDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) {
+#ifdef Q_OS_WIN
+    HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
+    if (!menu)
+        return false;
+    ::AppendMenuW(menu, flags, id, ToQString(text).toStdWString().c_str());
+#endif
+    m_systemMenu.push_back({flags, id, text});
+    return true;
+}
+
+void QtDialogWindow::DefaultSysCommand(unsigned command, win::LPARAM) {
+    switch (command & 0xFFF0) {
+        case kScMinimize:
+            showMinimized();
+            break;
+        case kScMaximize:
+            showMaximized();
+            break;
+        case kScRestore:
+            showNormal();
+            break;
+        case kScClose:
+            close();
+            break;
+        default:
+            break;
+    }
+}
+
+void QtDialogWindow::ShowWindow(int showCommand) {
+    switch (showCommand) {
+        case win::kSwHide:
+            // Hiding a dialog ends its modal loop under Qt; the program never hides its
+            // windows, so nothing is done.
+            break;
+        case kShowMinimized:
+            showMinimized();
+            break;
+        case kShowMaximized:
+            showMaximized();
+            break;
+        case kShowNormal:
+        case win::kSwRestore:
+            showNormal();
+            break;
+        default:
+            show();
+            break;
+    }
+}
+
+void QtDialogWindow::SetWindowPos(platform::WindowHandle, int x, int y, int cx, int cy,
+                                  unsigned flags) {
+    if (!(flags & win::kSwpNoMove))
+        move(x, y);
+    if (!(flags & win::kSwpNoSize))
+        setFixedSize(cx, cy);
+    if (flags & win::kSwpShowWindow)
+        show();
+    raise();  // the only insert-after the program uses is the top of the z-order
+}
+
+void QtDialogWindow::SetForegroundWindow() {
+    activateWindow();
+}
+
+void QtDialogWindow::EndDialog(int result) {
+    m_ended = true;
+    m_result = result;
+    if (isVisible())
+        QDialog::done(result);
+}
+
+int QtDialogWindow::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    // A box over a window that is already gone from the screen would be transient for an
+    // unmapped window, which some window managers never show.
+    return m_platform.ShowMessageBox(isVisible() ? this : nullptr, text, caption, type);
+}
+
+std::unique_ptr<platform::IPopupMenu> QtDialogWindow::CreatePopupMenu() {
+    return std::make_unique<QtPopupMenu>(m_platform);
+}
+
+void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
+    QPainter painter(this);
+    Send(win::kWmIconEraseBkgnd, 0, 0);
+    painter.fillRect(rect(), palette().window());
+    const platform::Size size = m_platform.SystemIconSize();
+    m_platform.Icon(icon).paint(&painter, QRect(x, y, size.cx, size.cy));
+}
+
+void QtDialogWindow::DefaultPaint() {
+    if (m_paintEvent)
+        QDialog::paintEvent(m_paintEvent);
+}
+
+// -- Events --
+
+void QtDialogWindow::accept() {
+    SendCommand(win::kIdOk);
+}
+
+void QtDialogWindow::reject() {
+    SendCommand(win::kIdCancel);
+}  // Escape
+
+void QtDialogWindow::closeEvent(QCloseEvent* event) {
+    // The close box and Alt+F4 are the Cancel command; the dialog closes when the program
+    // ends it.
+    event->ignore();
+    if (!m_ended)
+        SendCommand(win::kIdCancel);
+}
+
+void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+#ifdef Q_OS_WIN
+    event->ignore();  // the program's items are in the real system menu
+#else
+    if (m_systemMenu.empty()) {
+        event->ignore();
+        return;
+    }
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Mi&nimize"))->setData(kScMinimize);
+    menu.addAction(QStringLiteral("&Close"))->setData(kScClose);
+    for (const MenuItem& item : m_systemMenu) {
+        if (item.flags & win::kMfSeparator) {
+            menu.addSeparator();
+        } else {
+            menu.addAction(ToQString(item.text))->setData(item.id);
+        }
+    }
+    const QAction* chosen = menu.exec(event->globalPos());
+    if (chosen && chosen->data().isValid()) {
+        Post(win::kWmSysCommand, chosen->data().toUInt(), 0);
+    }
+#endif
+}
+
+void QtDialogWindow::paintEvent(QPaintEvent* event) {
+    m_paintEvent = event;
+    Send(win::kWmPaint, 0, 0);
+    m_paintEvent = nullptr;
+}
+
+#ifdef Q_OS_WIN
+bool QtDialogWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    const MSG* msg = static_cast<const MSG*>(message);
+    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND) {
+        const unsigned command = static_cast<unsigned>(msg->wParam) & 0xFFF0;
+        for (const MenuItem& item : m_systemMenu) {
+            if (!(item.flags & win::kMfSeparator) && item.id == command) {
+                *result = Send(win::kWmSysCommand, msg->wParam, msg->lParam);
+                return true;
+            }
+        }
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+#endif
+
+// ---- QtPopupMenu ----------------------------------------------------------------------------
+
+QtPopupMenu::QtPopupMenu(QtPlatform& platform)
+    : m_platform(platform), m_menu(std::make_unique<QMenu>()) {}
+
+QtPopupMenu::~QtPopupMenu() = default;
+
+void QtPopupMenu::InsertMenu(unsigned position, unsigned flags, unsigned id,
+                             const std::string& text) {
+    const QList<QAction*> actions = m_menu->actions();
+    QAction* before = nullptr;
+    if (flags & win::kMfByPosition) {
+        before = actions.value(static_cast<qsizetype>(position), nullptr);
+    } else {
+        for (QAction* a : actions) {
+            if (a->data().toUInt() == position)
+                before = a;
+        }
+    }
+    QAction* action = (flags & win::kMfSeparator) ? m_menu->insertSeparator(before)
+                                                  : new QAction(ToQString(text), m_menu.get());
+    if (!(flags & win::kMfSeparator)) {
+        action->setData(id);
+        m_menu->insertAction(before, action);
+    }
+}
+
+void QtPopupMenu::TrackPopupMenu(unsigned, int x, int y, platform::WindowHandle owner) {
+    // Either mouse button chooses an item in a Qt menu, as TPM_RIGHTBUTTON asks.
+    const QAction* chosen = m_menu->exec(QPoint(x, y));
+    if (chosen && chosen->data().isValid()) {
+        m_platform.PostToWindow(owner, win::kWmCommand, win::MakeWParam(chosen->data().toUInt(), 0),
+                                0);
+    }
+}
+
+}  // namespace brindlecot::qt

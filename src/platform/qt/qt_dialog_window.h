@@ -1,0 +1,127 @@
+// A dialog window on Qt, built from one of the shared templates, that delivers its events to
+// the core's dialog as the Win32 messages the core expects.
+#pragma once
+
+#include <QDialog>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "resources/dialog_layout.h"
+
+class QMenu;
+
+namespace brindlecot::qt {
+
+class QtPlatform;
+class QtListView;
+
+// Dialog units to pixels with the dialog font's metrics, as the Win32 dialog manager does it.
+struct DialogBaseUnits {
+    int cx = 0;  // average character width
+    int cy = 0;  // character height
+    static DialogBaseUnits Of(const QFont& font);
+    QRect ToPixels(int x, int y, int cx, int cy) const;
+};
+
+class QtDialogWindow : public QDialog, public platform::IDialogWindow {
+    Q_OBJECT
+
+  public:
+    QtDialogWindow(QtPlatform& platform, const resources::DialogTemplate& dialogTemplate,
+                   platform::WindowHandle handle, platform::IDialogHandler& handler,
+                   QWidget* parent);
+    ~QtDialogWindow() override;
+
+    // Delivers a message to the core's dialog now, and returns its result.
+    win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
+    // Delivers a message once the event being handled is over, as a posted message is.
+    void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
+
+    int TemplateId() const { return m_templateId; }
+    QWidget* Control(int controlId) const;  // nullptr when there is no such control
+    const DialogBaseUnits& BaseUnits() const { return m_units; }
+    bool Ended() const { return m_ended; }
+    int Result() const { return m_result; }
+    void FocusFirstTabStop();
+    void CentreOnScreen();
+
+    // IDialogWindow
+    platform::WindowHandle Handle() const override { return m_handle; }
+    platform::IListView* ListView(int controlId) override;
+    std::string GetDlgItemText(int controlId) const override;
+    void SetDlgItemText(int controlId, const std::string& text) override;
+    int ComboGetCount(int controlId) const override;
+    std::string ComboGetItemText(int controlId, int index) const override;
+    void ComboAddString(int controlId, const std::string& text) override;
+    void ComboSetCurSel(int controlId, int index) override;
+    void SetWindowText(const std::string& text) override;
+    void SetIcon(int iconKind, platform::IconHandle icon) override;
+    bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
+    void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
+    void ShowWindow(int showCommand) override;
+    void SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx, int cy,
+                      unsigned flags) override;
+    void SetForegroundWindow() override;
+    void EndDialog(int result) override;
+    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
+    bool IsIconic() const override { return isMinimized(); }
+    platform::Size GetClientSize() const override { return {width(), height()}; }
+    void PaintIconic(platform::IconHandle icon, int x, int y) override;
+    void DefaultPaint() override;
+
+    // The window menu the program extended: the desktop's own window menu cannot be extended
+    // on X11 or Wayland, so these items end the window's context menu there.
+    struct MenuItem {
+        unsigned flags;
+        unsigned id;
+        std::string text;
+    };
+    const std::vector<MenuItem>& SystemMenuItems() const { return m_systemMenu; }
+
+  protected:
+    void accept() override;
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+#ifdef Q_OS_WIN
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
+#endif
+
+  private:
+    void Build(const resources::DialogTemplate& dialogTemplate);
+    QWidget* CreateControl(const resources::ControlTemplate& control);
+    void SendCommand(unsigned id);
+
+    QtPlatform& m_platform;
+    platform::IDialogHandler& m_handler;
+    platform::WindowHandle m_handle;
+    int m_templateId;
+    DialogBaseUnits m_units;
+    std::map<int, QWidget*> m_controls;  // owned by this widget as their Qt parent
+    std::vector<QtListView*> m_lists;
+    std::vector<MenuItem> m_systemMenu;
+    bool m_ended = false;
+    int m_result = 0;
+    QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
+};
+
+// A popup menu on Qt; the menu goes with the object.
+class QtPopupMenu : public platform::IPopupMenu {
+  public:
+    explicit QtPopupMenu(QtPlatform& platform);
+    ~QtPopupMenu() override;
+    void InsertMenu(unsigned position, unsigned flags, unsigned id,
+                    const std::string& text) override;
+    void TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) override;
+
+  private:
+    QtPlatform& m_platform;
+    std::unique_ptr<QMenu> m_menu;
+};
+
+}  // namespace brindlecot::qt

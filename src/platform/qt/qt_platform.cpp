@@ -1,0 +1,414 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QCursor>
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <algorithm>
+
+#include "platform/qt/qt_dialog_window.h"
+#include "platform/qt/shell_open.h"
+#include "platform/qt/text_codec.h"
+#include "resources/resource.h"
+
+#ifdef BRINDLECOT_HAVE_QTDBUS
+#include <QDBusConnection>
+#include <QDBusInterface>
+#endif
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/posix_file_store.h"
+#endif
+
+namespace brindlecot::qt {
+
+struct QtPlatform::TrayEntry {
+    platform::WindowHandle window;
+    std::uint32_t id;
+    std::unique_ptr<QSystemTrayIcon> icon;
+};
+
+namespace {
+
+constexpr platform::IconHandle kAppIconHandle = IDR_MAINFRAME;
+constexpr unsigned kNimModify = 1;
+
+std::unique_ptr<platform::IFileStore> DefaultFileStore() {
+#ifdef Q_OS_UNIX
+    return std::make_unique<platform::PosixFileStore>();
+#else
+    return nullptr;
+#endif
+}
+
+QString TipText(const platform::NotifyIconData& data) {
+    const auto end = std::find(data.szTip.begin(), data.szTip.end(), '\0');
+    return ToQString(std::string(data.szTip.begin(), end));
+}
+
+// Windows writes line ends as CR LF in its box texts; one line break each on every desktop.
+QString BoxText(const std::string& text) {
+    QString s = ToQString(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+// "name|pattern|name|pattern||" as Qt's name filters, and the one to preselect. On Windows
+// the first choice is preselected, as the file dialog there does. Elsewhere "*.*" asks for a
+// dot that most file names lack, so it becomes "*", and the choice with every file is
+// preselected: a program on these desktops is not named *.exe, so the first choice would
+// show none of them.
+struct NameFilters {
+    QStringList filters;
+    QString selected;
+};
+
+NameFilters ParseFilter(const std::string& filter) {
+    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+    NameFilters out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        QString pattern = parts[i + 1];
+        if (name.isEmpty())
+            break;
+        const QString shown = QLatin1Char('(') + pattern + QLatin1Char(')');
+#ifndef Q_OS_WIN
+        if (pattern == QLatin1String("*.*")) {
+            pattern = QStringLiteral("*");
+        }
+#endif
+        // Qt reads the patterns from the name's last parentheses.
+        if (name.endsWith(shown))
+            name.chop(shown.size());
+        const QString qtFilter = name.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')');
+        out.filters << qtFilter;
+#ifdef Q_OS_WIN
+        if (out.selected.isEmpty())
+            out.selected = qtFilter;
+#else
+        if (pattern == QLatin1String("*"))
+            out.selected = qtFilter;
+#endif
+    }
+    if (out.selected.isEmpty() && !out.filters.isEmpty())
+        out.selected = out.filters.front();
+    return out;
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
+    : m_fileStore(fileStore ? std::move(fileStore) : DefaultFileStore()) {
+    // The main window's modal loop is the program's only one; a box shown while no window is
+    // on screen must not end the application when it closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+    for (int size : {16, 32, 48, 256}) {
+        m_appIcon.addFile(QStringLiteral(":/icons/brindlecot-%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(m_appIcon);
+}
+
+QtPlatform::~QtPlatform() = default;
+
+int QtPlatform::WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) {
+    // Nothing here needs a separate sockets start-up.
+    reportedVersion = requestedVersion;
+    return 0;
+}
+
+platform::WindowHandle QtPlatform::CreateOwnerWindow() {
+    // Never shown. On Windows it keeps the owned window off the taskbar; the main window on
+    // other desktops needs its own taskbar entry, so it is not made the Qt parent (DoModal).
+    m_ownerWindow = std::make_unique<QWidget>();
+    m_ownerHandle = m_nextHandle++;
+    return m_ownerHandle;
+}
+
+int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
+                        platform::IDialogHandler& handler) {
+    const resources::DialogTemplate* t = nullptr;
+    if (templateId == IDD_BRINDLECOT_DIALOG)
+        t = &resources::MainDialogTemplate();
+    if (templateId == IDD_ABOUTBOX)
+        t = &resources::AboutDialogTemplate();
+    if (!t)
+        return -1;
+
+    QWidget* parent = nullptr;
+    if (owner == 0) {
+        if (!m_windows.empty())
+            parent = m_windows.back();  // the program's active window
+    } else if (QtDialogWindow* w = Window(owner)) {
+        parent = w;
+    }
+
+    const platform::WindowHandle handle = m_nextHandle++;
+    auto window = std::make_unique<QtDialogWindow>(*this, *t, handle, handler, parent);
+    m_windows.push_back(window.get());
+    handler.Attach(*window);
+    const bool focusFirst = window->Send(win::kWmInitDialog) != 0;
+    if (focusFirst)
+        window->FocusFirstTabStop();
+    // Centred over its owner, or on the screen when it has none (Qt does the former).
+    if (!parent)
+        window->CentreOnScreen();
+    // Modal to its owner alone, as a Win32 dialog disables only its owner: an application-wide
+    // modal window would also keep the notification-area icon from receiving the mouse.
+    window->setWindowModality(Qt::WindowModal);
+    if (!window->Ended())
+        window->exec();
+    const int result = window->Ended() ? window->Result() : win::kIdCancel;
+    window->hide();
+    window->Send(win::kWmDestroy);
+    handler.Detach();
+    m_windows.erase(std::find(m_windows.begin(), m_windows.end(), window.get()));
+    return result;
+}
+
+int QtPlatform::ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption,
+                               unsigned type) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (type & win::kMbIconMask) {
+        case 0x10:
+            icon = QMessageBox::Critical;
+            break;
+        case 0x20:
+            icon = QMessageBox::Question;
+            break;
+        case win::kMbIconExclamation:
+            icon = QMessageBox::Warning;
+            break;
+        case 0x40:
+            icon = QMessageBox::Information;
+            break;
+        default:
+            break;
+    }
+    const bool yesNo = (type & win::kMbTypeMask) == win::kMbYesNo;
+    QMessageBox box(icon, ToQString(caption), BoxText(text),
+                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    const int answer = box.exec();
+    if (!yesNo)
+        return win::kIdOk;
+    return answer == QMessageBox::Yes ? win::kIdYes : win::kIdNo;
+}
+
+QString QtPlatform::ApplicationTitle() {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+int QtPlatform::AfxMessageBox(const std::string& text, unsigned type) {
+    if ((type & win::kMbIconMask) == 0)
+        type |= win::kMbIconExclamation;
+    QWidget* parent = nullptr;
+    if (!m_windows.empty() && m_windows.back()->isVisible())
+        parent = m_windows.back();
+    return ShowMessageBox(parent, text, FromQString(ApplicationTitle()), type);
+}
+
+platform::IconHandle QtPlatform::LoadIcon(int resourceId) {
+    return resourceId == IDR_MAINFRAME ? kAppIconHandle : 0;
+}
+
+QIcon QtPlatform::Icon(platform::IconHandle icon) const {
+    return icon == kAppIconHandle ? m_appIcon : QIcon();
+}
+
+void QtPlatform::WinHelp() {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    const QString helpFile =
+        program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
+    if (QFileInfo(helpFile).isFile())
+        ShellOpen(helpFile);
+}
+
+std::optional<std::string> QtPlatform::GetOpenFileName(const platform::FileDialogRequest& req) {
+    QWidget* parent = m_windows.empty() ? nullptr : m_windows.back();
+    QFileDialog dialog(parent, QStringLiteral("Open"), QDir::currentPath());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const NameFilters filters = ParseFilter(req.filter);
+    dialog.setNameFilters(filters.filters);
+    dialog.selectNameFilter(filters.selected);
+#ifdef Q_OS_WIN
+    // "*.exe": a name typed without an extension gets ".exe".
+    QString suffix = ToQString(req.defaultExtension);
+    if (suffix.startsWith(QLatin1String("*.")))
+        suffix.remove(0, 2);
+    dialog.setDefaultSuffix(suffix);
+#endif
+    if (!req.initialFileName.empty())
+        dialog.selectFile(ToQString(req.initialFileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return FromQString(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+}
+
+std::string QtPlatform::GetCurrentDirectory() {
+#ifdef Q_OS_UNIX
+    // The bytes of the name as they are, whatever their encoding.
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return FromQString(QDir::currentPath());
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+#else
+    return FromQString(QDir::currentPath());
+#endif
+}
+
+void QtPlatform::SetCurrentDirectory(const std::string& directory) {
+#ifdef Q_OS_UNIX
+    if (::chdir(directory.c_str()) != 0)
+        return;  // nothing is reported
+#else
+    QDir::setCurrent(ToQString(directory));
+#endif
+}
+
+void QtPlatform::ShellExecute(const platform::ShellExecuteRequest& request) {
+    // Only "open" is ever asked for. The show command is a hint that X11 and Wayland offer no
+    // way to pass on; the program that opens decides how it shows itself.
+    ShellOpen(ToQString(request.file));
+}
+
+void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
+    auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
+        return e->window == data.hWnd && e->id == data.uID;
+    });
+    if (message == win::kNimDelete) {
+        if (it != m_trayIcons.end())
+            m_trayIcons.erase(it);
+        return;
+    }
+    if (message == kNimModify && it != m_trayIcons.end()) {
+        if (data.uFlags & win::kNifIcon)
+            (*it)->icon->setIcon(Icon(data.hIcon));
+        if (data.uFlags & win::kNifTip)
+            (*it)->icon->setToolTip(TipText(data));
+        return;
+    }
+    if (message != win::kNimAdd || it != m_trayIcons.end())
+        return;  // one icon per identity
+
+    auto entry = std::make_unique<TrayEntry>();
+    entry->window = data.hWnd;
+    entry->id = data.uID;
+    entry->icon = std::make_unique<QSystemTrayIcon>(Icon(data.hIcon));
+    entry->icon->setToolTip(TipText(data));
+    const platform::WindowHandle window = data.hWnd;
+    const std::uint32_t id = data.uID;
+    const std::uint32_t callback = (data.uFlags & win::kNifMessage) ? data.uCallbackMessage : 0;
+    QObject::connect(entry->icon.get(), &QSystemTrayIcon::activated, entry->icon.get(),
+                     [this, window, id, callback](QSystemTrayIcon::ActivationReason reason) {
+                         OnTrayActivated(window, id, callback, reason);
+                     });
+    entry->icon->show();
+    m_trayIcons.push_back(std::move(entry));
+}
+
+void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
+                                 std::uint32_t callbackMessage, int reason) {
+    if (callbackMessage == 0)
+        return;
+    win::LPARAM mouse = 0;
+    switch (reason) {
+        case QSystemTrayIcon::DoubleClick:
+            mouse = win::kWmLButtonDblClk;
+            break;
+        case QSystemTrayIcon::Context:
+            mouse = win::kWmRButtonDown;
+            break;
+        case QSystemTrayIcon::Trigger:
+            // StatusNotifierItem hosts have no double click: their primary activation is the
+            // one way to bring the window back, so it counts as one.
+            mouse = StatusNotifierDesktop() ? win::kWmLButtonDblClk : win::kWmLButtonDown;
+            break;
+        case QSystemTrayIcon::MiddleClick:
+            mouse = win::kWmMButtonDown;
+            break;
+        default:
+            return;
+    }
+    PostToWindow(window, callbackMessage, id, mouse);
+}
+
+bool QtPlatform::StatusNotifierDesktop() {
+    if (m_statusNotifier < 0) {
+        m_statusNotifier = 0;
+#ifdef BRINDLECOT_HAVE_QTDBUS
+        // Qt shows the icon through StatusNotifierItem exactly when a host is registered
+        // with the watcher; otherwise it embeds it in an XEmbed tray.
+        QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
+                               QStringLiteral("/StatusNotifierWatcher"),
+                               QStringLiteral("org.kde.StatusNotifierWatcher"),
+                               QDBusConnection::sessionBus());
+        if (watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()) {
+            m_statusNotifier = 1;
+        }
+#endif
+    }
+    return m_statusNotifier == 1;
+}
+
+platform::Point QtPlatform::GetCursorPos() {
+    const QPoint p = QCursor::pos();
+    return {p.x(), p.y()};
+}
+
+QtDialogWindow* QtPlatform::Window(platform::WindowHandle handle) const {
+    for (QtDialogWindow* w : m_windows) {
+        if (w->Handle() == handle)
+            return w;
+    }
+    return nullptr;
+}
+
+QtDialogWindow* QtPlatform::FindWindow(int templateId) const {
+    for (QtDialogWindow* w : m_windows) {
+        if (w->TemplateId() == templateId)
+            return w;
+    }
+    return nullptr;
+}
+
+QSystemTrayIcon* QtPlatform::TrayIcon(platform::WindowHandle window, std::uint32_t id) const {
+    for (const auto& e : m_trayIcons) {
+        if (e->window == window && e->id == id)
+            return e->icon.get();
+    }
+    return nullptr;
+}
+
+void QtPlatform::PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,
+                              win::LPARAM lParam) {
+    if (QtDialogWindow* w = Window(window))
+        w->Post(message, wParam, lParam);
+}
+
+void QtPlatform::EndSession() {
+    // Oldest first: the main window writes the entry file before anything else goes.
+    const std::vector<QtDialogWindow*> windows = m_windows;
+    for (QtDialogWindow* w : windows)
+        w->Send(win::kWmEndSession, 1, 0);
+    // Ends every event loop that runs (boxes, menus, dialogs) and any that would start.
+    QCoreApplication::exit(0);
+}
+
+}  // namespace brindlecot::qt

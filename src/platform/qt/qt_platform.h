@@ -1,0 +1,81 @@
+// The platform seam on Qt 6 Widgets: modal dialogs from the shared templates, message boxes,
+// the file dialog, the notification-area icon, the shell's open request and the entry file's
+// storage. One object per process, created after the QApplication.
+#pragma once
+
+#include <QIcon>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class QSystemTrayIcon;
+class QWidget;
+
+namespace brindlecot::qt {
+
+class QtDialogWindow;
+
+class QtPlatform : public platform::IPlatform {
+  public:
+    // `fileStore` keeps the entry file; the platform's own one when none is given.
+    explicit QtPlatform(std::unique_ptr<platform::IFileStore> fileStore = nullptr);
+    ~QtPlatform() override;
+    QtPlatform(const QtPlatform&) = delete;
+    QtPlatform& operator=(const QtPlatform&) = delete;
+
+    // IPlatform
+    int WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) override;
+    void WSACleanup() override {}
+    platform::WindowHandle CreateOwnerWindow() override;
+    int DoModal(int templateId, platform::WindowHandle owner,
+                platform::IDialogHandler& handler) override;
+    int AfxMessageBox(const std::string& text, unsigned type) override;
+    platform::IconHandle LoadIcon(int resourceId) override;
+    platform::Size SystemIconSize() override { return {32, 32}; }
+    void WinHelp() override;
+    std::optional<std::string> GetOpenFileName(const platform::FileDialogRequest& req) override;
+    std::string GetCurrentDirectory() override;
+    void SetCurrentDirectory(const std::string& directory) override;
+    void ShellExecute(const platform::ShellExecuteRequest& request) override;
+    void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
+    platform::Point GetCursorPos() override;
+    platform::IFileStore& FileStore() override { return *m_fileStore; }
+
+    // For the windows.
+    QIcon Icon(platform::IconHandle icon) const;
+    int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption,
+                       unsigned type);
+    void PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,
+                      win::LPARAM lParam);
+
+    // The user's session ends, or the process was asked to end: every open dialog gets the
+    // session-ending message, then every modal loop ends and the run with them.
+    void EndSession();
+
+    // The application title: the program file's name without its extension.
+    static QString ApplicationTitle();
+
+    // The open dialog of a template, the notification-area icon of a window: for tests.
+    QtDialogWindow* FindWindow(int templateId) const;
+    QSystemTrayIcon* TrayIcon(platform::WindowHandle window, std::uint32_t id) const;
+
+  private:
+    struct TrayEntry;
+    QtDialogWindow* Window(platform::WindowHandle handle) const;
+    void OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
+                         std::uint32_t callbackMessage, int reason);
+    bool StatusNotifierDesktop();
+
+    std::unique_ptr<platform::IFileStore> m_fileStore;
+    std::unique_ptr<QWidget> m_ownerWindow;
+    platform::WindowHandle m_ownerHandle = 0;
+    std::vector<QtDialogWindow*> m_windows;  // the open dialogs, the newest last
+    std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
+    platform::WindowHandle m_nextHandle = 0x100;
+    QIcon m_appIcon;
+    int m_statusNotifier = -1;  // unknown until the first single click on the icon
+};
+
+}  // namespace brindlecot::qt

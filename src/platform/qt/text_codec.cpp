@@ -1,0 +1,112 @@
+#include "platform/qt/text_codec.h"
+
+namespace brindlecot::qt {
+
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00;  // + a byte from 0x80 to 0xFF
+
+// The length of the well-formed UTF-8 sequence at `i`, or 0 when the byte there does not
+// begin one (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
+size_t SequenceLength(const std::string& s, size_t i, char32_t& codePoint) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    size_t length = 0;
+    char32_t cp = 0;
+    char32_t minimum = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        cp = b0 & 0x1F;
+        minimum = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        cp = b0 & 0x0F;
+        minimum = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        cp = b0 & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        const unsigned char b = byte(i + k);
+        if ((b & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    codePoint = cp;
+    return length;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+}  // namespace
+
+QString ToQString(const std::string& bytes) {
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            out.append(QChar(static_cast<char16_t>(b)));
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t length = SequenceLength(bytes, i, cp);
+        if (length == 0) {
+            out.append(QChar(static_cast<char16_t>(kEscapeBase + b)));
+            ++i;
+            continue;
+        }
+        const char32_t ucs4[] = {cp};
+        out.append(QString::fromUcs4(ucs4, 1));
+        i += length;
+    }
+    return out;
+}
+
+std::string FromQString(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < n &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            AppendUtf8(out, QChar::surrogateToUcs4(c, text.at(i + 1).unicode()));
+            ++i;
+        } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
+            out.push_back(static_cast<char>(c - kEscapeBase));
+        } else if (QChar::isSurrogate(c)) {
+            AppendUtf8(out, 0xFFFD);  // a lone surrogate that no byte stands for
+        } else {
+            AppendUtf8(out, c);
+        }
+    }
+    return out;
+}
+
+}  // namespace brindlecot::qt

@@ -1,0 +1,15 @@
+// The test classes, one factory each.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+namespace brindlecot::qt::test {
+
+std::unique_ptr<QObject> MakeListViewTest();
+std::unique_ptr<QObject> MakeMainWindowTest();
+std::unique_ptr<QObject> MakeCommandsTest();
+std::unique_ptr<QObject> MakeTrayAndLaunchTest();
+std::unique_ptr<QObject> MakeProcessTest();
+
+}  // namespace brindlecot::qt::test

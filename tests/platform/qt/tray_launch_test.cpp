@@ -1,0 +1,223 @@
+// The notification-area icon and its menu, and every way the program opens something: the
+// tray menu, Test, Help and F1, through a stand-in for the desktop's opener.
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QTest>
+
+#include "app/brindlecot_dlg.h"
+#include "platform/qt/shell_open.h"
+#include "qt_test_support.h"
+#include "qt_tests.h"
+#include "resources/resource.h"
+
+namespace brindlecot::qt::test {
+namespace {
+
+class TrayAndLaunchTest : public QObject {
+    Q_OBJECT
+
+    static QSystemTrayIcon* Tray(QtPlatform& platform, QtDialogWindow& w) {
+        return platform.TrayIcon(w.Handle(), TRAY_ICON_ID);
+    }
+    // Presses the right button on the icon; `choose` picks from the menu's texts, top to
+    // bottom, an item by its index (or -1 to close the menu).
+    static void RightClickTray(QSystemTrayIcon* tray, int choose,
+                               QStringList* shownTexts = nullptr) {
+        QStringList texts;
+        bool shown = false;
+        QTimer::singleShot(50, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            shown = true;
+            const QList<QAction*> actions = menu->actions();
+            for (QAction* a : actions)
+                texts << a->text();
+            if (choose < 0) {
+                QTest::keyClick(menu, Qt::Key_Escape);
+            } else {
+                QTest::mouseClick(menu, Qt::LeftButton, {},
+                                  menu->actionGeometry(actions[choose]).center());
+            }
+        });
+        emit tray->activated(QSystemTrayIcon::Context);
+        QTRY_VERIFY(shown);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QTest::qWait(20);  // the chosen item's command is delivered after the menu closed
+        if (shownTexts)
+            *shownTexts = texts;
+    }
+
+  private slots:
+    void theIconLastsForTheRunWithItsTip() {
+        ScratchDirectory dir;
+        QtPlatform platform;
+        platform::WindowHandle handle = 0;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            handle = w.Handle();
+            QSystemTrayIcon* tray = Tray(platform, w);
+            QVERIFY(tray);
+            QCOMPARE(tray->toolTip(), QStringLiteral("Brindlecot"));
+            QVERIFY(!tray->icon().isNull());
+        });
+        QVERIFY(platform.TrayIcon(handle, TRAY_ICON_ID) == nullptr);
+    }
+
+    void theTrayMenuListsRowsBottomUpAndAChoiceOpensItsTarget() {
+        ScratchDirectory dir;
+        FakeOpener opener;
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            AddEntry(w, "A", "http://a.example/", "01");
+            AddEntry(w, "B", "b.example", "02");
+            AddEntry(w, "C", "some text with $(x) ; and `y`", "03");
+            Click(w.Control(IDC_CLEAR));
+            QSystemTrayIcon* tray = Tray(platform, w);
+
+            QStringList texts;
+            RightClickTray(tray, -1, &texts);
+            QCOMPARE(texts, QStringList({"C", "B", "A"}));
+            QTest::qWait(100);
+            QVERIFY(opener.Calls().empty());  // closed without a choice
+            QCOMPARE(FieldText(w, IDC_TITLE), QString());
+
+            RightClickTray(tray, 2);  // the bottom item is row 0
+            QCOMPARE(FieldText(w, IDC_TITLE), QStringLiteral("A"));
+            QCOMPARE(FieldText(w, IDC_TARGET), QStringLiteral("http://a.example/"));
+            QCOMPARE(FieldText(w, IDC_SORTORDER), QStringLiteral("01"));
+            auto calls = opener.WaitForCalls(1);
+            QCOMPARE(calls.size(), size_t(1));
+            QCOMPARE(calls[0], QStringList({"http://a.example/"}));
+
+            RightClickTray(tray, 0);
+            calls = opener.WaitForCalls(2);
+            QCOMPARE(calls.size(), size_t(2));
+            QCOMPARE(calls[1], QStringList({"some text with $(x) ; and `y`"}));
+        });
+    }
+
+    void anEmptyMenuIsShownAndOpensNothing() {
+        ScratchDirectory dir;
+        FakeOpener opener;
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            QStringList texts{"not shown"};
+            RightClickTray(Tray(platform, w), -1, &texts);
+            QCOMPARE(texts, QStringList());
+        });
+        QTest::qWait(100);
+        QVERIFY(opener.Calls().empty());
+    }
+
+    void aDoubleClickRestoresTheMinimisedWindow() {
+        ScratchDirectory dir;
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            w.showMinimized();
+            QTRY_VERIFY(w.isMinimized());
+            emit Tray(platform, w)->activated(QSystemTrayIcon::DoubleClick);
+            QTRY_VERIFY(!w.isMinimized());
+            QVERIFY(w.isVisible());
+            emit Tray(platform, w)->activated(QSystemTrayIcon::Trigger);  // a single click
+            QTest::qWait(50);
+            QVERIFY(!QApplication::activePopupWidget());
+        });
+    }
+
+    // Test opens the target field's text: a program is started itself, with no arguments;
+    // everything else reaches the opener as exactly one argument, and no shell sees it.
+    void targetsOpenAsOneStringAndNeverThroughAShell() {
+        ScratchDirectory dir;
+        FakeOpener opener;
+        dir.Write("program.sh", "#!/bin/sh\necho \"started $#\" > started.txt\n");
+        QFile::setPermissions(dir.FilePath("program.sh"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        dir.Write("notes.txt", "not a program\n");
+        const QStringList opened = {"http://example.org/a b?c=1&d=2",
+                                    "HTTP://EXAMPLE.ORG/",
+                                    "www.example.org",
+                                    "$(touch pwned)",
+                                    "x; touch pwned",
+                                    "`touch pwned`",
+                                    "a | touch pwned",
+                                    "\"quoted\" 'single' \\back",
+                                    " http://lead.example/",
+                                    "program.sh --flag"};
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            for (const QString& target : opened) {
+                TypeInto(w.Control(IDC_TARGET), target);
+                Click(w.Control(IDC_TEST));
+            }
+            TypeInto(w.Control(IDC_TARGET), "notes.txt");
+            Click(w.Control(IDC_TEST));
+            TypeInto(w.Control(IDC_TARGET), "program.sh");
+            Click(w.Control(IDC_TEST));
+            TypeInto(w.Control(IDC_TARGET), "");
+            Click(w.Control(IDC_TEST));  // nothing to open
+        });
+        const auto calls = opener.WaitForCalls(static_cast<int>(opened.size()) + 1);
+        QCOMPARE(calls.size(), size_t(opened.size() + 1));
+        for (int i = 0; i < opened.size(); ++i)
+            QCOMPARE(calls[size_t(i)], QStringList(opened[i]));
+        QCOMPARE(calls.back(), QStringList(dir.FilePath("notes.txt")));
+        QTRY_COMPARE(dir.Read("started.txt"), QByteArray("started 0\n"));
+        QTest::qWait(200);
+        QVERIFY(!QFile::exists(dir.FilePath("pwned")));
+        QCOMPARE(opener.Calls().size(), size_t(opened.size() + 1));  // the program: not opened
+    }
+
+    void helpOpensThePageAndF1TheHelpFileIfThereIsOne() {
+        ScratchDirectory dir;
+        FakeOpener opener;
+        const QFileInfo program(QCoreApplication::applicationFilePath());
+        const QString helpFile =
+            program.absoluteDir().filePath(program.completeBaseName() + ".HLP");
+        QFile::remove(helpFile);
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            Click(w.Control(IDC_HELPBUTTON));
+            QCOMPARE(opener.WaitForCalls(1).size(), size_t(1));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);  // no help file: nothing
+            QFile(helpFile).open(QIODevice::WriteOnly);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1, Qt::ShiftModifier);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        });
+        const auto calls = opener.WaitForCalls(2);
+        QFile::remove(helpFile);
+        QCOMPARE(calls.size(), size_t(2));
+        QCOMPARE(calls[0], QStringList("http://www.brindlecot.org/brindlecot/help.htm"));
+        QCOMPARE(calls[1], QStringList(helpFile));
+    }
+
+    void theOpenPlanForEachKindOfTarget() {
+        ScratchDirectory dir;
+        dir.Write("tool", "#!/bin/sh\n");
+        QFile::setPermissions(dir.FilePath("tool"), QFile::ReadOwner | QFile::ExeOwner);
+        QDir().mkdir("folder");
+        QFile::setPermissions(dir.FilePath("folder"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // A bare name is the file in the working directory, never one looked up on PATH.
+        OpenPlan plan = PlanOpen("tool");
+        QCOMPARE(int(plan.kind), int(OpenPlan::Kind::StartProgram));
+        QCOMPARE(plan.program, dir.FilePath("tool"));
+        plan = PlanOpen("folder");  // executable, but not a file
+        QCOMPARE(int(plan.kind), int(OpenPlan::Kind::OpenWithDesktop));
+        QCOMPARE(plan.url, QUrl::fromLocalFile(dir.FilePath("folder")));
+        plan = PlanOpen("sh");  // on PATH, not here: just text
+        QCOMPARE(int(plan.kind), int(OpenPlan::Kind::OpenWithDesktop));
+        QCOMPARE(plan.asTyped, QStringLiteral("sh"));
+        QCOMPARE(int(PlanOpen("").kind), int(OpenPlan::Kind::Nothing));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> MakeTrayAndLaunchTest() {
+    return std::make_unique<TrayAndLaunchTest>();
+}
+
+}  // namespace brindlecot::qt::test
+
+#include "tray_launch_test.moc"
