@@ -62,6 +62,11 @@ int CBrindlecotDlg::IsDuplicateEntry() {
 }
 
 namespace {
+// The short phrase is the text and the sentence the caption, as the program has always shown it.
+void ShowLimitBox(platform::IDialogWindow& window) {
+    window.MessageBox("Maximum Items Reached", "The maximum number of entries is 50.", win::kMbOk);
+}
+
 void InsertEntryAtTop(CListCtrl& list, const std::string& title, const std::string& target,
                       const std::string& sortOrder) {
     list.InsertItem(0, title);
@@ -73,8 +78,7 @@ void InsertEntryAtTop(CListCtrl& list, const std::string& title, const std::stri
 void CBrindlecotDlg::AddEntry() {
     UpdateData(true);
     if (m_nCount >= MAX_ENTRIES) {
-        Wnd().MessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
-                         win::kMbOk);
+        ShowLimitBox(Wnd());
         return;
     }
     if (m_strTarget.empty() || m_strTitle.empty()) {
@@ -103,8 +107,7 @@ void CBrindlecotDlg::AddEntry() {
 void CBrindlecotDlg::AddLoadedEntry() {
     UpdateData(true);
     if (m_nCount >= MAX_ENTRIES) {
-        Wnd().MessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
-                         win::kMbOk);
+        ShowLimitBox(Wnd());
         return;
     }
     if (!m_strTitle.empty() && !m_strTarget.empty()) {

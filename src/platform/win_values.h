@@ -53,16 +53,28 @@ constexpr int kIdNo = 7;
 constexpr UINT kMbOk = 0x0000;
 constexpr UINT kMbYesNo = 0x0004;
 constexpr UINT kMbTypeMask = 0x000F;
+constexpr UINT kMbIconHand = 0x0010;
+constexpr UINT kMbIconQuestion = 0x0020;
 constexpr UINT kMbIconExclamation = 0x0030;
+constexpr UINT kMbIconAsterisk = 0x0040;
 constexpr UINT kMbIconMask = 0x00F0;
 
 // Show commands and window placement.
 constexpr int kSwHide = 0;
+constexpr int kSwShowNormal = 1;
+constexpr int kSwShowMinimized = 2;
+constexpr int kSwShowMaximized = 3;
 constexpr int kSwShow = 5;
 constexpr int kSwRestore = 9;
 constexpr UINT kSwpNoSize = 0x0001;
 constexpr UINT kSwpNoMove = 0x0002;
 constexpr UINT kSwpShowWindow = 0x0040;
+
+// System-menu commands (the low four bits are the system's own).
+constexpr UINT kScMinimize = 0xF020;
+constexpr UINT kScMaximize = 0xF030;
+constexpr UINT kScClose = 0xF060;
+constexpr UINT kScRestore = 0xF120;
 
 // Menus.
 constexpr UINT kMfString = 0x0000;
@@ -92,6 +104,7 @@ constexpr int kIconBig = 1;
 
 // Shell notification icons.
 constexpr UINT kNimAdd = 0;
+constexpr UINT kNimModify = 1;
 constexpr UINT kNimDelete = 2;
 constexpr UINT kNifMessage = 0x0001;
 constexpr UINT kNifIcon = 0x0002;

@@ -144,8 +144,7 @@ TEST_F(DialogTest, SystemMenuAboutItemRunsTheAboutBoxOtherCommandsGetDefaultHand
     EXPECT_TRUE(platform.Logged("DoModal 100 0"));
     EXPECT_FALSE(platform.Logged("DefaultSysCommand"));
 
-    constexpr win::UINT kScMinimize = 0xF020;
-    w->Send(win::kWmSysCommand, kScMinimize, 0);
+    w->Send(win::kWmSysCommand, win::kScMinimize, 0);
     EXPECT_TRUE(platform.Logged("DefaultSysCommand 61472"));
 }
 

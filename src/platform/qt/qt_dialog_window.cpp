@@ -27,17 +27,6 @@ namespace brindlecot::qt {
 
 namespace {
 
-// The window-menu commands that the context menu offers before the program's own items; the
-// values are Win32's SC_ codes, which the core hands back through DefaultSysCommand.
-constexpr unsigned kScMinimize = 0xF020;
-constexpr unsigned kScMaximize = 0xF030;
-constexpr unsigned kScClose = 0xF060;
-constexpr unsigned kScRestore = 0xF120;
-
-constexpr int kShowMinimized = 2;
-constexpr int kShowMaximized = 3;
-constexpr int kShowNormal = 1;
-
 int MulDivRounded(int value, int numerator, int denominator) {
     return static_cast<int>((static_cast<long long>(value) * numerator + denominator / 2) /
                             denominator);
@@ -324,16 +313,16 @@ bool QtDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::st
 
 void QtDialogWindow::DefaultSysCommand(unsigned command, win::LPARAM) {
     switch (command & 0xFFF0) {
-        case kScMinimize:
+        case win::kScMinimize:
             showMinimized();
             break;
-        case kScMaximize:
+        case win::kScMaximize:
             showMaximized();
             break;
-        case kScRestore:
+        case win::kScRestore:
             showNormal();
             break;
-        case kScClose:
+        case win::kScClose:
             close();
             break;
         default:
@@ -347,13 +336,13 @@ void QtDialogWindow::ShowWindow(int showCommand) {
             // Hiding a dialog ends its modal loop under Qt; the program never hides its
             // windows, so nothing is done.
             break;
-        case kShowMinimized:
+        case win::kSwShowMinimized:
             showMinimized();
             break;
-        case kShowMaximized:
+        case win::kSwShowMaximized:
             showMaximized();
             break;
-        case kShowNormal:
+        case win::kSwShowNormal:
         case win::kSwRestore:
             showNormal();
             break;
@@ -435,8 +424,8 @@ void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Mi&nimize"))->setData(kScMinimize);
-    menu.addAction(QStringLiteral("&Close"))->setData(kScClose);
+    menu.addAction(QStringLiteral("Mi&nimize"))->setData(win::kScMinimize);
+    menu.addAction(QStringLiteral("&Close"))->setData(win::kScClose);
     for (const MenuItem& item : m_systemMenu) {
         if (item.flags & win::kMfSeparator) {
             menu.addSeparator();

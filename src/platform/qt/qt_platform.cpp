@@ -42,7 +42,6 @@ struct QtPlatform::TrayEntry {
 namespace {
 
 constexpr platform::IconHandle kAppIconHandle = IDR_MAINFRAME;
-constexpr unsigned kNimModify = 1;
 
 std::unique_ptr<platform::IFileStore> DefaultFileStore() {
 #ifdef Q_OS_UNIX
@@ -180,16 +179,16 @@ int QtPlatform::ShowMessageBox(QWidget* parent, const std::string& text, const s
                                unsigned type) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (type & win::kMbIconMask) {
-        case 0x10:
+        case win::kMbIconHand:
             icon = QMessageBox::Critical;
             break;
-        case 0x20:
+        case win::kMbIconQuestion:
             icon = QMessageBox::Question;
             break;
         case win::kMbIconExclamation:
             icon = QMessageBox::Warning;
             break;
-        case 0x40:
+        case win::kMbIconAsterisk:
             icon = QMessageBox::Information;
             break;
         default:
@@ -297,7 +296,7 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
             m_trayIcons.erase(it);
         return;
     }
-    if (message == kNimModify && it != m_trayIcons.end()) {
+    if (message == win::kNimModify && it != m_trayIcons.end()) {
         if (data.uFlags & win::kNifIcon)
             (*it)->icon->setIcon(Icon(data.hIcon));
         if (data.uFlags & win::kNifTip)
