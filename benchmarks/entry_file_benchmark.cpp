@@ -15,8 +15,8 @@
 #include <string>
 
 #include "app/brindlecot_dlg.h"
-#include "platform/test/fake_platform_on_disk.h"
 #include "resources/resource.h"
+#include "support/fake_platform_on_disk.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "app/brindlecot_app.h"
-#include "platform/qt/qt_dialog_window.h"
-#include "platform/qt/qt_platform.h"
+#include "frontend/qt/qt_dialog_window.h"
+#include "frontend/qt/qt_platform.h"
 #include "resources/resource.h"
 
 namespace {

@@ -18,6 +18,6 @@ ensure_packages "${CORE_PACKAGES[@]}" "${QT_PACKAGES[@]}"
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset qt >/dev/null
 cmake --build --preset qt -j "$jobs" --target brindlecot
-program="$(pwd)/build/qt/src/platform/qt/brindlecot"
+program="$(pwd)/build/qt/src/frontend/qt/brindlecot"
 cd "$here"
 exec "$program"

@@ -90,7 +90,7 @@ Overloaded(Fs...) -> Overloaded<Fs...>;
 
 CBrindlecotDlg::CBrindlecotDlg(platform::IPlatform& platform, platform::WindowHandle owner)
     : CDialog(platform, IDD_BRINDLECOT_DIALOG, owner) {
-    m_hIcon = Platform().LoadIcon(IDR_MAINFRAME);
+    m_hIcon = Platform().LoadIconResource(IDR_MAINFRAME);
 }
 
 void CBrindlecotDlg::Detach() {
@@ -129,7 +129,7 @@ void CBrindlecotDlg::DoDataExchange(bool save) {
 bool CBrindlecotDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    const std::string aboutMenu = resources::LoadString(IDS_ABOUTBOX);
+    const std::string aboutMenu = resources::LoadStringResource(IDS_ABOUTBOX);
     if (!aboutMenu.empty() && Wnd().AppendSystemMenu(win::kMfSeparator, 0, {})) {
         Wnd().AppendSystemMenu(win::kMfString, IDM_ABOUTBOX, aboutMenu);
     }
@@ -175,7 +175,7 @@ void CBrindlecotDlg::OnHelpButton() {
     request.operation = "open";
     request.file = std::string(resources::kHelpPageUrl);
     request.showCommand = win::kSwHide;
-    Platform().ShellExecute(request);
+    Platform().ExecuteShellRequest(request);
     UpdateData(false);
 }
 

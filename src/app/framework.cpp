@@ -111,7 +111,7 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
                 OnCancel();
                 return true;
             case win::kIdHelp:
-                m_platform.WinHelp();
+                m_platform.ShowHelpFile();
                 return true;
             default:
                 break;
@@ -163,7 +163,7 @@ bool CDialog::UpdateData(bool saveAndValidate) {
 
 void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
     if (save) {
-        std::string text = m_pWnd->GetDlgItemText(controlId);
+        std::string text = m_pWnd->ControlText(controlId);
         std::string single;
         single.reserve(text.size());
         for (char c : text) {
@@ -172,13 +172,13 @@ void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
         }
         value = std::move(single);
     } else {
-        m_pWnd->SetDlgItemText(controlId, value);
+        m_pWnd->SetControlText(controlId, value);
     }
 }
 
 void CDialog::DDX_Text(bool save, int controlId, int& value) {
     if (save) {
-        const std::string text = m_pWnd->GetDlgItemText(controlId);
+        const std::string text = m_pWnd->ControlText(controlId);
         size_t begin = text.find_first_not_of(" \t");
         if (begin == std::string::npos)
             begin = text.size();
@@ -192,7 +192,7 @@ void CDialog::DDX_Text(bool save, int controlId, int& value) {
         }
         value = parsed;
     } else {
-        m_pWnd->SetDlgItemText(controlId, std::to_string(value));
+        m_pWnd->SetControlText(controlId, std::to_string(value));
     }
 }
 
@@ -208,7 +208,7 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
             return;
         }
     }
-    m_pWnd->SetDlgItemText(controlId, value);
+    m_pWnd->SetControlText(controlId, value);
 }
 
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {

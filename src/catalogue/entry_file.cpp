@@ -13,7 +13,7 @@ namespace brindlecot {
 
 void CBrindlecotDlg::LoadEntryFile() {
     UpdateData(true);
-    Wnd().SetWindowText(std::string(resources::kProductName) + " ");
+    Wnd().SetCaption(std::string(resources::kProductName) + " ");
 
     const std::optional<std::string> bytes =
         Platform().FileStore().ReadFileCreating(std::string(entry_text::kFileName));
@@ -66,9 +66,9 @@ void CBrindlecotDlg::SaveEntryFile() {
         LoadRowIntoFields(row);
         writer.AddEntry(m_strTitle, m_strTarget, m_strSortOrder);
     }
-    if (m_bEntryFileUnread ||
-        !Platform().FileStore().ReplaceFile(std::string(entry_text::kFileName), writer.Bytes())) {
-        Wnd().MessageBox("Save to File", "Error Writing File", win::kMbOk);
+    if (m_bEntryFileUnread || !Platform().FileStore().ReplaceContent(
+                                  std::string(entry_text::kFileName), writer.Bytes())) {
+        Wnd().ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
     }
 
     ReverseRows();

@@ -64,7 +64,8 @@ int CBrindlecotDlg::IsDuplicateEntry() {
 namespace {
 // The short phrase is the text and the sentence the caption, as the program has always shown it.
 void ShowLimitBox(platform::IDialogWindow& window) {
-    window.MessageBox("Maximum Items Reached", "The maximum number of entries is 50.", win::kMbOk);
+    window.ShowMessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
+                          win::kMbOk);
 }
 
 void InsertEntryAtTop(CListCtrl& list, const std::string& title, const std::string& target,
@@ -82,7 +83,7 @@ void CBrindlecotDlg::AddEntry() {
         return;
     }
     if (m_strTarget.empty() || m_strTitle.empty()) {
-        Wnd().MessageBox(
+        Wnd().ShowMessageBox(
             "URL or Title Blank.\r\nNo entry added.\r\nPlease add a title and url and try "
             "again.",
             "Error", win::kMbOk);
@@ -197,14 +198,14 @@ void CBrindlecotDlg::OnBrowse() {
     UpdateData(true);
     // The entry file is opened by its bare name, so the working directory must be the same
     // after the dialog, however it ended and wherever the user went in it.
-    const std::string directory = Platform().GetCurrentDirectory();
+    const std::string directory = Platform().CurrentDirectory();
     platform::FileDialogRequest request;
     request.defaultExtension = "*.exe";
     request.flags = win::kOfnHideReadOnly | win::kOfnOverwritePrompt;
     request.filter = kBrowseFilter;
-    if (auto path = Platform().GetOpenFileName(request))
+    if (auto path = Platform().ShowOpenFileDialog(request))
         m_strTarget = *path;
-    Platform().SetCurrentDirectory(directory);
+    Platform().ChangeCurrentDirectory(directory);
     UpdateData(false);
 }
 

@@ -45,7 +45,7 @@ class IDialogHandler {
 class IPopupMenu {
   public:
     virtual ~IPopupMenu() = default;
-    virtual void InsertMenu(unsigned position, unsigned flags, unsigned id,
+    virtual void InsertItem(unsigned position, unsigned flags, unsigned id,
                             const std::string& text) = 0;
     // Shows the menu modally and returns when it has closed. A chosen item reaches the owner
     // window afterwards as WM_COMMAND with the item's identifier.
@@ -61,8 +61,8 @@ class IDialogWindow {
 
     // Controls.
     virtual IListView* ListView(int controlId) = 0;  // nullptr when there is no such control
-    virtual std::string GetDlgItemText(int controlId) const = 0;
-    virtual void SetDlgItemText(int controlId, const std::string& text) = 0;
+    virtual std::string ControlText(int controlId) const = 0;
+    virtual void SetControlText(int controlId, const std::string& text) = 0;
     // The list part of a combo box.
     virtual int ComboGetCount(int controlId) const = 0;
     virtual std::string ComboGetItemText(int controlId, int index) const = 0;
@@ -71,7 +71,7 @@ class IDialogWindow {
     virtual void ComboSetCurSel(int controlId, int index) = 0;
 
     // The window itself.
-    virtual void SetWindowText(const std::string& text) = 0;
+    virtual void SetCaption(const std::string& text) = 0;
     virtual void SetIcon(int iconKind, IconHandle icon) = 0;  // kIconBig or kIconSmall
     // Appends to the system menu; false when the window has none (nothing is added).
     virtual bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) = 0;
@@ -82,7 +82,8 @@ class IDialogWindow {
     virtual void SetForegroundWindow() = 0;
     virtual void EndDialog(int result) = 0;
     // A box owned by this window, captioned as given.
-    virtual int MessageBox(const std::string& text, const std::string& caption, unsigned type) = 0;
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption,
+                               unsigned type) = 0;
     virtual std::unique_ptr<IPopupMenu> CreatePopupMenu() = 0;  // nullptr on failure
 
     // The minimised drawing.
@@ -130,7 +131,7 @@ class IFileStore {
     virtual std::optional<std::string> ReadFileCreating(const std::string& name) = 0;
     // Replaces the named file's content in one step. On any failure the old file stays as it
     // was, no temporary file is left behind, and false is returned.
-    virtual bool ReplaceFile(const std::string& name, const std::string& bytes) = 0;
+    virtual bool ReplaceContent(const std::string& name, const std::string& bytes) = 0;
 };
 
 // Process-wide services.
@@ -154,16 +155,16 @@ class IPlatform {
     // without its extension); the exclamation icon is added when `type` asks for no icon.
     virtual int AfxMessageBox(const std::string& text, unsigned type) = 0;
 
-    virtual IconHandle LoadIcon(int resourceId) = 0;
+    virtual IconHandle LoadIconResource(int resourceId) = 0;
     virtual Size SystemIconSize() = 0;  // SM_CXICON, SM_CYICON
     // Shows the help file named like the program file with the extension ".HLP", if any.
-    virtual void WinHelp() = 0;
+    virtual void ShowHelpFile() = 0;
 
-    virtual std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) = 0;
-    virtual std::string GetCurrentDirectory() = 0;
-    virtual void SetCurrentDirectory(const std::string& directory) = 0;
+    virtual std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest& request) = 0;
+    virtual std::string CurrentDirectory() = 0;
+    virtual void ChangeCurrentDirectory(const std::string& directory) = 0;
 
-    virtual void ShellExecute(const ShellExecuteRequest& request) = 0;
+    virtual void ExecuteShellRequest(const ShellExecuteRequest& request) = 0;
     virtual void ShellNotifyIcon(unsigned message, const NotifyIconData& data) = 0;
     virtual Point GetCursorPos() = 0;
 

@@ -4,7 +4,7 @@
 
 namespace brindlecot::resources {
 
-std::string LoadString(int id) {
+std::string LoadStringResource(int id) {
     switch (id) {
         case IDS_ABOUTBOX:
             return "&About Brindlecot...";

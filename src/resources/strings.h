@@ -24,7 +24,7 @@ constexpr std::string_view kTrayTip = "Brindlecot";
 constexpr std::string_view kHelpPageUrl = BRINDLECOT_HELP_URL;
 
 // The string table: empty for an identifier it does not hold.
-std::string LoadString(int id);
+std::string LoadStringResource(int id);
 
 // The sort-order field's list, "01" to "50", in this order.
 constexpr int kSortOrderItemCount = 50;

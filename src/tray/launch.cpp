@@ -16,7 +16,7 @@ void CBrindlecotDlg::LaunchTarget(const std::string& target) {
     request.operation = "open";
     request.file = target;
     request.showCommand = ShowCommandFor(target);
-    Platform().ShellExecute(request);
+    Platform().ExecuteShellRequest(request);
 }
 
 void CBrindlecotDlg::OnTest() {

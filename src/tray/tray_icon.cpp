@@ -15,7 +15,7 @@ platform::NotifyIconData CBrindlecotDlg::TrayIconRecord() {
     data.uID = TRAY_ICON_ID;
     data.uFlags = win::kNifMessage | win::kNifIcon | win::kNifTip;
     data.uCallbackMessage = WM_TRAYNOTIFY;
-    data.hIcon = Platform().LoadIcon(IDR_MAINFRAME);
+    data.hIcon = Platform().LoadIconResource(IDR_MAINFRAME);
     const std::string_view tip = resources::kTrayTip;
     std::copy_n(tip.begin(), std::min(tip.size(), data.szTip.size() - 1), data.szTip.begin());
     return data;

@@ -10,7 +10,7 @@ void CBrindlecotDlg::ShowTrayMenu(platform::Point point) {
     if (!menu)
         return;
     for (int row = 0; row < m_nCount && row < TRAYMENU_MAX_ITEMS; ++row) {
-        menu->InsertMenu(0, win::kMfByPosition | win::kMfString,
+        menu->InsertItem(0, win::kMfByPosition | win::kMfString,
                          ID_TRAYMENU_FIRST + static_cast<unsigned>(row),
                          m_listEntries.GetItemText(row, COL_TITLE));
     }

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/brindlecot_app.h"
-#include "platform/test/fake_platform.h"
 #include "resources/resource.h"
+#include "support/fake_platform.h"
 
 namespace brindlecot {
 namespace {
@@ -30,7 +30,7 @@ TEST(InitInstance, SocketsFailureShowsOneBoxAndEndsWithoutAWindow) {
         EXPECT_FALSE(platform.Logged("DoModal"));
         EXPECT_FALSE(platform.Logged("ShellNotifyIcon"));
         EXPECT_FALSE(platform.Logged("ReadFile"));
-        EXPECT_FALSE(platform.Logged("ReplaceFile"));
+        EXPECT_FALSE(platform.Logged("ReplaceContent"));
     }
 }
 

@@ -1,7 +1,7 @@
 // The main window's own behaviour: initialisation and destruction order, ending the run, the
 // system menu and About box, the minimised drawing, Help, and the message map's dispatch.
-#include "dialog_fixture.h"
 #include "resources/strings.h"
+#include "support/dialog_fixture.h"
 
 namespace brindlecot {
 namespace {
@@ -92,7 +92,7 @@ TEST_F(DialogTest, DestructionReadsTheFieldsThenSavesThenRemovesTheTrayIcon) {
     const int trayDelete = platform.LogIndex("ShellNotifyIcon 2");
     ASSERT_GE(trayDelete, 0);
     EXPECT_EQ(trayDelete, static_cast<int>(platform.log.size()) - 1);
-    const int save = platform.LogIndex("ReplaceFile");
+    const int save = platform.LogIndex("ReplaceContent");
     ASSERT_GE(save, 0);
     EXPECT_LT(save, trayDelete);
     // The fields were read. (The save shows the members again, which turns a typed sort order

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "dialog_fixture.h"
-#include "entry_file_model.h"
+#include "support/dialog_fixture.h"
+#include "support/entry_file_model.h"
 
 namespace brindlecot {
 

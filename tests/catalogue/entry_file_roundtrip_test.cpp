@@ -6,8 +6,8 @@
 #include <random>
 
 #include "entry_file_fixture.h"
-#include "entry_file_model.h"
 #include "resources/strings.h"
+#include "support/entry_file_model.h"
 
 namespace brindlecot {
 namespace {

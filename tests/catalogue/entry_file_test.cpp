@@ -45,7 +45,7 @@ TEST_F(EntryFileTest, TheSaveRestoresTheRowsAndRedrawsOnceTheFileIsReplaced) {
                           Group("a", "a.exe", "01") + "\r\n" + Group("b", "b.exe", "02"));
     EXPECT_EQ(Titles(), (Strings{"b", "a", "c"}));
     const int off = platform.LogIndex("SetRedraw off");
-    const int replace = platform.LogIndex("ReplaceFile brcot.dat");
+    const int replace = platform.LogIndex("ReplaceContent brcot.dat");
     const int on = platform.LogIndex("SetRedraw on");
     const int invalidate = platform.LogIndex("Invalidate");
     ASSERT_GE(off, 0);

@@ -1,6 +1,6 @@
 // Reordering the rows: the byte-wise comparison, the stable sort, the toggle of a header click
 // and the reversal, with each entry's selection moving along with it.
-#include "dialog_fixture.h"
+#include "support/dialog_fixture.h"
 
 namespace brindlecot {
 namespace {

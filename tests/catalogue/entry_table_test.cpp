@@ -1,6 +1,6 @@
 // The entry table's commands as the user gives them: Add, Update, Remove, Clear, Clear All,
 // clicks in the table, Browse, and the field exchange they all go through.
-#include "dialog_fixture.h"
+#include "support/dialog_fixture.h"
 
 namespace brindlecot {
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/brindlecot_dlg.h"
-#include "entry_file_model.h"
-#include "platform/test/fake_platform.h"
 #include "resources/resource.h"
+#include "support/entry_file_model.h"
+#include "support/fake_platform.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ Rows Run(brindlecot::fake::FakePlatform& platform) {
     CBrindlecotDlg dlg(platform);
     brindlecot::fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
     Rows rows = w.list.Rows();
-    Require(w.GetDlgItemText(IDC_COUNT) == std::to_string(rows.size()), "count box");
+    Require(w.ControlText(IDC_COUNT) == std::to_string(rows.size()), "count box");
     platform.Close(w);
     return rows;
 }

@@ -15,7 +15,7 @@
 #include <iterator>
 
 #include "catalogue/entry_file_fixture.h"
-#include "platform/test/fake_platform_on_disk.h"
+#include "support/fake_platform_on_disk.h"
 
 namespace brindlecot {
 namespace {
@@ -213,7 +213,7 @@ TEST_F(PosixFileStoreTest, AFileThatCannotBeOpenedForReadingGivesNothing) {
 
 TEST_F(PosixFileStoreTest, ANewFileGetsExactlyTheBytesAndNoTemporaryStays) {
     PosixFileStore store;
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", kWorkedExample));
     EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
     EXPECT_EQ(Names(), Strings{"brcot.dat"});
     EXPECT_EQ(Mode("brcot.dat"), 0666 & ~m_umask);
@@ -226,7 +226,7 @@ TEST_F(PosixFileStoreTest, TheOldFileIsReplacedInOneStepAndKeepsItsPermissions) 
     const int reader = ::open("brcot.dat", O_RDONLY);
     ASSERT_GE(reader, 0);
     PosixFileStore store;
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", kWorkedExample));
     char buffer[64] = {};
     const ssize_t n = ::read(reader, buffer, sizeof buffer);
     ::close(reader);
@@ -240,7 +240,7 @@ TEST_F(PosixFileStoreTest, TheTemporaryIsFlushedBeforeTheRenameAndTheDirectoryAf
     Put("brcot.dat", "old");
     StepCalls steps;
     PosixFileStore store(steps.Calls(), 40);
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", kWorkedExample));
     ASSERT_EQ(steps.temporaries.size(), 1u);
     const std::string temp = steps.temporaries[0];
     EXPECT_EQ(temp.rfind(".brcot.dat.", 0), 0u) << temp;  // hidden, in the same directory
@@ -254,7 +254,7 @@ TEST_F(PosixFileStoreTest, ShortAndInterruptedWritesAreContinued) {
     steps.shortWrites = true;
     steps.interrupts = 2;
     PosixFileStore store(steps.Calls(), 16);
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", kWorkedExample));
     EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
     EXPECT_GT(steps.writes, 7 + 2);  // more than the 7 full chunks and the 2 interruptions
 }
@@ -263,7 +263,7 @@ TEST_F(PosixFileStoreTest, ATakenTemporaryNameIsTriedAgainUnderAnother) {
     StepCalls steps;
     steps.collisions = 2;
     PosixFileStore store(steps.Calls());
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", "x"));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", "x"));
     ASSERT_EQ(steps.temporaries.size(), 3u);
     EXPECT_NE(steps.temporaries[0], steps.temporaries[1]);
     EXPECT_NE(steps.temporaries[1], steps.temporaries[2]);
@@ -274,7 +274,7 @@ TEST_F(PosixFileStoreTest, ZeroBytesEmptyTheFileWithoutAWrite) {
     Put("brcot.dat", kWorkedExample);
     StepCalls steps;
     PosixFileStore store(steps.Calls());
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", ""));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", ""));
     EXPECT_EQ(Get("brcot.dat"), "");
     EXPECT_EQ(std::count_if(steps.log.begin(), steps.log.end(),
                             [](const std::string& s) { return s.rfind("write", 0) == 0; }),
@@ -284,7 +284,7 @@ TEST_F(PosixFileStoreTest, ZeroBytesEmptyTheFileWithoutAWrite) {
 TEST_F(PosixFileStoreTest, AReadOnlyFileIsNotReplaced) {
     Put("brcot.dat", kWorkedExample, 0444);
     PosixFileStore store;
-    EXPECT_FALSE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_FALSE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
     EXPECT_EQ(Mode("brcot.dat"), 0444u);
     EXPECT_EQ(Names(), Strings{"brcot.dat"});
@@ -293,7 +293,7 @@ TEST_F(PosixFileStoreTest, AReadOnlyFileIsNotReplaced) {
 TEST_F(PosixFileStoreTest, SomethingOtherThanAFileIsNotReplaced) {
     fs::create_directory("brcot.dat");
     PosixFileStore store;
-    EXPECT_FALSE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_FALSE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_TRUE(fs::is_directory("brcot.dat"));
     EXPECT_EQ(Names(), Strings{"brcot.dat"});
 }
@@ -304,7 +304,7 @@ TEST_F(PosixFileStoreTest, ALinkedFileIsReplacedInItsOwnDirectoryAndTheLinkStays
     fs::create_symlink("store/real.dat", "brcot.dat");
     StepCalls steps;
     PosixFileStore store(steps.Calls());
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", kWorkedExample));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", kWorkedExample));
     EXPECT_TRUE(fs::is_symlink("brcot.dat"));
     EXPECT_EQ(LinkText("brcot.dat"), "store/real.dat");
     EXPECT_EQ(Get("store/real.dat"), kWorkedExample);
@@ -323,7 +323,7 @@ TEST_F(PosixFileStoreTest, AChainOfLinksAbsoluteAndRelativeIsFollowedToItsEnd) {
     fs::create_symlink("real.dat", "store/middle");  // relative to the link's own directory
     fs::create_symlink(fs::absolute("store/middle"), "brcot.dat");
     PosixFileStore store;
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", "new"));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_EQ(Get("store/real.dat"), "new");
     EXPECT_TRUE(fs::is_symlink("brcot.dat"));
     EXPECT_TRUE(fs::is_symlink("store/middle"));
@@ -334,7 +334,7 @@ TEST_F(PosixFileStoreTest, ALinkToAMissingFileCreatesThatFile) {
     fs::create_directory("store");
     fs::create_symlink("store/new.dat", "brcot.dat");
     PosixFileStore store;
-    ASSERT_TRUE(store.ReplaceFile("brcot.dat", "new"));
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_EQ(Get("store/new.dat"), "new");
     EXPECT_TRUE(fs::is_symlink("brcot.dat"));
 }
@@ -343,12 +343,12 @@ TEST_F(PosixFileStoreTest, ALinkLoopOrALinkToAReadOnlyFileIsRefused) {
     fs::create_symlink("loop.b", "brcot.dat");
     fs::create_symlink("brcot.dat", "loop.b");
     PosixFileStore store;
-    EXPECT_FALSE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_FALSE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_EQ(Names(), (Strings{"brcot.dat", "loop.b"}));
 
     Put("locked.dat", "old", 0444);
     fs::create_symlink("locked.dat", "other.dat");
-    EXPECT_FALSE(store.ReplaceFile("other.dat", "new"));
+    EXPECT_FALSE(store.ReplaceContent("other.dat", "new"));
     EXPECT_EQ(Get("locked.dat"), "old");
     EXPECT_TRUE(fs::is_symlink("other.dat"));
 }
@@ -356,7 +356,7 @@ TEST_F(PosixFileStoreTest, ALinkLoopOrALinkToAReadOnlyFileIsRefused) {
 TEST_F(PosixFileStoreTest, ADirectoryThatCannotBeFlushedDoesNotFailTheSave) {
     StepCalls steps(StepCalls::Step::DirectorySync);
     PosixFileStore store(steps.Calls());
-    EXPECT_TRUE(store.ReplaceFile("brcot.dat", "new"));
+    EXPECT_TRUE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_TRUE(steps.failed);
     EXPECT_EQ(Get("brcot.dat"), "new");
 }

@@ -1,7 +1,7 @@
 // The tray icon's record and callback, the tray menu, and launching targets through the shell.
 #include <cstring>
 
-#include "dialog_fixture.h"
+#include "support/dialog_fixture.h"
 
 namespace brindlecot {
 namespace {
@@ -30,7 +30,7 @@ TEST_F(TrayTest, TheIconIsAddedAtStartAndDeletedAtTheEndWithTheSameRecord) {
     // The icon is loaded afresh for each record.
     int loads = 0;
     for (const auto& line : platform.log)
-        loads += line == "LoadIcon 128";
+        loads += line == "LoadIconResource 128";
     EXPECT_EQ(loads, 3);  // the window's icon and the two records
 }
 

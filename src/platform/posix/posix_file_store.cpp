@@ -158,7 +158,7 @@ void PosixFileStore::SyncDirectory(const std::string& directory) {
     m_calls.close(fd);
 }
 
-bool PosixFileStore::ReplaceFile(const std::string& name, const std::string& bytes) {
+bool PosixFileStore::ReplaceContent(const std::string& name, const std::string& bytes) {
     const std::optional<std::string> target = FollowLinks(name);
     if (!target)
         return false;

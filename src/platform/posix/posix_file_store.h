@@ -37,7 +37,7 @@ class PosixFileStore : public IFileStore {
     explicit PosixFileStore(SystemCalls calls, size_t writeChunk = kDefaultWriteChunk);
 
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
-    bool ReplaceFile(const std::string& name, const std::string& bytes) override;
+    bool ReplaceContent(const std::string& name, const std::string& bytes) override;
 
   private:
     int CreateTemporary(const std::string& directory, const std::string& base, std::string& path);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/brindlecot_dlg.h"
-#include "platform/test/fake_platform.h"
 #include "resources/resource.h"
+#include "support/fake_platform.h"
 
 namespace brindlecot {
 
@@ -40,7 +40,7 @@ class DialogTest : public ::testing::Test {
     std::vector<std::string> Titles() const { return w->list.Column(COL_TITLE); }
     std::vector<std::string> Targets() const { return w->list.Column(COL_TARGET); }
     std::vector<std::string> SortOrders() const { return w->list.Column(COL_SORTORDER); }
-    std::string Field(int id) const { return w->GetDlgItemText(id); }
+    std::string Field(int id) const { return w->ControlText(id); }
 
     fake::FakePlatform platform;
     CBrindlecotDlg dlg{platform};

@@ -4,8 +4,8 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "platform/qt/qt_list_view.h"
-#include "platform/qt/text_codec.h"
+#include "frontend/qt/qt_list_view.h"
+#include "frontend/qt/text_codec.h"
 #include "qt_tests.h"
 
 namespace brindlecot::qt::test {

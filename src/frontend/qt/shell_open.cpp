@@ -1,4 +1,4 @@
-#include "platform/qt/shell_open.h"
+#include "frontend/qt/shell_open.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_dialog_window.h"
-#include "platform/qt/qt_platform.h"
+#include "frontend/qt/qt_dialog_window.h"
+#include "frontend/qt/qt_platform.h"
 
 namespace brindlecot::qt::test {
 

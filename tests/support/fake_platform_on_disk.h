@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/posix/posix_file_store.h"
-#include "platform/test/fake_platform.h"
+#include "support/fake_platform.h"
 
 namespace brindlecot::fake {
 

@@ -76,7 +76,7 @@ class FakePopupMenu : public platform::IPopupMenu {
   public:
     explicit FakePopupMenu(FakePlatform& platform);
     ~FakePopupMenu() override;
-    void InsertMenu(unsigned position, unsigned flags, unsigned id,
+    void InsertItem(unsigned position, unsigned flags, unsigned id,
                     const std::string& text) override;
     void TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) override;
 
@@ -98,13 +98,13 @@ class FakeDialogWindow : public platform::IDialogWindow {
     // IDialogWindow
     platform::WindowHandle Handle() const override { return m_handle; }
     platform::IListView* ListView(int controlId) override;
-    std::string GetDlgItemText(int controlId) const override;
-    void SetDlgItemText(int controlId, const std::string& text) override;
+    std::string ControlText(int controlId) const override;
+    void SetControlText(int controlId, const std::string& text) override;
     int ComboGetCount(int controlId) const override;
     std::string ComboGetItemText(int controlId, int index) const override;
     void ComboAddString(int controlId, const std::string& text) override;
     void ComboSetCurSel(int controlId, int index) override;
-    void SetWindowText(const std::string& text) override;
+    void SetCaption(const std::string& text) override;
     void SetIcon(int iconKind, platform::IconHandle icon) override;
     bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
     void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
@@ -113,7 +113,7 @@ class FakeDialogWindow : public platform::IDialogWindow {
                       unsigned flags) override;
     void SetForegroundWindow() override;
     void EndDialog(int result) override;
-    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
     std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
     bool IsIconic() const override { return iconic; }
     platform::Size GetClientSize() const override { return clientSize; }
@@ -166,7 +166,7 @@ class FakeFileStore : public platform::IFileStore {
   public:
     explicit FakeFileStore(std::vector<std::string>& log) : m_log(log) {}
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
-    bool ReplaceFile(const std::string& name, const std::string& bytes) override;
+    bool ReplaceContent(const std::string& name, const std::string& bytes) override;
 
     std::map<std::string, std::string> files;
     bool readable = true;
@@ -192,13 +192,13 @@ class FakePlatform : public platform::IPlatform {
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
     int AfxMessageBox(const std::string& text, unsigned type) override;
-    platform::IconHandle LoadIcon(int resourceId) override;
+    platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override { return systemIconSize; }
-    void WinHelp() override;
-    std::optional<std::string> GetOpenFileName(const platform::FileDialogRequest& req) override;
-    std::string GetCurrentDirectory() override { return currentDirectory; }
-    void SetCurrentDirectory(const std::string& directory) override;
-    void ShellExecute(const platform::ShellExecuteRequest& request) override;
+    void ShowHelpFile() override;
+    std::optional<std::string> ShowOpenFileDialog(const platform::FileDialogRequest& req) override;
+    std::string CurrentDirectory() override { return currentDirectory; }
+    void ChangeCurrentDirectory(const std::string& directory) override;
+    void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override;
     void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return files; }

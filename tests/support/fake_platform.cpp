@@ -1,4 +1,4 @@
-#include "platform/test/fake_platform.h"
+#include "support/fake_platform.h"
 
 #include <algorithm>
 
@@ -176,9 +176,9 @@ FakePopupMenu::~FakePopupMenu() {
     --m_platform.liveMenus;
 }
 
-void FakePopupMenu::InsertMenu(unsigned position, unsigned flags, unsigned id,
+void FakePopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
                                const std::string& text) {
-    m_platform.log.push_back(Join({"InsertMenu", Num(position), Num(flags), Num(id), text}));
+    m_platform.log.push_back(Join({"InsertItem", Num(position), Num(flags), Num(id), text}));
     const auto at = std::min<size_t>(position, m_items.size());
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at), Item{id, text});
 }
@@ -213,12 +213,12 @@ platform::IListView* FakeDialogWindow::ListView(int controlId) {
     return (m_templateId == IDD_BRINDLECOT_DIALOG && controlId == IDC_LIST) ? &list : nullptr;
 }
 
-std::string FakeDialogWindow::GetDlgItemText(int controlId) const {
+std::string FakeDialogWindow::ControlText(int controlId) const {
     auto it = m_texts.find(controlId);
     return it == m_texts.end() ? std::string() : it->second;
 }
 
-void FakeDialogWindow::SetDlgItemText(int controlId, const std::string& text) {
+void FakeDialogWindow::SetControlText(int controlId, const std::string& text) {
     m_texts[controlId] = text;
 }
 
@@ -242,8 +242,8 @@ void FakeDialogWindow::ComboSetCurSel(int controlId, int index) {
     m_texts[controlId] = ComboGetItemText(controlId, index);
 }
 
-void FakeDialogWindow::SetWindowText(const std::string& text) {
-    m_platform.log.push_back("SetWindowText " + text);
+void FakeDialogWindow::SetCaption(const std::string& text) {
+    m_platform.log.push_back("SetCaption " + text);
     caption = text;
 }
 
@@ -286,8 +286,8 @@ void FakeDialogWindow::EndDialog(int result) {
     endResult = result;
 }
 
-int FakeDialogWindow::MessageBox(const std::string& text, const std::string& caption_,
-                                 unsigned type) {
+int FakeDialogWindow::ShowMessageBox(const std::string& text, const std::string& caption_,
+                                     unsigned type) {
     return m_platform.AnswerBox({false, text, caption_, type});
 }
 
@@ -378,8 +378,8 @@ std::optional<std::string> FakeFileStore::ReadFileCreating(const std::string& na
     return files[name];  // a missing file is created empty
 }
 
-bool FakeFileStore::ReplaceFile(const std::string& name, const std::string& bytes) {
-    m_log.push_back("ReplaceFile " + name);
+bool FakeFileStore::ReplaceContent(const std::string& name, const std::string& bytes) {
+    m_log.push_back("ReplaceContent " + name);
     ++writes;
     if (!writable)
         return false;
@@ -455,7 +455,7 @@ int FakePlatform::DoModal(int templateId, platform::WindowHandle owner,
 }
 
 int FakePlatform::AnswerBox(Box box) {
-    log.push_back(Join({box.application ? "AfxMessageBox" : "MessageBox", box.text}));
+    log.push_back(Join({box.application ? "AfxMessageBox" : "ShowMessageBox", box.text}));
     boxes.push_back(box);
     if (!boxAnswers.empty()) {
         const int answer = boxAnswers.front();
@@ -475,32 +475,33 @@ int FakePlatform::AfxMessageBox(const std::string& text, unsigned type) {
     return AnswerBox({true, text, "brindlecot", type});
 }
 
-platform::IconHandle FakePlatform::LoadIcon(int resourceId) {
-    log.push_back("LoadIcon " + Num(resourceId));
+platform::IconHandle FakePlatform::LoadIconResource(int resourceId) {
+    log.push_back("LoadIconResource " + Num(resourceId));
     return static_cast<platform::IconHandle>(0x10000 + resourceId);
 }
 
-void FakePlatform::WinHelp() {
-    log.push_back("WinHelp");
+void FakePlatform::ShowHelpFile() {
+    log.push_back("ShowHelpFile");
     ++helpRequests;
 }
 
-std::optional<std::string> FakePlatform::GetOpenFileName(const platform::FileDialogRequest& req) {
-    log.push_back("GetOpenFileName");
+std::optional<std::string> FakePlatform::ShowOpenFileDialog(
+    const platform::FileDialogRequest& req) {
+    log.push_back("ShowOpenFileDialog");
     fileDialogs.push_back(req);
     if (!fileDialogBrowsesTo.empty())
         currentDirectory = fileDialogBrowsesTo;
     return fileDialogResult;
 }
 
-void FakePlatform::SetCurrentDirectory(const std::string& directory) {
-    log.push_back("SetCurrentDirectory " + directory);
+void FakePlatform::ChangeCurrentDirectory(const std::string& directory) {
+    log.push_back("ChangeCurrentDirectory " + directory);
     currentDirectory = directory;
 }
 
-void FakePlatform::ShellExecute(const platform::ShellExecuteRequest& request) {
+void FakePlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& request) {
     log.push_back(
-        Join({"ShellExecute", request.operation, request.file, Num(request.showCommand)}));
+        Join({"ExecuteShellRequest", request.operation, request.file, Num(request.showCommand)}));
     shellRequests.push_back(request);
 }
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_list_view.h"
+#include "frontend/qt/qt_list_view.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "platform/qt/text_codec.h"
+#include "frontend/qt/text_codec.h"
 
 namespace brindlecot::qt {
 

@@ -51,13 +51,13 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     // IDialogWindow
     platform::WindowHandle Handle() const override { return m_handle; }
     platform::IListView* ListView(int controlId) override;
-    std::string GetDlgItemText(int controlId) const override;
-    void SetDlgItemText(int controlId, const std::string& text) override;
+    std::string ControlText(int controlId) const override;
+    void SetControlText(int controlId, const std::string& text) override;
     int ComboGetCount(int controlId) const override;
     std::string ComboGetItemText(int controlId, int index) const override;
     void ComboAddString(int controlId, const std::string& text) override;
     void ComboSetCurSel(int controlId, int index) override;
-    void SetWindowText(const std::string& text) override;
+    void SetCaption(const std::string& text) override;
     void SetIcon(int iconKind, platform::IconHandle icon) override;
     bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
     void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
@@ -66,7 +66,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
                       unsigned flags) override;
     void SetForegroundWindow() override;
     void EndDialog(int result) override;
-    int MessageBox(const std::string& text, const std::string& caption, unsigned type) override;
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
     std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
     bool IsIconic() const override { return isMinimized(); }
     platform::Size GetClientSize() const override { return {width(), height()}; }
@@ -115,7 +115,7 @@ class QtPopupMenu : public platform::IPopupMenu {
   public:
     explicit QtPopupMenu(QtPlatform& platform);
     ~QtPopupMenu() override;
-    void InsertMenu(unsigned position, unsigned flags, unsigned id,
+    void InsertItem(unsigned position, unsigned flags, unsigned id,
                     const std::string& text) override;
     void TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) override;
 

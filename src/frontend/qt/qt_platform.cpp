@@ -1,4 +1,4 @@
-#include "platform/qt/qt_platform.h"
+#include "frontend/qt/qt_platform.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -13,9 +13,9 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "platform/qt/qt_dialog_window.h"
-#include "platform/qt/shell_open.h"
-#include "platform/qt/text_codec.h"
+#include "frontend/qt/qt_dialog_window.h"
+#include "frontend/qt/shell_open.h"
+#include "frontend/qt/text_codec.h"
 #include "resources/resource.h"
 
 #ifdef BRINDLECOT_HAVE_QTDBUS
@@ -217,7 +217,7 @@ int QtPlatform::AfxMessageBox(const std::string& text, unsigned type) {
     return ShowMessageBox(parent, text, FromQString(ApplicationTitle()), type);
 }
 
-platform::IconHandle QtPlatform::LoadIcon(int resourceId) {
+platform::IconHandle QtPlatform::LoadIconResource(int resourceId) {
     return resourceId == IDR_MAINFRAME ? kAppIconHandle : 0;
 }
 
@@ -225,7 +225,7 @@ QIcon QtPlatform::Icon(platform::IconHandle icon) const {
     return icon == kAppIconHandle ? m_appIcon : QIcon();
 }
 
-void QtPlatform::WinHelp() {
+void QtPlatform::ShowHelpFile() {
     const QFileInfo program(QCoreApplication::applicationFilePath());
     const QString helpFile =
         program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
@@ -233,7 +233,7 @@ void QtPlatform::WinHelp() {
         ShellOpen(helpFile);
 }
 
-std::optional<std::string> QtPlatform::GetOpenFileName(const platform::FileDialogRequest& req) {
+std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDialogRequest& req) {
     QWidget* parent = m_windows.empty() ? nullptr : m_windows.back();
     QFileDialog dialog(parent, QStringLiteral("Open"), QDir::currentPath());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -256,7 +256,7 @@ std::optional<std::string> QtPlatform::GetOpenFileName(const platform::FileDialo
     return FromQString(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
-std::string QtPlatform::GetCurrentDirectory() {
+std::string QtPlatform::CurrentDirectory() {
 #ifdef Q_OS_UNIX
     // The bytes of the name as they are, whatever their encoding.
     std::string buffer(4096, '\0');
@@ -272,7 +272,7 @@ std::string QtPlatform::GetCurrentDirectory() {
 #endif
 }
 
-void QtPlatform::SetCurrentDirectory(const std::string& directory) {
+void QtPlatform::ChangeCurrentDirectory(const std::string& directory) {
 #ifdef Q_OS_UNIX
     if (::chdir(directory.c_str()) != 0)
         return;  // nothing is reported
@@ -281,7 +281,7 @@ void QtPlatform::SetCurrentDirectory(const std::string& directory) {
 #endif
 }
 
-void QtPlatform::ShellExecute(const platform::ShellExecuteRequest& request) {
+void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& request) {
     // Only "open" is ever asked for. The show command is a hint that X11 and Wayland offer no
     // way to pass on; the program that opens decides how it shows itself.
     ShellOpen(ToQString(request.file));

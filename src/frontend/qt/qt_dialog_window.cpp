@@ -1,4 +1,4 @@
-#include "platform/qt/qt_dialog_window.h"
+#include "frontend/qt/qt_dialog_window.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
@@ -14,9 +14,9 @@
 #include <QShortcut>
 #include <limits>
 
-#include "platform/qt/qt_list_view.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/text_codec.h"
+#include "frontend/qt/qt_list_view.h"
+#include "frontend/qt/qt_platform.h"
+#include "frontend/qt/text_codec.h"
 #include "resources/resource.h"
 
 #ifdef Q_OS_WIN
@@ -83,7 +83,7 @@ void QtDialogWindow::Build(const resources::DialogTemplate& t) {
     setWindowFlags(flags);
     setWindowTitle(QString::fromUtf8(t.caption.data(), static_cast<qsizetype>(t.caption.size())));
     setFixedSize(m_units.ToPixels(0, 0, t.cx, t.cy).size());
-    setWindowIcon(m_platform.Icon(m_platform.LoadIcon(IDR_MAINFRAME)));
+    setWindowIcon(m_platform.Icon(m_platform.LoadIconResource(IDR_MAINFRAME)));
 
     QWidget* previous = nullptr;
     for (const resources::ControlTemplate& c : t.controls) {
@@ -165,7 +165,7 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
         case K::Icon: {
             auto* label = new QLabel(this);
             const platform::Size size = m_platform.SystemIconSize();
-            label->setPixmap(m_platform.Icon(m_platform.LoadIcon(IDR_MAINFRAME))
+            label->setPixmap(m_platform.Icon(m_platform.LoadIconResource(IDR_MAINFRAME))
                                  .pixmap(QSize(size.cx, size.cy)));
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             // A static icon sizes itself to its image.
@@ -228,7 +228,7 @@ platform::IListView* QtDialogWindow::ListView(int controlId) {
     return dynamic_cast<QtListView*>(Control(controlId));
 }
 
-std::string QtDialogWindow::GetDlgItemText(int controlId) const {
+std::string QtDialogWindow::ControlText(int controlId) const {
     QWidget* w = Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return FromQString(edit->text());
@@ -241,7 +241,7 @@ std::string QtDialogWindow::GetDlgItemText(int controlId) const {
     return {};
 }
 
-void QtDialogWindow::SetDlgItemText(int controlId, const std::string& text) {
+void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
     const QString value = ToQString(text);
     // The core shows its members after every step; rewriting an unchanged text would lay the
@@ -291,7 +291,7 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
 
 // -- The window itself --
 
-void QtDialogWindow::SetWindowText(const std::string& text) {
+void QtDialogWindow::SetCaption(const std::string& text) {
     setWindowTitle(ToQString(text));
 }
 
@@ -374,7 +374,8 @@ void QtDialogWindow::EndDialog(int result) {
         QDialog::done(result);
 }
 
-int QtDialogWindow::MessageBox(const std::string& text, const std::string& caption, unsigned type) {
+int QtDialogWindow::ShowMessageBox(const std::string& text, const std::string& caption,
+                                   unsigned type) {
     // A box over a window that is already gone from the screen would be transient for an
     // unmapped window, which some window managers never show.
     return m_platform.ShowMessageBox(isVisible() ? this : nullptr, text, caption, type);
@@ -469,7 +470,7 @@ QtPopupMenu::QtPopupMenu(QtPlatform& platform)
 
 QtPopupMenu::~QtPopupMenu() = default;
 
-void QtPopupMenu::InsertMenu(unsigned position, unsigned flags, unsigned id,
+void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
                              const std::string& text) {
     const QList<QAction*> actions = m_menu->actions();
     QAction* before = nullptr;

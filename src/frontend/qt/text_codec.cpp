@@ -1,4 +1,4 @@
-#include "platform/qt/text_codec.h"
+#include "frontend/qt/text_codec.h"
 
 namespace brindlecot::qt {
 

@@ -3,8 +3,8 @@
 #include <QApplication>
 
 #include "app/brindlecot_app.h"
-#include "platform/qt/qt_platform.h"
-#include "platform/qt/session_end.h"
+#include "frontend/qt/qt_platform.h"
+#include "frontend/qt/session_end.h"
 
 int main(int argc, char* argv[]) {
     // The command line is not read: Qt sees the program's name alone, so no argument (not even

@@ -32,13 +32,13 @@ class QtPlatform : public platform::IPlatform {
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
     int AfxMessageBox(const std::string& text, unsigned type) override;
-    platform::IconHandle LoadIcon(int resourceId) override;
+    platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override { return {32, 32}; }
-    void WinHelp() override;
-    std::optional<std::string> GetOpenFileName(const platform::FileDialogRequest& req) override;
-    std::string GetCurrentDirectory() override;
-    void SetCurrentDirectory(const std::string& directory) override;
-    void ShellExecute(const platform::ShellExecuteRequest& request) override;
+    void ShowHelpFile() override;
+    std::optional<std::string> ShowOpenFileDialog(const platform::FileDialogRequest& req) override;
+    std::string CurrentDirectory() override;
+    void ChangeCurrentDirectory(const std::string& directory) override;
+    void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override;
     void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return *m_fileStore; }

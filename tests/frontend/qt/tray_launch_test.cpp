@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "app/brindlecot_dlg.h"
-#include "platform/qt/shell_open.h"
+#include "frontend/qt/shell_open.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
 #include "resources/resource.h"

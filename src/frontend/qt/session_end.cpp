@@ -1,4 +1,4 @@
-#include "platform/qt/session_end.h"
+#include "frontend/qt/session_end.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
