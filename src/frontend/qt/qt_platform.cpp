@@ -230,7 +230,7 @@ void QtPlatform::ShowHelpFile() {
     const QString helpFile =
         program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
     if (QFileInfo(helpFile).isFile())
-        ShellOpen(helpFile);
+        ShellOpen(FromQString(helpFile));
 }
 
 std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDialogRequest& req) {
@@ -284,7 +284,7 @@ void QtPlatform::ChangeCurrentDirectory(const std::string& directory) {
 void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& request) {
     // Only "open" is ever asked for. The show command is a hint that X11 and Wayland offer no
     // way to pass on; the program that opens decides how it shows itself.
-    ShellOpen(ToQString(request.file));
+    ShellOpen(request.file);
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {

@@ -1,53 +1,107 @@
 #include "frontend/qt/shell_open.h"
 
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/posix_launch.h"
+#else
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QProcess>
+#include <QUrl>
+
+#include "frontend/qt/text_codec.h"
+#endif
 
 namespace brindlecot::qt {
 
-OpenPlan PlanOpen(const QString& target) {
+#ifdef Q_OS_UNIX
+namespace {
+
+std::string CurrentDirectory() {
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+    return buffer;
+}
+
+}  // namespace
+
+OpenPlan PlanOpen(const std::string& target) {
     OpenPlan plan;
-    if (target.isEmpty())
+    if (target.empty())
         return plan;
-    const QFileInfo info(target);
-    if (info.exists()) {
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists && S_ISREG(info.st_mode) && ::access(target.c_str(), X_OK) == 0) {
         // An absolute path, so that a bare name is never looked up on PATH instead.
-        const QString path = info.absoluteFilePath();
-        if (info.isFile() && info.isExecutable()) {
-            plan.kind = OpenPlan::Kind::StartProgram;
-            plan.program = path;
+        plan.kind = OpenPlan::Kind::StartProgram;
+        plan.program = target.front() == '/' ? target : CurrentDirectory() + "/" + target;
+        return plan;
+    }
+    if (target.front() == '-') {
+        // xdg-open reads any argument that begins with '-' as an option (it knows no "--").
+        // A file of that name is the same file as "./name"; any other such text is neither a
+        // URL (a scheme begins with a letter) nor a file, so no opener could open it.
+        if (!exists)
             return plan;
-        }
         plan.kind = OpenPlan::Kind::OpenWithDesktop;
-        plan.url = QUrl::fromLocalFile(path);
-        plan.asTyped = path;
+        plan.argument = "./" + target;
         return plan;
     }
     plan.kind = OpenPlan::Kind::OpenWithDesktop;
-    plan.url = QUrl(target, QUrl::TolerantMode);
-    plan.asTyped = target;
+    plan.argument = target;
     return plan;
 }
 
-void ShellOpen(const QString& target) {
+void ShellOpen(const std::string& target) {
     const OpenPlan plan = PlanOpen(target);
     switch (plan.kind) {
         case OpenPlan::Kind::Nothing:
             return;
         case OpenPlan::Kind::StartProgram:
-            QProcess::startDetached(plan.program, {});
+            platform::StartDetached(plan.program, {}, false);
             return;
         case OpenPlan::Kind::OpenWithDesktop:
-            if (plan.url.isValid() && QDesktopServices::openUrl(plan.url))
-                return;
-#ifndef Q_OS_WIN
-            // Platform plugins without URL services (offscreen, some Wayland set-ups) and
-            // texts that are no valid URL still reach the desktop's opener, unchanged.
-            QProcess::startDetached(QStringLiteral("xdg-open"), {plan.asTyped});
-#endif
+            platform::StartDetached("xdg-open", {plan.argument}, true);
             return;
     }
 }
+
+#else
+
+OpenPlan PlanOpen(const std::string& target) {
+    OpenPlan plan;
+    if (target.empty())
+        return plan;
+    const QFileInfo info(ToQString(target));
+    if (info.isFile() && info.isExecutable()) {
+        plan.kind = OpenPlan::Kind::StartProgram;
+        plan.program = FromQString(info.absoluteFilePath());
+        return plan;
+    }
+    plan.kind = OpenPlan::Kind::OpenWithDesktop;
+    plan.argument = target;
+    return plan;
+}
+
+void ShellOpen(const std::string& target) {
+    const OpenPlan plan = PlanOpen(target);
+    if (plan.kind == OpenPlan::Kind::StartProgram)
+        QProcess::startDetached(ToQString(plan.program), {});
+    else if (plan.kind == OpenPlan::Kind::OpenWithDesktop)
+        QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(plan.argument)));
+}
+
+#endif
 
 }  // namespace brindlecot::qt

@@ -1,29 +1,27 @@
 // The shell's "open" request on a desktop without the Windows shell: a program file is started
-// directly, anything else goes to the desktop's opener as one string. No command interpreter
-// ever sees the text.
+// directly, anything else goes to the desktop's opener (xdg-open) as its one argument, byte for
+// byte: never parsed as a URL, never re-encoded, and never seen by a command interpreter.
 #pragma once
 
-#include <QString>
-#include <QUrl>
+#include <string>
 
 namespace brindlecot::qt {
 
 struct OpenPlan {
     enum class Kind {
-        Nothing,          // an empty target
+        Nothing,          // an empty target, or one no opener could be given safely
         StartProgram,     // an existing regular file with execute permission
         OpenWithDesktop,  // a URL, a document, a folder or any other text
     };
     Kind kind = Kind::Nothing;
-    QString program;  // StartProgram: the absolute path
-    QUrl url;         // OpenWithDesktop: the target as a URL, a local-file URL for a path
-    QString asTyped;  // OpenWithDesktop: the text handed to xdg-open when Qt cannot open URLs
+    std::string program;   // StartProgram: the absolute path
+    std::string argument;  // OpenWithDesktop: the opener's one argument
 };
 
 // Relative paths are taken from the current directory, as the shell takes them.
-OpenPlan PlanOpen(const QString& target);
+OpenPlan PlanOpen(const std::string& target);
 
 // Carries the plan out and returns at once; failures are ignored, as the callers ignore them.
-void ShellOpen(const QString& target);
+void ShellOpen(const std::string& target);
 
 }  // namespace brindlecot::qt

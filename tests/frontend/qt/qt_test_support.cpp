@@ -43,13 +43,14 @@ QByteArray ScratchDirectory::Read(const QString& name) const {
 FakeOpener::FakeOpener() : m_previousPath(qgetenv("PATH")) {
     QFile script(m_dir.filePath(QStringLiteral("xdg-open")));
     QVERIFY(script.open(QIODevice::WriteOnly));
+    // Each argument as it arrived, then a NUL: arguments may hold any byte but NUL.
     script.write(
         "#!/bin/sh\n"
         "log='" +
         m_dir.filePath(QStringLiteral("calls.log")).toUtf8() +
         "'\n"
-        "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
-        "printf -- '--end--\\n' >> \"$log\"\n");
+        "for a in \"$@\"; do printf 'arg %s\\000' \"$a\" >> \"$log\"; done\n"
+        "printf 'end\\000' >> \"$log\"\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("PATH", m_dir.path().toUtf8() + ':' + m_previousPath);
@@ -59,19 +60,32 @@ FakeOpener::~FakeOpener() {
     qputenv("PATH", m_previousPath);
 }
 
-std::vector<QStringList> FakeOpener::Calls() const {
+std::vector<std::vector<QByteArray>> FakeOpener::RawCalls() const {
     QFile log(m_dir.filePath(QStringLiteral("calls.log")));
-    std::vector<QStringList> calls;
+    std::vector<std::vector<QByteArray>> calls;
     if (!log.open(QIODevice::ReadOnly))
         return calls;
-    QStringList current;
-    for (const QByteArray& line : log.readAll().split('\n')) {
-        if (line == "--end--") {
+    std::vector<QByteArray> current;
+    QList<QByteArray> records = log.readAll().split('\0');
+    records.removeLast();  // after the last NUL
+    for (const QByteArray& record : records) {
+        if (record == "end") {
             calls.push_back(current);
             current.clear();
-        } else if (!line.isEmpty()) {
-            current << QString::fromUtf8(line);
+        } else if (record.startsWith("arg ")) {
+            current.push_back(record.mid(4));
         }
+    }
+    return calls;
+}
+
+std::vector<QStringList> FakeOpener::Calls() const {
+    std::vector<QStringList> calls;
+    for (const auto& raw : RawCalls()) {
+        QStringList call;
+        for (const QByteArray& a : raw)
+            call << QString::fromUtf8(a);
+        calls.push_back(call);
     }
     return calls;
 }

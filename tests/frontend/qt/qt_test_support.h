@@ -47,6 +47,7 @@ class FakeOpener {
     // Waits until `calls` calls have been logged (or the time is up) and returns all calls.
     std::vector<QStringList> WaitForCalls(int calls, int timeoutMs = 5000) const;
     std::vector<QStringList> Calls() const;
+    std::vector<std::vector<QByteArray>> RawCalls() const;  // each argument's bytes
 
   private:
     QTemporaryDir m_dir;

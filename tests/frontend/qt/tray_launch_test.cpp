@@ -1,10 +1,13 @@
 // The notification-area icon and its menu, and every way the program opens something: the
 // tray menu, Test, Help and F1, through a stand-in for the desktop's opener.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/brindlecot_dlg.h"
 #include "frontend/qt/shell_open.h"
@@ -161,7 +164,7 @@ class TrayAndLaunchTest : public QObject {
         QCOMPARE(calls.size(), size_t(opened.size() + 1));
         for (int i = 0; i < opened.size(); ++i)
             QCOMPARE(calls[size_t(i)], QStringList(opened[i]));
-        QCOMPARE(calls.back(), QStringList(dir.FilePath("notes.txt")));
+        QCOMPARE(calls.back(), QStringList("notes.txt"));
         QTRY_COMPARE(dir.Read("started.txt"), QByteArray("started 0\n"));
         QTest::qWait(200);
         QVERIFY(!QFile::exists(dir.FilePath("pwned")));
@@ -191,6 +194,51 @@ class TrayAndLaunchTest : public QObject {
         QCOMPARE(calls[1], QStringList(helpFile));
     }
 
+    // What the user typed or loaded is what the opener gets: one argument, byte for byte,
+    // with no URL parsing, percent-encoding or case folding on the way.
+    void theOpenerGetsTheTargetByteForByte() {
+        ScratchDirectory dir;
+        FakeOpener opener;
+        dir.Write("-notes.txt", "a file whose name begins with a dash\n");
+        // Row 0 of the file: a target in a Windows code page, not UTF-8.
+        const QByteArray latin = "caf\xE9 \x80\xFF.txt";
+        dir.Write("brcot.dat",
+                  "CREATOR=Brindlecot 1.0\r\nST=Latin\r\nURL=" + latin + "\r\nSORTORDER=01\r\n");
+        const QStringList typed = {"x; touch /tmp/f",
+                                   "HTTP://Up.example/a b",
+                                   "a%20b&c=%41",
+                                   "  two  blanks  ",
+                                   "file:///tmp/%E9 x",
+                                   "-notes.txt",
+                                   "--help",
+                                   "-"};
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            for (const QString& target : typed) {
+                TypeInto(w.Control(IDC_TARGET), target);
+                Click(w.Control(IDC_TEST));
+            }
+            // The loaded row through the fields (a click, then Test) and through the menu.
+            auto* list = qobject_cast<QTreeWidget*>(w.Control(IDC_LIST));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->topLevelItem(0)).center());
+            Click(w.Control(IDC_TEST));
+            RightClickTray(Tray(platform, w), 0);
+        });
+        const auto calls = opener.WaitForCalls(8);
+        const std::vector<std::vector<QByteArray>> expected = {
+            {"x; touch /tmp/f"},
+            {"HTTP://Up.example/a b"},
+            {"a%20b&c=%41"},
+            {"  two  blanks  "},
+            {"file:///tmp/%E9 x"},
+            {"./-notes.txt"},  // the same file, never an option to the opener
+            {latin},
+            {latin}};
+        QTest::qWait(200);  // "--help" and "-" name nothing: the opener is not called for them
+        QCOMPARE(opener.RawCalls(), expected);
+    }
+
     void theOpenPlanForEachKindOfTarget() {
         ScratchDirectory dir;
         dir.Write("tool", "#!/bin/sh\n");
@@ -201,14 +249,19 @@ class TrayAndLaunchTest : public QObject {
         // A bare name is the file in the working directory, never one looked up on PATH.
         OpenPlan plan = PlanOpen("tool");
         QCOMPARE(int(plan.kind), int(OpenPlan::Kind::StartProgram));
-        QCOMPARE(plan.program, dir.FilePath("tool"));
+        QCOMPARE(QFileInfo(QString::fromStdString(plan.program)).canonicalFilePath(),
+                 QFileInfo(dir.FilePath("tool")).canonicalFilePath());
+        QVERIFY(plan.program.front() == '/');
         plan = PlanOpen("folder");  // executable, but not a file
         QCOMPARE(int(plan.kind), int(OpenPlan::Kind::OpenWithDesktop));
-        QCOMPARE(plan.url, QUrl::fromLocalFile(dir.FilePath("folder")));
+        QCOMPARE(plan.argument, std::string("folder"));
         plan = PlanOpen("sh");  // on PATH, not here: just text
         QCOMPARE(int(plan.kind), int(OpenPlan::Kind::OpenWithDesktop));
-        QCOMPARE(plan.asTyped, QStringLiteral("sh"));
+        QCOMPARE(plan.argument, std::string("sh"));
         QCOMPARE(int(PlanOpen("").kind), int(OpenPlan::Kind::Nothing));
+        QCOMPARE(int(PlanOpen("-folder").kind), int(OpenPlan::Kind::Nothing));
+        QDir().mkdir("-folder");
+        QCOMPARE(PlanOpen("-folder").argument, std::string("./-folder"));
     }
 };
 
