@@ -465,14 +465,51 @@ bool QtDialogWindow::nativeEvent(const QByteArray& eventType, void* message, qin
 
 // ---- QtPopupMenu ----------------------------------------------------------------------------
 
+namespace {
+
+bool SameItems(const QList<QAction*>& a, const QList<QAction*>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i]->isSeparator() != b[i]->isSeparator() || a[i]->text() != b[i]->text() ||
+            a[i]->data() != b[i]->data()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void QtPopupMenu::CopyItemsTo(QMenu& target) const {
+    // Every change to an exported menu goes out to the desktop, which may be showing it:
+    // an unchanged menu is left alone.
+    const QList<QAction*> items = m_menu->actions();
+    if (SameItems(items, target.actions()))
+        return;
+    target.clear();
+    for (const QAction* item : items) {
+        if (item->isSeparator()) {
+            target.addSeparator();
+        } else {
+            target.addAction(item->text())->setData(item->data());
+        }
+    }
+}
+
 QtPopupMenu::QtPopupMenu(QtPlatform& platform)
-    : m_platform(platform), m_menu(std::make_unique<QMenu>()) {}
+    : m_platform(platform), m_menu(std::make_unique<QMenu>()) {
+    // A tray's exported menu, while it is being filled, takes this menu's items in place of
+    // tracking it: the desktop shows that one.
+    m_exported = platform.MenuBeingFilled();
+}
 
 QtPopupMenu::~QtPopupMenu() = default;
 
 void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
                              const std::string& text) {
-    const QList<QAction*> actions = m_menu->actions();
+    QMenu* const menu = m_menu.get();
+    const QList<QAction*> actions = menu->actions();
     QAction* before = nullptr;
     if (flags & win::kMfByPosition) {
         before = actions.value(static_cast<qsizetype>(position), nullptr);
@@ -482,15 +519,19 @@ void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
                 before = a;
         }
     }
-    QAction* action = (flags & win::kMfSeparator) ? m_menu->insertSeparator(before)
-                                                  : new QAction(ToQString(text), m_menu.get());
+    QAction* action = (flags & win::kMfSeparator) ? menu->insertSeparator(before)
+                                                  : new QAction(ToQString(text), menu);
     if (!(flags & win::kMfSeparator)) {
         action->setData(id);
-        m_menu->insertAction(before, action);
+        menu->insertAction(before, action);
     }
 }
 
 void QtPopupMenu::TrackPopupMenu(unsigned, int x, int y, platform::WindowHandle owner) {
+    if (m_exported) {
+        CopyItemsTo(*m_exported);
+        return;  // the desktop shows it, and delivers the choice through the tray
+    }
     // Either mouse button chooses an item in a Qt menu, as TPM_RIGHTBUTTON asks.
     const QAction* chosen = m_menu->exec(QPoint(x, y));
     if (chosen && chosen->data().isValid()) {

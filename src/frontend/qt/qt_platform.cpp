@@ -1,5 +1,6 @@
 #include "frontend/qt/qt_platform.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
@@ -14,14 +15,10 @@
 #include <algorithm>
 
 #include "frontend/qt/qt_dialog_window.h"
+#include "frontend/qt/qt_tray.h"
 #include "frontend/qt/shell_open.h"
 #include "frontend/qt/text_codec.h"
 #include "resources/resource.h"
-
-#ifdef BRINDLECOT_HAVE_QTDBUS
-#include <QDBusConnection>
-#include <QDBusInterface>
-#endif
 
 #ifdef Q_OS_UNIX
 #include <unistd.h>
@@ -36,7 +33,7 @@ namespace brindlecot::qt {
 struct QtPlatform::TrayEntry {
     platform::WindowHandle window;
     std::uint32_t id;
-    std::unique_ptr<QSystemTrayIcon> icon;
+    std::unique_ptr<QtTray> tray;
 };
 
 namespace {
@@ -298,9 +295,9 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
     }
     if (message == win::kNimModify && it != m_trayIcons.end()) {
         if (data.uFlags & win::kNifIcon)
-            (*it)->icon->setIcon(Icon(data.hIcon));
+            (*it)->tray->SetIcon(Icon(data.hIcon));
         if (data.uFlags & win::kNifTip)
-            (*it)->icon->setToolTip(TipText(data));
+            (*it)->tray->SetToolTip(TipText(data));
         return;
     }
     if (message != win::kNimAdd || it != m_trayIcons.end())
@@ -309,21 +306,41 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
     auto entry = std::make_unique<TrayEntry>();
     entry->window = data.hWnd;
     entry->id = data.uID;
-    entry->icon = std::make_unique<QSystemTrayIcon>(Icon(data.hIcon));
-    entry->icon->setToolTip(TipText(data));
     const platform::WindowHandle window = data.hWnd;
     const std::uint32_t id = data.uID;
     const std::uint32_t callback = (data.uFlags & win::kNifMessage) ? data.uCallbackMessage : 0;
-    QObject::connect(entry->icon.get(), &QSystemTrayIcon::activated, entry->icon.get(),
-                     [this, window, id, callback](QSystemTrayIcon::ActivationReason reason) {
-                         OnTrayActivated(window, id, callback, reason);
-                     });
-    entry->icon->show();
+    entry->tray = std::make_unique<QtTray>(
+        Icon(data.hIcon), TipText(data),
+        [this, window, id, callback](QSystemTrayIcon::ActivationReason reason,
+                                     bool statusNotifier) {
+            OnTrayActivated(window, id, callback, reason, statusNotifier);
+        },
+        [this, window, id, callback](QMenu& menu) { FillExportedMenu(window, id, callback, menu); },
+        [this, window](const QAction& action) {
+            if (action.data().isValid()) {
+                PostToWindow(window, win::kWmCommand, win::MakeWParam(action.data().toUInt(), 0),
+                             0);
+            }
+        });
+    // The menu lists the owner's entries: whenever a list of that window changes, the
+    // exported menu follows.
+    if (QtDialogWindow* w = Window(window)) {
+        QtTray* tray = entry->tray.get();
+        const auto refresh = [tray] { tray->RefreshMenuSoon(); };
+        for (const QAbstractItemView* view : w->findChildren<QAbstractItemView*>()) {
+            const QAbstractItemModel* model = view->model();
+            QObject::connect(model, &QAbstractItemModel::rowsInserted, tray, refresh);
+            QObject::connect(model, &QAbstractItemModel::rowsRemoved, tray, refresh);
+            QObject::connect(model, &QAbstractItemModel::dataChanged, tray, refresh);
+            QObject::connect(model, &QAbstractItemModel::modelReset, tray, refresh);
+            QObject::connect(model, &QAbstractItemModel::layoutChanged, tray, refresh);
+        }
+    }
     m_trayIcons.push_back(std::move(entry));
 }
 
 void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
-                                 std::uint32_t callbackMessage, int reason) {
+                                 std::uint32_t callbackMessage, int reason, bool statusNotifier) {
     if (callbackMessage == 0)
         return;
     win::LPARAM mouse = 0;
@@ -332,12 +349,14 @@ void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id
             mouse = win::kWmLButtonDblClk;
             break;
         case QSystemTrayIcon::Context:
+            // An XEmbed tray's right press, or a StatusNotifierItem host that asks the item to
+            // show its menu itself rather than showing the exported one.
             mouse = win::kWmRButtonDown;
             break;
         case QSystemTrayIcon::Trigger:
             // StatusNotifierItem hosts have no double click: their primary activation is the
             // one way to bring the window back, so it counts as one.
-            mouse = StatusNotifierDesktop() ? win::kWmLButtonDblClk : win::kWmLButtonDown;
+            mouse = statusNotifier ? win::kWmLButtonDblClk : win::kWmLButtonDown;
             break;
         case QSystemTrayIcon::MiddleClick:
             mouse = win::kWmMButtonDown;
@@ -348,22 +367,16 @@ void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id
     PostToWindow(window, callbackMessage, id, mouse);
 }
 
-bool QtPlatform::StatusNotifierDesktop() {
-    if (m_statusNotifier < 0) {
-        m_statusNotifier = 0;
-#ifdef BRINDLECOT_HAVE_QTDBUS
-        // Qt shows the icon through StatusNotifierItem exactly when a host is registered
-        // with the watcher; otherwise it embeds it in an XEmbed tray.
-        QDBusInterface watcher(QStringLiteral("org.kde.StatusNotifierWatcher"),
-                               QStringLiteral("/StatusNotifierWatcher"),
-                               QStringLiteral("org.kde.StatusNotifierWatcher"),
-                               QDBusConnection::sessionBus());
-        if (watcher.isValid() && watcher.property("IsStatusNotifierHostRegistered").toBool()) {
-            m_statusNotifier = 1;
-        }
-#endif
-    }
-    return m_statusNotifier == 1;
+void QtPlatform::FillExportedMenu(platform::WindowHandle window, std::uint32_t id,
+                                  std::uint32_t callbackMessage, QMenu& menu) {
+    // The host is about to show the exported menu: the right press reaches the program now,
+    // and the popup menu that its handler makes and tracks is this one, which the host shows.
+    QtDialogWindow* w = Window(window);
+    if (callbackMessage == 0 || !w || m_menuBeingFilled)
+        return;
+    m_menuBeingFilled = &menu;
+    w->Send(callbackMessage, id, win::kWmRButtonDown);
+    m_menuBeingFilled = nullptr;
 }
 
 platform::Point QtPlatform::GetCursorPos() {
@@ -390,7 +403,15 @@ QtDialogWindow* QtPlatform::FindWindow(int templateId) const {
 QSystemTrayIcon* QtPlatform::TrayIcon(platform::WindowHandle window, std::uint32_t id) const {
     for (const auto& e : m_trayIcons) {
         if (e->window == window && e->id == id)
-            return e->icon.get();
+            return e->tray->Icon();
+    }
+    return nullptr;
+}
+
+QMenu* QtPlatform::ExportedTrayMenu(platform::WindowHandle window, std::uint32_t id) const {
+    for (const auto& e : m_trayIcons) {
+        if (e->window == window && e->id == id)
+            return e->tray->StatusNotifier() ? &e->tray->ExportedMenu() : nullptr;
     }
     return nullptr;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/platform.h"
 
+class QMenu;
 class QSystemTrayIcon;
 class QWidget;
 
@@ -60,13 +61,20 @@ class QtPlatform : public platform::IPlatform {
     // The open dialog of a template, the notification-area icon of a window: for tests.
     QtDialogWindow* FindWindow(int templateId) const;
     QSystemTrayIcon* TrayIcon(platform::WindowHandle window, std::uint32_t id) const;
+    // The menu a StatusNotifierItem exports for that icon (nullptr for none).
+    QMenu* ExportedTrayMenu(platform::WindowHandle window, std::uint32_t id) const;
+
+    // While a tray's exported menu is being filled: the menu that the next popup menu the
+    // program makes stands for. Nullptr otherwise.
+    QMenu* MenuBeingFilled() const { return m_menuBeingFilled; }
 
   private:
     struct TrayEntry;
     QtDialogWindow* Window(platform::WindowHandle handle) const;
     void OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
-                         std::uint32_t callbackMessage, int reason);
-    bool StatusNotifierDesktop();
+                         std::uint32_t callbackMessage, int reason, bool statusNotifier);
+    void FillExportedMenu(platform::WindowHandle window, std::uint32_t id,
+                          std::uint32_t callbackMessage, QMenu& menu);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
     std::unique_ptr<QWidget> m_ownerWindow;
@@ -75,7 +83,7 @@ class QtPlatform : public platform::IPlatform {
     std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
-    int m_statusNotifier = -1;  // unknown until the first single click on the icon
+    QMenu* m_menuBeingFilled = nullptr;
 };
 
 }  // namespace brindlecot::qt
