@@ -2,9 +2,11 @@
 # missing ones. Sourced by the scripts in tools/.
 
 CORE_PACKAGES=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
-# The Qt 6 front end, and the X server, window manager, tray and input tools its tests use.
+# The Qt 6 front end, and the X server, window manager, trays (XEmbed: trayer; StatusNotifierItem:
+# xfce4-panel on a session bus) and input tools its tests use.
 QT_PACKAGES=(qt6-base-dev libxcb1-dev)
-GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick)
+GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick
+    xfce4-panel xfconf dbus-x11)
 # The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
