@@ -8,8 +8,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QSpacerItem>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <algorithm>
@@ -36,6 +40,11 @@ struct QtPlatform::TrayEntry {
     std::unique_ptr<QtTray> tray;
 };
 
+int CaptionWidth(const QString& caption, const QFont& titleFont) {
+    constexpr int kTitleBarDecorations = 96;  // icon, close button, margins
+    return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarDecorations;
+}
+
 namespace {
 
 constexpr platform::IconHandle kAppIconHandle = IDR_MAINFRAME;
@@ -58,6 +67,21 @@ QString BoxText(const std::string& text) {
     QString s = ToQString(text);
     s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return s;
+}
+
+// A box is as wide as its text needs, and the window manager cuts a longer caption short. The
+// program puts whole sentences in some captions ("The maximum number of entries is 50."), so
+// the box is widened until its caption fits in a title bar: the caption in the title bar's
+// usual bold face, and room for the window icon and the close button.
+void WidenForCaption(QMessageBox& box) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int wanted = CaptionWidth(box.windowTitle(), titleFont);
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 // "name|pattern|name|pattern||" as Qt's name filters, and the one to preselect. On Windows
@@ -106,6 +130,15 @@ NameFilters ParseFilter(const std::string& filter) {
 
 QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
     : m_fileStore(fileStore ? std::move(fileStore) : DefaultFileStore()) {
+#ifndef Q_OS_WIN
+    // The program keeps no settings, but Qt's own widgets do: the file dialog keeps its
+    // history and last folder in the user's "QtProject" settings file. Settings files of this
+    // process are looked for under /dev/null, where none can be read or made.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+        QSettings::setPath(format, QSettings::SystemScope, QStringLiteral("/dev/null"));
+    }
+#endif
     // The main window's modal loop is the program's only one; a box shown while no window is
     // on screen must not end the application when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -195,6 +228,7 @@ int QtPlatform::ShowMessageBox(QWidget* parent, const std::string& text, const s
     QMessageBox box(icon, ToQString(caption), BoxText(text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    WidenForCaption(box);
     const int answer = box.exec();
     if (!yesNo)
         return win::kIdOk;
@@ -233,6 +267,11 @@ void QtPlatform::ShowHelpFile() {
 std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDialogRequest& req) {
     QWidget* parent = m_windows.empty() ? nullptr : m_windows.back();
     QFileDialog dialog(parent, QStringLiteral("Open"), QDir::currentPath());
+#ifndef Q_OS_WIN
+    // A desktop's own file dialog keeps a list of recent files; Qt's keeps nothing (see the
+    // settings paths in the constructor).
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     const NameFilters filters = ParseFilter(req.filter);

@@ -18,6 +18,9 @@ namespace brindlecot::qt {
 
 class QtDialogWindow;
 
+// The width a message box needs for `caption` to show whole in its title bar.
+int CaptionWidth(const QString& caption, const QFont& titleFont);
+
 class QtPlatform : public platform::IPlatform {
   public:
     // `fileStore` keeps the entry file; the platform's own one when none is given.

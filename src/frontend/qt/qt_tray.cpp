@@ -129,9 +129,9 @@ QtTray::QtTray(const QIcon& icon, const QString& tip, Activated activated, FillM
         if (action)
             m_chosen(*action);
     });
-    MakeIcon();
     m_host = FindHost();
     if (m_host != Host::None) {
+        MakeIcon();
         if (m_host == Host::StatusNotifier)
             m_icon->setContextMenu(&m_menu);
         m_icon->show();
@@ -139,8 +139,12 @@ QtTray::QtTray(const QIcon& icon, const QString& tip, Activated activated, FillM
         return;
     }
 
-    // Nothing shows the icon yet. Qt decides between a StatusNotifierItem and an XEmbed icon
-    // when the icon object is made, so it is made again once a tray is there.
+    // Nothing can show the icon yet. Qt decides once per process, when the first icon is
+    // made, between a StatusNotifierItem and an XEmbed icon, so none is made until a tray is
+    // there: made now, it would never reach a StatusNotifierItem host that starts later. The
+    // offscreen platform has no tray to wait for; its icon is made at once.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        MakeIcon();
     const QByteArray name =
         QFileInfo(QCoreApplication::applicationFilePath()).fileName().toLocal8Bit();
     std::fprintf(stderr,
@@ -182,12 +186,14 @@ void QtTray::MakeIcon() {
 
 void QtTray::SetIcon(const QIcon& icon) {
     m_iconImage = icon;
-    m_icon->setIcon(icon);
+    if (m_icon)
+        m_icon->setIcon(icon);
 }
 
 void QtTray::SetToolTip(const QString& tip) {
     m_tip = tip;
-    m_icon->setToolTip(tip);
+    if (m_icon)
+        m_icon->setToolTip(tip);
 }
 
 QtTray::Host QtTray::FindHost() {

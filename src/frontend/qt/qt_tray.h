@@ -38,6 +38,7 @@ class QtTray : public QObject {
     void SetIcon(const QIcon& icon);
     void SetToolTip(const QString& tip);
 
+    // Nullptr while the icon waits for a tray.
     QSystemTrayIcon* Icon() const { return m_icon.get(); }
     bool StatusNotifier() const { return m_host == Host::StatusNotifier; }
     bool Shown() const { return m_host != Host::None; }

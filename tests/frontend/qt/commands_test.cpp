@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -137,6 +138,12 @@ class CommandsTest : public QObject {
         QCOMPARE(modals.boxes[0].text, QStringLiteral("Maximum Items Reached"));
         QCOMPARE(modals.boxes[0].title, QStringLiteral("The maximum number of entries is 50."));
         QCOMPARE(modals.boxes[0].icon, QMessageBox::NoIcon);
+        // The sentence is in the caption: the box is wide enough for it to show whole.
+        QFont bold = modals.boxes[0].font;
+        bold.setBold(true);
+        QVERIFY(modals.boxes[0].width >= CaptionWidth(modals.boxes[0].title, bold));
+        QVERIFY(modals.boxes[0].width >
+                QFontMetrics(bold).horizontalAdvance(modals.boxes[0].title));
     }
 
     void aTypedSortOrderIsStoredAsTypedAndShownAsTheListItem() {
@@ -180,6 +187,12 @@ class CommandsTest : public QObject {
     }
 
     void browseFillsTheTargetAndKeepsTheWorkingDirectory() {
+        // Under ctest the settings folder is the test's own (see CMakeLists.txt), so a Qt
+        // settings file found there afterwards was written by this run.
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::ConfigLocation);
+        const bool ownConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+        if (ownConfig)
+            QFile::remove(QDir(config).filePath("QtProject.conf"));
         ScratchDirectory dir;
         QDir().mkdir("elsewhere");
         dir.Write("elsewhere/runme", "#!/bin/sh\n");
@@ -212,6 +225,9 @@ class CommandsTest : public QObject {
             QCOMPARE(QDir::currentPath(), start);
         });
         QCOMPARE(modals.unexpected, 0);
+        // Nothing of the dialog's is kept: no Qt settings file where Qt would write one.
+        if (ownConfig)
+            QVERIFY2(!QFile::exists(QDir(config).filePath("QtProject.conf")), qPrintable(config));
         QCOMPARE(filters,
                  QStringList({"Executable Files (*.exe)", "Com Files (*.com)", "All Files (*)"}));
         QCOMPARE(selectedFilter, QStringLiteral("All Files (*)"));

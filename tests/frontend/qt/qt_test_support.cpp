@@ -117,6 +117,8 @@ void ModalWatcher::AnswerBox(const QString& buttonText) {
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
+        seen.width = box->width();
+        seen.font = box->font();
         QAbstractButton* chosen = nullptr;
         for (QAbstractButton* b : box->buttons()) {
             seen.buttons << b->text().remove(QLatin1Char('&'));

@@ -60,6 +60,8 @@ struct SeenBox {
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList buttons;  // the buttons' texts, left to right
+    int width = 0;
+    QFont font;
 };
 
 // Acts on modal windows as they appear above the main window, one action per window, in the
