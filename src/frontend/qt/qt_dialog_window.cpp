@@ -120,6 +120,7 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
         case K::ComboDropDown: {
             auto* combo = new QComboBox(this);
             combo->setEditable(true);
+            combo->lineEdit()->setMaxLength(std::numeric_limits<int>::max());  // no length limit
             // The list never changes and a typed value stays as typed: no insertion on Enter,
             // no inline completion.
             combo->setInsertPolicy(QComboBox::NoInsert);
@@ -231,9 +232,9 @@ platform::IListView* QtDialogWindow::ListView(int controlId) {
 std::string QtDialogWindow::ControlText(int controlId) const {
     QWidget* w = Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))
-        return FromQString(edit->text());
+        return FieldBytes(controlId, edit->text());
     if (auto* combo = qobject_cast<QComboBox*>(w))
-        return FromQString(combo->currentText());
+        return FieldBytes(controlId, combo->currentText());
     if (auto* button = qobject_cast<QPushButton*>(w))
         return FromQString(button->text());
     if (auto* label = qobject_cast<QLabel*>(w))
@@ -241,9 +242,23 @@ std::string QtDialogWindow::ControlText(int controlId) const {
     return {};
 }
 
+std::string QtDialogWindow::FieldBytes(int controlId, const QString& now) const {
+    const auto it = m_fieldBytes.find(controlId);
+    if (it == m_fieldBytes.end())
+        return FromQString(now);
+    return FromShownText(now, it->second.shown, it->second.bytes);
+}
+
 void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
     const QString value = ToQString(text);
+    // Bytes that are not UTF-8 show as other characters; the field keeps them (even when the
+    // text it shows stays the same: "é" of one byte and of two look alike).
+    if (IsUtf8(text)) {
+        m_fieldBytes.erase(controlId);
+    } else {
+        m_fieldBytes[controlId] = {text, value};
+    }
     // The core shows its members after every step; rewriting an unchanged text would lay the
     // field out again each time for nothing.
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {

@@ -96,6 +96,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     void SendCommand(unsigned id);
+    std::string FieldBytes(int controlId, const QString& now) const;
 
     QtPlatform& m_platform;
     platform::IDialogHandler& m_handler;
@@ -105,6 +106,11 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     std::map<int, QWidget*> m_controls;  // owned by this widget as their Qt parent
     std::vector<QtListView*> m_lists;
     std::vector<MenuItem> m_systemMenu;
+    struct ShownBytes {
+        std::string bytes;  // what the core put into a field, when not UTF-8
+        QString shown;      // the text shown for them
+    };
+    std::map<int, ShownBytes> m_fieldBytes;
     bool m_ended = false;
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any

@@ -58,7 +58,7 @@ void QtListView::InsertItem(int row, const std::string& title) {
     const int at = std::clamp(row, 0, GetItemCount());
     auto* item = new QTreeWidgetItem();  // owned by the tree from the next line on
     insertTopLevelItem(at, item);
-    item->setText(0, ToQString(title));
+    SetCell(*item, 0, title);
     if (m_mark >= at)
         ++m_mark;
 }
@@ -67,13 +67,24 @@ void QtListView::SetItemText(int row, int column, const std::string& text) {
     QTreeWidgetItem* item = topLevelItem(row);
     if (!item || column < 0 || column >= columnCount())
         return;
-    item->setText(column, ToQString(text));
+    SetCell(*item, column, text);
+}
+
+// A cell shows its bytes as text; bytes that are not UTF-8 are also kept beside the text, as
+// the text alone does not give them back (see text_codec.h).
+void QtListView::SetCell(QTreeWidgetItem& item, int column, const std::string& bytes) {
+    item.setText(column, ToQString(bytes));
+    item.setData(column, kBytesRole,
+                 IsUtf8(bytes) ? QVariant() : QVariant(QByteArray::fromStdString(bytes)));
 }
 
 std::string QtListView::GetItemText(int row, int column) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     if (!item || column < 0 || column >= columnCount())
         return {};
+    const QVariant bytes = item->data(column, kBytesRole);
+    if (bytes.isValid())
+        return bytes.toByteArray().toStdString();
     return FromQString(item->text(column));
 }
 

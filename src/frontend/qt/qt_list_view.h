@@ -49,6 +49,8 @@ class QtListView : public QTreeWidget, public platform::IListView {
     void changeEvent(QEvent* event) override;
 
   private:
+    static constexpr int kBytesRole = Qt::UserRole + 1;
+    static void SetCell(QTreeWidgetItem& item, int column, const std::string& bytes);
     int SelectedRow() const;  // -1 when no row is highlighted
     int TextWidth(const QString& text) const;
     // The width available to the columns: the control's inside, less a vertical scroll bar

@@ -1,10 +1,24 @@
 #include "frontend/qt/text_codec.h"
 
+#include <vector>
+
 namespace brindlecot::qt {
 
 namespace {
 
-constexpr char16_t kEscapeBase = 0xDC00;  // + a byte from 0x80 to 0xFF
+constexpr char16_t kEscapeBase = 0xDC00;  // + a byte from 0x80 to 0xFF (older builds' form)
+constexpr size_t kNoBoundary = static_cast<size_t>(-1);
+
+// Windows-1252 from 0x80 to 0x9F; the five bytes it leaves undefined stay the C1 controls of
+// the same value, as Windows itself maps them. From 0xA0 on it is Latin-1.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+char16_t Cp1252(unsigned char b) {
+    return b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+}
 
 // The length of the well-formed UTF-8 sequence at `i`, or 0 when the byte there does not
 // begin one (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
@@ -61,14 +75,16 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-}  // namespace
-
-QString ToQString(const std::string& bytes) {
+// The text for `bytes`; with `offsets`, also the byte offset at which each of its UTF-16 units
+// begins (kNoBoundary inside a surrogate pair), and the total length at the end.
+QString Decode(const std::string& bytes, std::vector<size_t>* offsets) {
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
     size_t i = 0;
     while (i < bytes.size()) {
         const auto b = static_cast<unsigned char>(bytes[i]);
+        if (offsets)
+            offsets->push_back(i);
         if (b < 0x80) {
             out.append(QChar(static_cast<char16_t>(b)));
             ++i;
@@ -77,14 +93,69 @@ QString ToQString(const std::string& bytes) {
         char32_t cp = 0;
         const size_t length = SequenceLength(bytes, i, cp);
         if (length == 0) {
-            out.append(QChar(static_cast<char16_t>(kEscapeBase + b)));
+            out.append(QChar(Cp1252(b)));
             ++i;
             continue;
         }
         const char32_t ucs4[] = {cp};
         out.append(QString::fromUcs4(ucs4, 1));
+        if (offsets && cp >= 0x10000)
+            offsets->push_back(kNoBoundary);
         i += length;
     }
+    if (offsets)
+        offsets->push_back(bytes.size());
+    return out;
+}
+
+}  // namespace
+
+QString ToQString(const std::string& bytes) {
+    return Decode(bytes, nullptr);
+}
+
+bool IsUtf8(const std::string& bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        char32_t cp = 0;
+        const size_t length = SequenceLength(bytes, i, cp);
+        if (length == 0)
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string FromShownText(const QString& now, const QString& shown, const std::string& bytes) {
+    if (now == shown)
+        return bytes;
+    std::vector<size_t> offsets;
+    offsets.reserve(bytes.size() + 1);
+    if (Decode(bytes, &offsets) != shown)
+        return FromQString(now);  // not what these bytes show: nothing to keep
+    const qsizetype n = now.size();
+    const qsizetype m = shown.size();
+    qsizetype prefix = 0;
+    while (prefix < n && prefix < m && now[prefix] == shown[prefix])
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < n - prefix && suffix < m - prefix &&
+           now[n - 1 - suffix] == shown[m - 1 - suffix]) {
+        ++suffix;
+    }
+    // Whole characters only: never half of a surrogate pair on either side.
+    while (prefix > 0 && offsets[static_cast<size_t>(prefix)] == kNoBoundary)
+        --prefix;
+    while (suffix > 0 && offsets[static_cast<size_t>(m - suffix)] == kNoBoundary)
+        --suffix;
+    const size_t keepFront = offsets[static_cast<size_t>(prefix)];
+    const size_t keepBack = offsets[static_cast<size_t>(m - suffix)];
+    std::string out = bytes.substr(0, keepFront);
+    out += FromQString(now.mid(prefix, n - prefix - suffix));
+    out += bytes.substr(keepBack);
     return out;
 }
 

@@ -1,0 +1,132 @@
+// Entry text that is not UTF-8 (files written under Windows): shown and copied as the
+// Windows-1252 characters it most likely is, and still written back byte for byte, through
+// the fields as through the table. And no field cuts a long text short.
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "frontend/qt/text_codec.h"
+#include "qt_test_support.h"
+#include "qt_tests.h"
+#include "resources/resource.h"
+
+namespace brindlecot::qt::test {
+namespace {
+
+class TextTest : public QObject {
+    Q_OBJECT
+
+    static void ClickRow(QtDialogWindow& w, int row) {
+        auto* list = qobject_cast<QTreeWidget*>(w.Control(IDC_LIST));
+        // Near the row's left end: a long cell makes the row far wider than the list.
+        const QRect rect = list->visualItemRect(list->topLevelItem(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(8, rect.center().y()));
+    }
+
+  private slots:
+    void bytesShowAsWindows1252() {
+        QCOMPARE(ToQString("caf\xE9"), QStringLiteral("café"));
+        QCOMPARE(ToQString("\x80 \x93q\x94 \x85"), QStringLiteral("€ “q” …"));
+        QCOMPARE(ToQString("\x81\x8D\x8F\x90\x9D"),
+                 QStringLiteral("\u0081\u008D\u008F\u0090\u009D"));
+        // UTF-8 stays UTF-8, even next to a stray byte; a broken sequence is bytes.
+        QCOMPARE(ToQString("caf\xC3\xA9\xE9"), QStringLiteral("caféé"));
+        QCOMPARE(ToQString("\xC3("), QStringLiteral("Ã("));
+        QCOMPARE(ToQString("\xF0\x9F\x98\x80"), QString::fromUtf8("\xF0\x9F\x98\x80"));
+        QVERIFY(IsUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"));
+        QVERIFY(!IsUtf8("caf\xE9"));
+        QVERIFY(!IsUtf8("\xED\xA0\x80"));  // an encoded surrogate is no UTF-8
+    }
+
+    void editedTextKeepsTheBytesOfWhatWasNotEdited_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("now");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray b = "caf\xE9 \x80 \xF0\x9F\x98\x80 end\xFF";
+        const QString shown = ToQString(b.toStdString());
+        QTest::newRow("unchanged") << b << shown << b;
+        QTest::newRow("appended") << b << shown + "!" << b + "!";
+        QTest::newRow("prepended") << b << "> " + shown << "> " + b;
+        QTest::newRow("middle replaced")
+            << b << QString(shown).replace(QStringLiteral("€"), QStringLiteral("€€"))
+            << QByteArray("caf\xE9 \x80\xE2\x82\xAC \xF0\x9F\x98\x80 end\xFF");
+        QTest::newRow("typed é is UTF-8")
+            << QByteArray("a\xE9") << QStringLiteral("aéé") << QByteArray("a\xE9\xC3\xA9");
+        QTest::newRow("pair kept whole") << b << QString(shown).remove(QStringLiteral(" end"))
+                                         << QByteArray("caf\xE9 \x80 \xF0\x9F\x98\x80\xFF");
+        QTest::newRow("cleared") << b << QString() << QByteArray();
+        QTest::newRow("other text")
+            << QByteArray("x\xE9") << QStringLiteral("y") << QByteArray("y");
+    }
+    void editedTextKeepsTheBytesOfWhatWasNotEdited() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, now);
+        QFETCH(QByteArray, expected);
+        const std::string raw = bytes.toStdString();
+        QCOMPARE(QByteArray::fromStdString(FromShownText(now, ToQString(raw), raw)), expected);
+    }
+
+    // As a user meets them: a file from Windows, its row clicked, the text read and copied,
+    // an entry edited, and the file written at the end.
+    void windowsBytesReadAsLettersAndGoBackUnchanged() {
+        ScratchDirectory dir;
+        dir.Write("brcot.dat",
+                  "CREATOR=Brindlecot 1.0\r\nST=Caf\xE9 \x80\r\nURL=C:\\Programme\\\xDC"
+                  "ber.exe\r\nSORTORDER=01\r\nST=caf\xC3\xA9\r\nURL=u\r\nSORTORDER=02\r\n");
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            auto* list = qobject_cast<QTreeWidget*>(w.Control(IDC_LIST));
+            QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("Café €"));
+            QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("café"));
+            ClickRow(w, 0);
+            auto* title = qobject_cast<QLineEdit*>(w.Control(IDC_TITLE));
+            QCOMPARE(title->text(), QStringLiteral("Café €"));
+            title->selectAll();
+            title->copy();
+            QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Café €"));
+            QCOMPARE(FieldText(w, IDC_TARGET), QStringLiteral("C:\\Programme\\Über.exe"));
+
+            // Update with the title edited at its end: the bytes before it stay as they were.
+            title->setFocus();
+            title->end(false);
+            QTest::keyClicks(title, "!");
+            Click(w.Control(IDC_UPDATE));
+            // The other row looks the same in the field and is UTF-8: it stays UTF-8.
+            ClickRow(w, 1);
+            Click(w.Control(IDC_UPDATE));
+        });
+        // Written from the last row up.
+        QCOMPARE(dir.Read("brcot.dat"),
+                 QByteArray("CREATOR=Brindlecot 1.0\r\nST=caf\xC3\xA9\r\nURL=u\r\nSORTORDER=02\r\n"
+                            "\r\nST=Caf\xE9 \x80!\r\nURL=C:\\Programme\\\xDC"
+                            "ber.exe\r\nSORTORDER=01\r\n"));
+    }
+
+    void theSortOrderIsAsLongAsTheUserMakesIt() {
+        ScratchDirectory dir;
+        const QByteArray longSort(40000, '7');
+        dir.Write("brcot.dat",
+                  "CREATOR=Brindlecot 1.0\r\nST=T\r\nURL=u\r\nSORTORDER=" + longSort + "\r\n");
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            ClickRow(w, 0);
+            auto* sort = qobject_cast<QComboBox*>(w.Control(IDC_SORTORDER));
+            QCOMPARE(sort->currentText().size(), longSort.size());
+            Click(w.Control(IDC_UPDATE));
+        });
+        QVERIFY(dir.Read("brcot.dat").contains("SORTORDER=" + longSort + "\r\n"));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<QObject> MakeTextTest() {
+    return std::make_unique<TextTest>();
+}
+
+}  // namespace brindlecot::qt::test
+
+#include "text_test.moc"
