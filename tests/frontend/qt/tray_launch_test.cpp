@@ -11,7 +11,6 @@
 #include "qt_test_support.h"
 #include "qt_tests.h"
 #include "resources/resource.h"
-#include "resources/strings.h"
 
 namespace brindlecot::qt::test {
 namespace {
@@ -188,8 +187,7 @@ class TrayAndLaunchTest : public QObject {
         const auto calls = opener.WaitForCalls(2);
         QFile::remove(helpFile);
         QCOMPARE(calls.size(), size_t(2));
-        const std::string_view page = resources::kHelpPageUrl;  // as this build configured it
-        QCOMPARE(calls[0], QStringList(QString::fromUtf8(page.data(), int(page.size()))));
+        QCOMPARE(calls[0], QStringList(BRINDLECOT_CONFIGURED_HELP_URL));
         QCOMPARE(calls[1], QStringList(helpFile));
     }
 
