@@ -113,7 +113,7 @@ struct FileDialogRequest {
     std::string defaultExtension;
     std::string initialFileName;
     unsigned flags = 0;               // OFN_* values
-    std::vector<FileFilter> filters;  // in order; the first is preselected where the desktop can
+    std::vector<FileFilter> filters;  // in order, as offered; the first is the default choice
 };
 
 struct ShellExecuteRequest {
