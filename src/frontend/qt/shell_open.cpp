@@ -1,26 +1,14 @@
 #include "frontend/qt/shell_open.h"
 
-#include <QtGlobal>
-
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/posix/posix_launch.h"
-#else
-#include <QDesktopServices>
-#include <QFileInfo>
-#include <QProcess>
-#include <QUrl>
-
-#include "frontend/qt/text_codec.h"
-#endif
 
 namespace brindlecot::qt {
 
-#ifdef Q_OS_UNIX
 namespace {
 
 std::string CurrentDirectory() {
@@ -76,32 +64,5 @@ void ShellOpen(const std::string& target) {
             return;
     }
 }
-
-#else
-
-OpenPlan PlanOpen(const std::string& target) {
-    OpenPlan plan;
-    if (target.empty())
-        return plan;
-    const QFileInfo info(ToQString(target));
-    if (info.isFile() && info.isExecutable()) {
-        plan.kind = OpenPlan::Kind::StartProgram;
-        plan.program = FromQString(info.absoluteFilePath());
-        return plan;
-    }
-    plan.kind = OpenPlan::Kind::OpenWithDesktop;
-    plan.argument = target;
-    return plan;
-}
-
-void ShellOpen(const std::string& target) {
-    const OpenPlan plan = PlanOpen(target);
-    if (plan.kind == OpenPlan::Kind::StartProgram)
-        QProcess::startDetached(ToQString(plan.program), {});
-    else if (plan.kind == OpenPlan::Kind::OpenWithDesktop)
-        QDesktopServices::openUrl(QUrl::fromUserInput(ToQString(plan.argument)));
-}
-
-#endif
 
 }  // namespace brindlecot::qt
