@@ -176,7 +176,7 @@ wait_for 50 grep -q -- '--end--' "$work/opened.log" || fail "the opener was not 
 opened=$(cat "$work/opened.log")
 echo "opener received: $(tr '\n' ' ' <"$work/opened.log")"
 case "$opened" in
-    $'https://web.example/x y\n--end--' | $'https://web.example/x%20y\n--end--') ;;
+    $'https://web.example/x y\n--end--') ;;  # exactly as typed: no %20
     *) fail "the opener got an unexpected call: $opened" ;;
 esac
 
@@ -184,6 +184,14 @@ esac
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$((X - 20))+$((Y - 40))" \
     "$shots/main-window.png"
+
+# A double click on the icon brings the minimised window back.
+xdotool windowminimize --sync "$window"
+wait_for 50 bash -c "xwininfo -id $window | grep -q IsUnMapped" || fail "the window did not minimise"
+xdotool mousemove --sync $((ICON_X + ICON_WIDTH / 2)) $((ICON_Y + ICON_HEIGHT / 2))
+xdotool click --repeat 2 --delay 80 1
+wait_for 50 bash -c "xwininfo -id $window | grep -q IsViewable" ||
+    fail "a double click on the icon did not restore the window"
 
 # Close the window through the window manager (Alt+F4 is its Close).
 xdotool windowactivate --sync "$window"
