@@ -298,6 +298,12 @@ TEST_P(ListViewContract, AutosizeUseHeaderMakesTheLastColumnFillTheRest) {
     list->SetColumnWidth(2, win::kLvscwAutosizeUseHeader);
     EXPECT_EQ(100 + 80 + list->GetColumnWidth(2), m_subject->ClientWidth());
 
+    // More rows than the list shows at once: the rest is what the scroll bar leaves.
+    for (int r = 2; r < 40; ++r)
+        list->InsertItem(r, "more");
+    list->SetColumnWidth(2, win::kLvscwAutosizeUseHeader);
+    EXPECT_EQ(100 + 80 + list->GetColumnWidth(2), m_subject->ClientWidth());
+
     // When the others leave less than its header needs, it still fits its header.
     list->SetColumnWidth(0, m_subject->ClientWidth());
     list->SetColumnWidth(2, win::kLvscwAutosizeUseHeader);

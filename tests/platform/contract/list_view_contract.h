@@ -25,7 +25,8 @@ class ListViewSubject {
     virtual platform::IListView& View() = 0;
     // The pixel width of a text in the list's font, without any room around it.
     virtual int TextWidth(const std::string& text) = 0;
-    // The width that the columns fill together when the last one fills the rest.
+    // The width that the columns fill together when the last one fills the rest: the inside
+    // of the control, less a vertical scroll bar while the rows need one.
     virtual int ClientWidth() = 0;
 };
 

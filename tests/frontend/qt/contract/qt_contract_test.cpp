@@ -1,5 +1,6 @@
 // The Qt list view and the Qt dialog window, as real widgets on screen (offscreen), held to the
 // contracts that the in-memory platform and every other front end keep.
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QTest>
@@ -31,7 +32,13 @@ class QtListViewSubject : public ListViewSubject {
     int TextWidth(const std::string& text) override {
         return QFontMetrics(m_list->font()).horizontalAdvance(qt::ToQString(text));
     }
-    int ClientWidth() override { return m_list->contentsRect().width(); }
+    int ClientWidth() override {
+        // The scroll bars come and go as the view lays itself out, which it does late and
+        // shows through queued events: lay out now and let them arrive.
+        m_list->doItemsLayout();
+        QCoreApplication::processEvents();
+        return m_list->viewport()->width();
+    }
     bool Exposed() const { return m_exposed; }
 
   private:
