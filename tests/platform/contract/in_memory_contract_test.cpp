@@ -1,7 +1,5 @@
 // The in-memory platform held to the seam's contracts, so that the core's tests run against
 // controls and a store that behave as the real ones do.
-#include <algorithm>
-
 #include "platform/contract/dialog_window_contract.h"
 #include "platform/contract/file_store_contract.h"
 #include "platform/contract/list_view_contract.h"

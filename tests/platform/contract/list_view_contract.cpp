@@ -67,6 +67,7 @@ TEST_P(ListViewContract, DeletedRowsCloseTheGapAndRowsThatDoNotExistAreLeftAlone
     list->DeleteAllItems();
     EXPECT_EQ(list->GetItemCount(), 0);
     EXPECT_EQ(list->GetItemText(0, 0), "");
+    EXPECT_EQ(list->GetHeaderItemCount(), 3);  // the columns stay
 }
 
 TEST_P(ListViewContract, CellsThatDoNotExistReadEmptyAndIgnoreWrites) {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 #include "platform/contract/file_store_contract.h"
 #include "platform/posix/posix_file_store.h"
