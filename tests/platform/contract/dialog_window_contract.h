@@ -8,6 +8,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "platform/contract/contract_factory.h"
@@ -28,6 +29,11 @@ class DialogWindowFactory : public Factory {
     // handler that handles no message.
     virtual std::unique_ptr<DialogWindowSubject> Make() const = 0;
 };
+
+// Test listings show the implementation's name rather than an address.
+inline void PrintTo(const DialogWindowFactory* factory, std::ostream* os) {
+    *os << factory->Name();
+}
 
 class DialogWindowContract : public ::testing::TestWithParam<const DialogWindowFactory*> {
   protected:

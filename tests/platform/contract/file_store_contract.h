@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ class FileStoreFactory : public Factory {
   public:
     virtual std::unique_ptr<FileStoreSubject> Make() const = 0;
 };
+
+// Test listings show the implementation's name rather than an address.
+inline void PrintTo(const FileStoreFactory* factory, std::ostream* os) {
+    *os << factory->Name();
+}
 
 class FileStoreContract : public ::testing::TestWithParam<const FileStoreFactory*> {
   protected:

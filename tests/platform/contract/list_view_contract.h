@@ -9,6 +9,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ class ListViewFactory : public Factory {
     // columns and tall enough for ten rows.
     virtual std::unique_ptr<ListViewSubject> Make() const = 0;
 };
+
+// Test listings show the implementation's name rather than an address.
+inline void PrintTo(const ListViewFactory* factory, std::ostream* os) {
+    *os << factory->Name();
+}
 
 class ListViewContract : public ::testing::TestWithParam<const ListViewFactory*> {
   protected:
