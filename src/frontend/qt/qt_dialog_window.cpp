@@ -303,12 +303,18 @@ std::string QtDialogWindow::ComboGetItemText(int controlId, int index) const {
     auto* combo = qobject_cast<QComboBox*>(Control(controlId));
     if (!combo || index < 0 || index >= combo->count())
         return {};
+    const QVariant bytes = combo->itemData(index, kBytesRole);
+    if (bytes.isValid())
+        return bytes.toByteArray().toStdString();
     return FromQString(combo->itemText(index));
 }
 
 void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
     if (auto* combo = qobject_cast<QComboBox*>(Control(controlId))) {
+        // Bytes that are not UTF-8 are kept beside the text shown for them.
         combo->addItem(ToQString(text));
+        if (!IsUtf8(text))
+            combo->setItemData(combo->count() - 1, QByteArray::fromStdString(text), kBytesRole);
     }
 }
 
@@ -320,6 +326,7 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
         // No item: the selection goes and the edit part is emptied, as on Windows.
         combo->setCurrentIndex(-1);
         combo->setEditText(QString());
+        m_fieldBytes.erase(controlId);
         return;
     }
     if (index < 0 || index >= combo->count())
@@ -329,6 +336,12 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     // whole text is what a selection shows.
     if (combo->currentText() != combo->itemText(index))
         combo->setEditText(combo->itemText(index));
+    const std::string bytes = ComboGetItemText(controlId, index);
+    if (IsUtf8(bytes)) {
+        m_fieldBytes.erase(controlId);
+    } else {
+        m_fieldBytes[controlId] = {bytes, combo->itemText(index)};
+    }
 }
 
 // -- The window itself --

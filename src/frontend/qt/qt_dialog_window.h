@@ -109,6 +109,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
         QString shown;      // the text shown for them
     };
     std::map<int, ShownBytes> m_fieldBytes;
+    static constexpr int kBytesRole = Qt::UserRole + 1;  // a combo item's bytes, if not UTF-8
     bool m_ended = false;
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
