@@ -1,0 +1,36 @@
+// The entry file's storage on Windows: whole-file reads that share read, write and delete
+// access, and replacement through a temporary file in the same directory, flushed to disk and
+// then moved over the old file in one step. A read-only file is refused, not replaced.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace brindlecot::platform {
+
+class Win32FileStore : public IFileStore {
+  public:
+    // The steps through which the store changes the disk. Tests replace one of them to make
+    // that step fail; the default is the system's own. Each returns success.
+    struct Steps {
+        // Writes all of `bytes` to the open file (a HANDLE) and flushes it to disk.
+        std::function<bool(void* file, const std::string& bytes)> writeAndFlush;
+        // Puts the temporary file in place of `target`.
+        std::function<bool(const std::string& temporary, const std::string& target)> replace;
+        static Steps Real();
+    };
+
+    Win32FileStore() : Win32FileStore(Steps::Real()) {}
+    explicit Win32FileStore(Steps steps) : m_steps(std::move(steps)) {}
+
+    std::optional<std::string> ReadFileCreating(const std::string& name) override;
+    bool ReplaceContent(const std::string& name, const std::string& bytes) override;
+
+  private:
+    Steps m_steps;
+};
+
+}  // namespace brindlecot::platform
