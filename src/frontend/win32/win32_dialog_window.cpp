@@ -43,6 +43,35 @@ bool ReturnsResultDirectly(UINT message) {
     }
 }
 
+// The edit part of a drop-down combo box. Escape there, while the list is dropped, closes the
+// list and nothing else. Wine's edit control leaves the key unhandled (the list stays open);
+// Windows' own closes the list, which this repeats harmlessly.
+LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                               UINT_PTR id, DWORD_PTR) {
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        const HWND combo = ::GetParent(edit);
+        if (::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+            ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            return 0;
+        }
+    }
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(edit, &ComboEditProc, id);
+    return ::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+void WatchComboEscapes(HWND dialog) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = {};
+        ::GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, "ComboBox") != 0)
+            continue;
+        if (const HWND edit = ::GetWindow(child, GW_CHILD))
+            ::SetWindowSubclass(edit, &ComboEditProc, 1, 0);
+    }
+}
+
 bool ModifierHeld() {
     return (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU)) < 0;
 }
@@ -83,6 +112,7 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
     if (message == WM_INITDIALOG) {
         m_platform.Register(this);
         m_attached = true;
+        WatchComboEscapes(m_hwnd);
         m_handler.Attach(*this);
         const bool handled = Forward(message, wParam, lParam, result);
         CentreWindow(m_hwnd);
