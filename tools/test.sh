@@ -42,3 +42,9 @@ ensure_packages "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
 cmake --preset qt >/dev/null
 cmake --build --preset qt -j "$jobs"
 ctest --preset qt -j "$jobs"
+
+# ---- The Windows program: cross-built with mingw-w64, its tests run under Wine ----
+ensure_packages "${WIN32_BUILD_PACKAGES[@]}" "${WIN32_TEST_PACKAGES[@]}"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 -j "$jobs"
+ctest --preset win32 -j "$jobs"
