@@ -25,15 +25,15 @@ void Text(std::vector<std::uint16_t>& w, const wchar_t* s) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::vector<std::uint16_t> t;
-    const DWORD style = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT |
-                        DS_CENTER;
+    const DWORD style =
+        WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER;
     t.push_back(LOWORD(style));
     t.push_back(HIWORD(style));
     t.insert(t.end(), {0, 0, 0, 0, 0, 0, 320, 183, 0, 0});
     Text(t, L"Bare");
     t.push_back(8);
     Text(t, L"MS Sans Serif");
-    ::DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr,
-                              Proc, 0);
+    ::DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr, Proc,
+                              0);
     return 0;
 }

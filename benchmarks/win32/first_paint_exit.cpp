@@ -28,8 +28,8 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam) {
 
 struct Installer {
     Installer() {
-        g_hook = ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr,
-                                     ::GetCurrentThreadId());
+        g_hook =
+            ::SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, ::GetCurrentThreadId());
     }
 } g_installer;
 

@@ -29,6 +29,27 @@ file(GLOB headers
   "${SOURCE_DIR}/src/app/*.h" "${SOURCE_DIR}/src/catalogue/*.h" "${SOURCE_DIR}/src/tray/*.h"
   "${SOURCE_DIR}/src/resources/*.h" "${SOURCE_DIR}/src/platform/*.h"
   "${SOURCE_DIR}/tests/support/*.h")
+
+# The standard library's own macros (offsetof, the fixed-width limits...) are the same with or
+# without <windows.h>: those the core's headers include are no clash.
+set(std_probe "${WORK_DIR}/standard_macros_probe.cpp")
+file(WRITE "${std_probe}" "")
+foreach(h IN LISTS headers)
+  file(STRINGS "${h}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*<[a-z_]+>")
+  foreach(line IN LISTS includes)
+    file(APPEND "${std_probe}" "${line}\n")
+  endforeach()
+endforeach()
+execute_process(
+  COMMAND "${CXX}" -std=c++17 -dM -E "${std_probe}"
+  OUTPUT_VARIABLE std_dump RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "could not preprocess the standard headers:\n${err}")
+endif()
+string(REGEX MATCHALL "#define [A-Za-z_][A-Za-z0-9_]*" std_defines "${std_dump}")
+string(REPLACE "#define " "" std_names "${std_defines}")
+list(REMOVE_ITEM macros ${std_names})
+list(LENGTH macros macro_count)
 set(clashes "")
 set(names_seen 0)
 foreach(h IN LISTS headers)

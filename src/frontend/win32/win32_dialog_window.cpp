@@ -46,8 +46,8 @@ bool ReturnsResultDirectly(UINT message) {
 // The edit part of a drop-down combo box. Escape there, while the list is dropped, closes the
 // list and nothing else. Wine's edit control leaves the key unhandled (the list stays open);
 // Windows' own closes the list, which this repeats harmlessly.
-LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                               UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR) {
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
         const HWND combo = ::GetParent(edit);
         if (::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) {
@@ -166,15 +166,14 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 bool Win32DialogWindow::Forward(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    m_defaultRequested = false;
     win::LRESULT coreResult = 0;
+    // What the core leaves unhandled gets the default processing: a dialog procedure asks for
+    // it by returning FALSE (calling the default dialog procedure from inside would recurse).
     const bool handled =
         m_handler.OnMessage(static_cast<win::UINT>(message), static_cast<win::WPARAM>(wParam),
                             static_cast<win::LPARAM>(lParam), coreResult);
     result = static_cast<LRESULT>(coreResult);
-    // A dialog procedure gets the default processing by returning FALSE; calling the default
-    // dialog procedure from inside it would recurse.
-    return handled && !m_defaultRequested;
+    return handled;
 }
 
 platform::WindowHandle Win32DialogWindow::Handle() const {
@@ -244,14 +243,6 @@ bool Win32DialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std:
     return true;
 }
 
-void Win32DialogWindow::DefaultSysCommand(unsigned, win::LPARAM) {
-    m_defaultRequested = true;
-}
-
-void Win32DialogWindow::DefaultPaint() {
-    m_defaultRequested = true;
-}
-
 void Win32DialogWindow::ShowWindow(int showCommand) {
     ::ShowWindow(m_hwnd, showCommand);
 }
@@ -267,11 +258,6 @@ void Win32DialogWindow::SetForegroundWindow() {
 
 void Win32DialogWindow::EndDialog(int result) {
     ::EndDialog(m_hwnd, result);
-}
-
-int Win32DialogWindow::ShowMessageBox(const std::string& text, const std::string& caption,
-                                      unsigned type) {
-    return ::MessageBoxA(m_hwnd, text.c_str(), caption.c_str(), type);
 }
 
 std::unique_ptr<platform::IPopupMenu> Win32DialogWindow::CreatePopupMenu() {

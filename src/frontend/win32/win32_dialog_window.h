@@ -53,18 +53,15 @@ class Win32DialogWindow : public platform::IDialogWindow {
     void SetCaption(const std::string& text) override;
     void SetIcon(int iconKind, platform::IconHandle icon) override;
     bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
-    void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
     void ShowWindow(int showCommand) override;
     void SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void SetForegroundWindow() override;
     void EndDialog(int result) override;
-    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
     std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
     bool IsIconic() const override;
     platform::Size GetClientSize() const override;
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
-    void DefaultPaint() override;
 
   private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -76,7 +73,6 @@ class Win32DialogWindow : public platform::IDialogWindow {
     platform::IDialogHandler& m_handler;
     HWND m_hwnd = nullptr;
     bool m_attached = false;
-    bool m_defaultRequested = false;
     std::map<int, std::unique_ptr<Win32ListView>> m_listViews;
 };
 

@@ -33,10 +33,6 @@ size_t ExtensionStart(const std::string& path) {
     return dot;
 }
 
-HWND ActiveWindow() {
-    return ::GetActiveWindow();
-}
-
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance, std::unique_ptr<platform::IFileStore> fileStore)
@@ -85,9 +81,7 @@ int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
     const resources::DialogTemplate* t = FindDialogTemplate(templateId);
     if (!t)
         return -1;
-    HWND ownerWindow = reinterpret_cast<HWND>(owner);
-    if (!ownerWindow)
-        ownerWindow = ActiveWindow();
+    const HWND ownerWindow = reinterpret_cast<HWND>(owner);
     const std::vector<std::uint16_t> tmpl = BuildDialogTemplate(*t);
     Win32DialogWindow window(*this, templateId, handler);
     const INT_PTR result = ::DialogBoxIndirectParamA(
@@ -97,10 +91,20 @@ int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
     return static_cast<int>(result);
 }
 
-int Win32Platform::AfxMessageBox(const std::string& text, unsigned type) {
-    if ((type & MB_ICONMASK) == 0)
-        type |= MB_ICONEXCLAMATION;
-    return ::MessageBoxA(ActiveWindow(), text.c_str(), ApplicationTitle().c_str(), type);
+platform::WindowHandle Win32Platform::ActiveWindow() {
+    // The active window of this thread, the program's one user-interface thread.
+    return reinterpret_cast<platform::WindowHandle>(::GetActiveWindow());
+}
+
+int Win32Platform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                                  const std::string& caption, unsigned type) {
+    return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
+}
+
+std::string Win32Platform::ProgramFileName() {
+    const std::string path = ProgramPath();
+    const size_t slash = path.find_last_of("\\/:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 platform::IconHandle Win32Platform::LoadIconResource(int resourceId) {
@@ -110,17 +114,6 @@ platform::IconHandle Win32Platform::LoadIconResource(int resourceId) {
 
 platform::Size Win32Platform::SystemIconSize() {
     return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)};
-}
-
-std::string Win32Platform::ApplicationTitle() {
-    std::string path = ProgramPath();
-    const size_t slash = path.find_last_of("\\/:");
-    if (slash != std::string::npos)
-        path.erase(0, slash + 1);
-    const size_t dot = ExtensionStart(path);
-    if (dot != std::string::npos)
-        path.erase(dot);
-    return path;
 }
 
 std::string Win32Platform::HelpFilePath() {
@@ -138,14 +131,19 @@ void Win32Platform::ShowHelpFile() {
     const DWORD attributes = ::GetFileAttributesA(help.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
-    ::ShellExecuteA(ActiveWindow(), "open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ::ShellExecuteA(::GetActiveWindow(), "open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::optional<std::string> Win32Platform::ShowOpenFileDialog(
     const platform::FileDialogRequest& req) {
-    // "name|pattern|...||" becomes the dialog's list of NUL-separated strings.
-    std::string filter = req.filter;
-    std::replace(filter.begin(), filter.end(), '|', '\0');
+    // The dialog's list of choices: name and pattern, each ended by a NUL, and a NUL after all.
+    std::string filter;
+    for (const platform::FileFilter& f : req.filters) {
+        filter += f.name;
+        filter.push_back('\0');
+        filter += f.pattern;
+        filter.push_back('\0');
+    }
     filter.push_back('\0');
     // The dialog wants an extension without a dot; "*.exe" would be appended literally.
     std::string extension = req.defaultExtension;
@@ -159,9 +157,9 @@ std::optional<std::string> Win32Platform::ShowOpenFileDialog(
                 std::min(req.initialFileName.size(), file.size() - 1));
     OPENFILENAMEA ofn{};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = ActiveWindow();
+    ofn.hwndOwner = ::GetActiveWindow();
     ofn.hInstance = m_instance;
-    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFilter = req.filters.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());

@@ -28,7 +28,10 @@ class Win32Platform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    int AfxMessageBox(const std::string& text, unsigned type) override;
+    platform::WindowHandle ActiveWindow() override;
+    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                       const std::string& caption, unsigned type) override;
+    std::string ProgramFileName() override;
     platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override;
     void ShowHelpFile() override;
@@ -43,8 +46,6 @@ class Win32Platform : public platform::IPlatform {
     // the system orders them.
     int CompareText(const std::string& a, const std::string& b) override;
 
-    // The program file's name without its directory and extension.
-    static std::string ApplicationTitle();
     // The help file named like the program file, with ".HLP" for its extension.
     static std::string HelpFilePath();
 

@@ -162,20 +162,21 @@ TEST(Win32MainWindow, BoxesCarryTheirCaptionTextButtonsAndIcon) {
         h.Click(IDC_ADD);  // blank fields
         h.SetText(IDC_TITLE, "Alpha");
         h.SetText(IDC_TARGET, "http://alpha.example/");
-        h.Click(IDC_ADD);  // a duplicate, declined
+        h.Click(IDC_ADD);       // a duplicate, declined
         h.Click(IDC_CLEARALL);  // declined
         EXPECT_EQ(Titles(h.Item(IDC_LIST)).size(), 3u);
     });
     ASSERT_EQ(h.boxes.size(), 3u);
     EXPECT_EQ(h.boxes[0].caption, "Error");
-    EXPECT_EQ(h.boxes[0].text,
-              "URL or Title Blank.\r\nNo entry added.\r\nPlease add a title and url and try again.");
+    EXPECT_EQ(
+        h.boxes[0].text,
+        "URL or Title Blank.\r\nNo entry added.\r\nPlease add a title and url and try again.");
     EXPECT_EQ(h.boxes[0].buttons, std::vector<int>{IDOK});
     EXPECT_FALSE(h.boxes[0].hasIcon);
     EXPECT_FALSE(h.boxes[0].ownerEnabled);
     // The application's boxes: the program file's name as caption, the exclamation icon.
     for (int i : {1, 2}) {
-        EXPECT_EQ(h.boxes[i].caption, Win32Platform::ApplicationTitle());
+        EXPECT_EQ(h.boxes[i].caption, "brindlecot_win32_tests");
         EXPECT_TRUE(h.boxes[i].hasIcon);
         EXPECT_EQ(h.boxes[i].buttons, (std::vector<int>{IDYES, IDNO}));
     }

@@ -51,9 +51,9 @@ TEST(Win32Notify, ListViewRecordsAreCopiedFieldByFieldOthersOnlyTheirHeader) {
 TEST(Win32Platform, StringTableAndSeamAgree) {
     for (int id : {IDS_ABOUTBOX, IDP_SOCKETS_INIT_FAILED}) {
         char text[256] = {};
-        ASSERT_GT(::LoadStringA(::GetModuleHandleA(nullptr), static_cast<UINT>(id), text,
-                                sizeof text),
-                  0);
+        ASSERT_GT(
+            ::LoadStringA(::GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof text),
+            0);
         EXPECT_EQ(text, resources::LoadStringResource(id)) << id;
     }
     EXPECT_NE(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)), nullptr);
@@ -63,12 +63,13 @@ TEST(Win32Platform, CompareTextOrdersBytesUnsignedAndReportsOnlyTheSign) {
     Win32Platform p(::GetModuleHandleA(nullptr));
     EXPECT_EQ(p.CompareText("abc", "abc"), 0);
     EXPECT_EQ(p.CompareText("ab", "abc"), -1);
-    EXPECT_EQ(p.CompareText("B", "a"), -1);  // case-sensitive
+    EXPECT_EQ(p.CompareText("B", "a"), -1);    // case-sensitive
     EXPECT_EQ(p.CompareText("\xe9", "z"), 1);  // a high byte sorts after ASCII
 }
 
-TEST(Win32Platform, ApplicationTitleIsTheProgramFileWithoutExtension) {
-    EXPECT_EQ(Win32Platform::ApplicationTitle(), "brindlecot_win32_tests");
+TEST(Win32Platform, TheProgramFileAndItsHelpFileAreNamedAfterTheExecutable) {
+    Win32Platform p(::GetModuleHandleA(nullptr));
+    EXPECT_EQ(p.ProgramFileName(), "brindlecot_win32_tests.exe");
     const std::string help = Win32Platform::HelpFilePath();
     EXPECT_EQ(help.substr(help.size() - 27), "\\brindlecot_win32_tests.HLP");
 }

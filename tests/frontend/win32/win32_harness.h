@@ -18,8 +18,8 @@ namespace brindlecot::win32::testing {
 struct ShownBox {
     std::string caption;
     std::string text;
-    LONG style = 0;         // the box's window style
-    bool hasIcon = false;   // a static icon control is present
+    LONG style = 0;            // the box's window style
+    bool hasIcon = false;      // a static icon control is present
     std::vector<int> buttons;  // identifiers of its push buttons
     bool ownerEnabled = true;  // the main window accepted input while the box was up
 };
