@@ -131,7 +131,12 @@ void Win32Platform::ShowHelpFile() {
     const DWORD attributes = ::GetFileAttributesA(help.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return;
-    ::ShellExecuteA(::GetActiveWindow(), "open", help.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    platform::ShellExecuteRequest request;
+    request.owner = ActiveWindow();
+    request.operation = "open";
+    request.file = help;
+    request.showCommand = SW_SHOWNORMAL;
+    ExecuteShellRequest(request);
 }
 
 std::optional<std::string> Win32Platform::ShowOpenFileDialog(

@@ -45,6 +45,16 @@ bool WriteAndFlush(void* file, const std::string& bytes) {
     return ::FlushFileBuffers(file) != 0;
 }
 
+std::optional<std::string> MakeTemporary(const std::string& target) {
+    const std::string directory = DirectoryOf(target);
+    char temporary[MAX_PATH + 1] = {};
+    // A name no other file has, in the target's directory, so that the move stays on one
+    // volume; the call creates the file.
+    if (!::GetTempFileNameA(directory.empty() ? "." : directory.c_str(), "brc", 0, temporary))
+        return std::nullopt;
+    return std::string(temporary);
+}
+
 bool Replace(const std::string& temporary, const std::string& target) {
     return ::MoveFileExA(temporary.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
@@ -53,7 +63,7 @@ bool Replace(const std::string& temporary, const std::string& target) {
 }  // namespace
 
 Win32FileStore::Steps Win32FileStore::Steps::Real() {
-    return Steps{WriteAndFlush, Replace};
+    return Steps{WriteAndFlush, MakeTemporary, Replace};
 }
 
 std::optional<std::string> Win32FileStore::ReadFileCreating(const std::string& name) {
@@ -65,16 +75,19 @@ std::optional<std::string> Win32FileStore::ReadFileCreating(const std::string& n
         return std::nullopt;
     if (::GetFileType(file.get()) != FILE_TYPE_DISK)
         return std::nullopt;  // a device or a pipe under that name is no entry file
-    std::string content;
     LARGE_INTEGER size{};
-    if (::GetFileSizeEx(file.get(), &size) && size.QuadPart > 0)
-        content.reserve(static_cast<size_t>(size.QuadPart));
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxReadBytes)
+        return std::nullopt;
+    std::string content;
+    content.reserve(static_cast<size_t>(size.QuadPart));
     char buffer[65536];
     for (;;) {
         DWORD got = 0;
         if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) || got == 0)
             break;  // end of input or a read error: what was read stands
         content.append(buffer, got);
+        if (static_cast<long long>(content.size()) > kMaxReadBytes)
+            return std::nullopt;  // it grew while being read
     }
     return content;
 }
@@ -90,22 +103,30 @@ bool Win32FileStore::ReplaceContent(const std::string& name, const std::string& 
         return false;
     }
 
-    std::string directory = DirectoryOf(name);
-    char temporary[MAX_PATH + 1] = {};
-    // Creates a new, empty file with a name no other file has, in the target's directory, so
-    // that the move below stays on one volume.
-    if (!::GetTempFileNameA(directory.empty() ? "." : directory.c_str(), "brc", 0, temporary))
-        return false;
+    const std::optional<std::string> temporary = m_steps.makeTemporary(name);
+    if (!temporary) {
+        // The directory takes no new file; an existing file that may be written still can be.
+        return attributes != INVALID_FILE_ATTRIBUTES && WriteInPlace(name, bytes);
+    }
     bool ok = false;
     {
-        UniqueHandle file = Adopt(::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr,
+        UniqueHandle file = Adopt(::CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr,
                                                 TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ok = file && m_steps.writeAndFlush(file.get(), bytes);
     }
-    ok = ok && m_steps.replace(temporary, name);
+    ok = ok && m_steps.replace(*temporary, name);
     if (!ok)
-        ::DeleteFileA(temporary);
+        ::DeleteFileA(temporary->c_str());
     return ok;
+}
+
+bool Win32FileStore::WriteInPlace(const std::string& name, const std::string& bytes) {
+    UniqueHandle file = Adopt(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK)
+        return false;
+    return m_steps.writeAndFlush(file.get(), bytes) && ::SetEndOfFile(file.get()) &&
+           ::FlushFileBuffers(file.get());
 }
 
 }  // namespace brindlecot::platform

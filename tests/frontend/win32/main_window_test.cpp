@@ -1,12 +1,17 @@
 // The real main window under the dialog manager, driven as a user drives it.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "app/brindlecot_dlg.h"
 #include "frontend/win32/dialog_template.h"
 #include "resources/dialog_layout.h"
 #include "resources/resource.h"
 #include "resources/strings.h"
 #include "tests/frontend/win32/win32_harness.h"
+
+// The common dialogs' control identifiers; after <windows.h>, which the harness includes.
+#include <dlgs.h>
 
 namespace brindlecot::win32::testing {
 namespace {
@@ -258,6 +263,81 @@ TEST(Win32MainWindow, TestAndHelpAskTheShellWithTheShowCommandOfTheTarget) {
         EXPECT_FALSE(request.parameters);
         EXPECT_FALSE(request.directory);
     }
+}
+
+}  // namespace
+}  // namespace brindlecot::win32::testing
+
+namespace brindlecot::win32::testing {
+namespace {
+
+TEST(Win32MainWindow, BrowseOffersTheProgramFiltersAndKeepsTheWorkingDirectory) {
+    Harness h;
+    std::vector<std::string> choices;
+    h.onFileDialog = [&](HWND dialog) {
+        // The type list, as the user sees it.
+        const HWND types = ::GetDlgItem(dialog, cmb1);
+        const int n = static_cast<int>(::SendMessageA(types, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            char text[128] = {};
+            ::SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            choices.push_back(text);
+        }
+        // Somewhere else, and a file there chosen.
+        char system[MAX_PATH] = {};
+        ::GetSystemDirectoryA(system, MAX_PATH);
+        ::SetCurrentDirectoryA(system);
+        const HWND name =
+            ::GetDlgItem(dialog, cmb13) ? ::GetDlgItem(dialog, cmb13) : ::GetDlgItem(dialog, edt1);
+        ::SetWindowTextA(name, (std::string(system) + "\\notepad.exe").c_str());
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+    h.Run([](Harness& h) {
+        h.SetText(IDC_TITLE, "kept");
+        h.Click(IDC_BROWSE);
+        char system[MAX_PATH] = {};
+        ::GetSystemDirectoryA(system, MAX_PATH);
+        EXPECT_EQ(h.Text(IDC_TARGET), std::string(system) + "\\notepad.exe");
+        EXPECT_EQ(h.Text(IDC_TITLE), "kept");
+        char now[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, now);
+        EXPECT_EQ(std::string(now), h.Directory());
+    });
+    EXPECT_EQ(choices, (std::vector<std::string>{"Executable Files (*.exe)", "Com Files (*.com)",
+                                                 "All Files (*.*)"}));
+}
+
+TEST(Win32MainWindow, F1AloneOpensTheHelpFileBesideTheProgramWhenThereIsOne) {
+    const std::string help = Win32Platform::HelpFilePath();
+    Harness h;
+    h.Run([&](Harness& h) {
+        ::SetForegroundWindow(h.Main());
+        ::SetFocus(h.Item(IDC_TITLE));
+        h.RealKey(VK_F1);
+        EXPECT_TRUE(h.Platform().shellRequests.empty());  // no help file: nothing
+        { std::ofstream(help) << "help"; }
+        h.RealKey(VK_F1);
+        ::DeleteFileA(help.c_str());
+    });
+    const auto& r = h.Platform().shellRequests;
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].file, help);
+    EXPECT_EQ(r[0].operation, "open");
+}
+
+TEST(Win32MainWindow, SessionEndSavesOnceAndTheDragIconIsTheProgramIcon) {
+    Harness h("CREATOR=Brindlecot 1.0\r\nST=A\r\nURL=a\r\nSORTORDER=01\r\n");
+    h.Run([](Harness& h) {
+        EXPECT_NE(::SendMessageA(h.Main(), WM_QUERYDRAGICON, 0, 0), 0);
+        h.SetText(IDC_TITLE, "B");
+        h.SetText(IDC_TARGET, "b");
+        h.Click(IDC_ADD);
+        ::SendMessageA(h.Main(), WM_ENDSESSION, TRUE, 0);
+        EXPECT_NE(h.EntryFile().find("ST=B\r\n"), std::string::npos);
+        // Another program changes the file: the end of the window does not write it again.
+        std::ofstream("brcot.dat", std::ios::binary) << "changed";
+    });
+    EXPECT_EQ(h.EntryFile(), "changed");
 }
 
 }  // namespace

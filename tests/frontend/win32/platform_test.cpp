@@ -214,5 +214,37 @@ TEST_F(Win32FileStoreTest, AFailedWriteOrMoveLeavesTheOldFileAndNoTemporary) {
     EXPECT_EQ(seenTemporary.rfind(dir, 0), 0u);
 }
 
+TEST_F(Win32FileStoreTest, AFileFarLargerThanAnyEntryFileIsNotRead) {
+    {
+        const HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end{};
+        end.QuadPart = platform::Win32FileStore::kMaxReadBytes + 1;
+        ::SetFilePointerEx(f, end, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(f);
+        ::CloseHandle(f);
+    }
+    platform::Win32FileStore store;
+    EXPECT_EQ(store.ReadFileCreating(path), std::nullopt);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(platform::Win32FileStore::kMaxReadBytes + 1));
+}
+
+TEST_F(Win32FileStoreTest, WithoutRoomForATemporaryAnExistingFileIsWrittenInPlace) {
+    platform::Win32FileStore::Steps steps = platform::Win32FileStore::Steps::Real();
+    steps.makeTemporary = [](const std::string&) { return std::nullopt; };
+    platform::Win32FileStore store(steps);
+    EXPECT_FALSE(store.ReplaceContent(path, "new"));  // nothing there to write into
+    EXPECT_TRUE(Files().empty());
+    Put("a longer old content");
+    ASSERT_TRUE(store.ReplaceContent(path, kAwkwardBytes));
+    EXPECT_EQ(Content(), kAwkwardBytes);
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(store.ReplaceContent(path, "new"));
+    EXPECT_EQ(Content(), kAwkwardBytes);
+}
+
 }  // namespace
 }  // namespace brindlecot::win32

@@ -131,3 +131,26 @@ TEST(Win32Tray, TheMenuListsTheRowsBottomUpAndAChoiceLaunchesItsOwnRow) {
 
 }  // namespace
 }  // namespace brindlecot::win32::testing
+
+namespace brindlecot::win32::testing {
+namespace {
+
+TEST(Win32Tray, ADoubleClickBringsTheMinimisedWindowBackToTheFront) {
+    Harness h;
+    h.Run([](Harness& h) {
+        ::ShowWindow(h.Main(), SW_MINIMIZE);
+        ASSERT_TRUE(h.PumpUntil([&] { return ::IsIconic(h.Main()) != 0; }));
+        ::SendMessageA(h.Main(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(h.PumpUntil([&] { return !::IsIconic(h.Main()); }));
+        EXPECT_TRUE(::IsWindowVisible(h.Main()));
+        // Another identifier, or another gesture, does nothing.
+        ::ShowWindow(h.Main(), SW_MINIMIZE);
+        ::SendMessageA(h.Main(), WM_TRAYNOTIFY, TRAY_ICON_ID + 1, WM_LBUTTONDBLCLK);
+        ::SendMessageA(h.Main(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
+        EXPECT_TRUE(::IsIconic(h.Main()));
+        EXPECT_TRUE(h.Platform().shellRequests.empty());
+    });
+}
+
+}  // namespace
+}  // namespace brindlecot::win32::testing

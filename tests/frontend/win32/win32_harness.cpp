@@ -1,6 +1,7 @@
 #include "tests/frontend/win32/win32_harness.h"
 
 #include <direct.h>
+#include <dlgs.h>
 
 #include <fstream>
 #include <sstream>
@@ -106,6 +107,17 @@ void CALLBACK Harness::StartScript(HWND, UINT, UINT_PTR id, DWORD) {
         ::SendMessageA(h.m_main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
+void CALLBACK Harness::ServeFileDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(nullptr, id);
+    Harness& h = *g_current;
+    if (!::IsWindow(h.m_fileDialog))
+        return;
+    if (h.onFileDialog)
+        h.onFileDialog(h.m_fileDialog);
+    else
+        ::PostMessageA(h.m_fileDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 LRESULT CALLBACK Harness::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && g_current)
         g_current->OnActivate(reinterpret_cast<HWND>(wParam));
@@ -124,6 +136,13 @@ void Harness::OnActivate(HWND window) {
         if (onDialog)
             onDialog(window);
         ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return;
+    }
+    // The file dialog: its file-name field, one form or the other.
+    if (::GetDlgItem(window, cmb13) || ::GetDlgItem(window, edt1)) {
+        // It fills its lists after it is first activated: serve it once it has settled.
+        m_fileDialog = window;
+        ::SetTimer(nullptr, 0, 200, &Harness::ServeFileDialog);
         return;
     }
     // A message box has its text in a static control with the identifier 0xFFFF.
@@ -173,6 +192,16 @@ void Harness::Key(UINT vk, HWND target) {
     (void)seen;
 }
 
+void Harness::RealKey(WORD vk) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = vk;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    m_lastKeyUp = 0;
+    ::SendInput(2, input, sizeof(INPUT));
+    PumpUntil([&] { return m_lastKeyUp == vk; });
+}
+
 bool Harness::PumpUntil(const std::function<bool()>& done) {
     const DWORD start = ::GetTickCount();
     while (!done()) {
@@ -185,6 +214,8 @@ bool Harness::PumpUntil(const std::function<bool()>& done) {
         }
         if (msg.message == WM_NULL && msg.lParam == 0x5EED)
             return true;
+        if (msg.message == WM_KEYUP)
+            m_lastKeyUp = msg.wParam;
         if (!m_main || !::IsDialogMessageA(m_main, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);

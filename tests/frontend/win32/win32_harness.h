@@ -59,6 +59,10 @@ class Harness {
     void Click(int id);  // BM_CLICK: the button's own click, as the mouse gives it
     // Posts a key press to the control with the focus (or `target`) and handles it.
     void Key(UINT vk, HWND target = nullptr);
+    // A key pressed and released on the keyboard, as the system delivers it to the window
+    // in front (the main window's thread must be the foreground one); returns when the release
+    // has been handled.
+    void RealKey(WORD vk);
     // Handles messages, dialog keys included, until `done` or two seconds have passed.
     bool PumpUntil(const std::function<bool()>& done);
     bool Ended() const { return !::IsWindowVisible(m_main); }
@@ -68,6 +72,8 @@ class Harness {
     std::vector<ShownBox> boxes;
     // A dialog of ours (not a box) that appears is handed to this, then closed with OK.
     std::function<void(HWND)> onDialog;
+    // The file dialog is handed to this when it appears (and cancelled when none is set).
+    std::function<void(HWND)> onFileDialog;
 
     std::string EntryFile() const;  // brcot.dat's bytes, empty when it is missing
     const std::string& Directory() const { return m_directory; }
@@ -75,6 +81,7 @@ class Harness {
   private:
     static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK StartScript(HWND, UINT, UINT_PTR id, DWORD);
+    static void CALLBACK ServeFileDialog(HWND, UINT, UINT_PTR id, DWORD);
     void OnActivate(HWND window);
 
     RecordingPlatform m_platform;
@@ -83,6 +90,8 @@ class Harness {
     HWND m_main = nullptr;
     HHOOK m_hook = nullptr;
     int m_answer = IDOK;
+    HWND m_fileDialog = nullptr;
+    WPARAM m_lastKeyUp = 0;
     std::function<void(Harness&)> m_script;
 };
 
