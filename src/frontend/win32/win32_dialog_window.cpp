@@ -201,6 +201,10 @@ std::string Win32DialogWindow::ControlText(int controlId) const {
 }
 
 void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
+    // Every exchange shows every field again; setting a window's text costs milliseconds
+    // under Wine, and an edit field that is given its own text again loses its caret place.
+    if (ControlText(controlId) == text)
+        return;
     ::SetDlgItemTextA(m_hwnd, controlId, text.c_str());
 }
 
