@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
-ensure_packages "${CORE_PACKAGES[@]}" "${WIN32_BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${WIN32_BUILD_PACKAGES[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset win32 >/dev/null
