@@ -289,7 +289,8 @@ TEST(Win32MainWindow, BrowseOffersTheProgramFiltersAndKeepsTheWorkingDirectory) 
         ::SetCurrentDirectoryA(system);
         const HWND name =
             ::GetDlgItem(dialog, cmb13) ? ::GetDlgItem(dialog, cmb13) : ::GetDlgItem(dialog, edt1);
-        ::SetWindowTextA(name, (std::string(system) + "\\notepad.exe").c_str());
+        // Typed without its extension: the dialog adds the default one, ".exe".
+        ::SetWindowTextA(name, (std::string(system) + "\\notepad").c_str());
         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     };
     h.Run([](Harness& h) {

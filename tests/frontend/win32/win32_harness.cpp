@@ -108,8 +108,11 @@ void CALLBACK Harness::StartScript(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 void CALLBACK Harness::ServeFileDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
     Harness& h = *g_current;
+    const HWND types = ::GetDlgItem(h.m_fileDialog, cmb1);
+    if (::IsWindow(h.m_fileDialog) && types && ::SendMessageA(types, CB_GETCOUNT, 0, 0) <= 0)
+        return;  // not yet: the timer comes back
+    ::KillTimer(nullptr, id);
     if (!::IsWindow(h.m_fileDialog))
         return;
     if (h.onFileDialog)
@@ -140,9 +143,9 @@ void Harness::OnActivate(HWND window) {
     }
     // The file dialog: its file-name field, one form or the other.
     if (::GetDlgItem(window, cmb13) || ::GetDlgItem(window, edt1)) {
-        // It fills its lists after it is first activated: serve it once it has settled.
+        // It fills its type list after it is first activated: serve it once that is done.
         m_fileDialog = window;
-        ::SetTimer(nullptr, 0, 200, &Harness::ServeFileDialog);
+        ::SetTimer(nullptr, 0, 20, &Harness::ServeFileDialog);
         return;
     }
     // A message box has its text in a static control with the identifier 0xFFFF.
