@@ -5,6 +5,8 @@ CORE_PACKAGES=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
 # The Qt 6 front end, and the X server, window manager, tray and input tools its tests use.
 QT_PACKAGES=(qt6-base-dev)
 GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick)
+# The start-up benchmark (tools/bench.sh): instruction counts, and an X server.
+BENCH_PACKAGES=(valgrind xvfb xauth)
 # The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
