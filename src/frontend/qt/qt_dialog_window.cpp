@@ -1,6 +1,7 @@
 #include "frontend/qt/qt_dialog_window.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -9,13 +10,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QStyleFactory>
 #include <limits>
 
 #include "frontend/qt/qt_list_view.h"
 #include "frontend/qt/qt_platform.h"
+#include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 #include "resources/resource.h"
 
@@ -31,6 +35,21 @@ int MulDivRounded(int value, int numerator, int denominator) {
     return static_cast<int>((static_cast<long long>(value) * numerator + denominator / 2) /
                             denominator);
 }
+
+// The application's style, except that a combo box's list drops down below its field instead
+// of popping up over it. Setting this one hint through a style sheet would wrap the style in
+// the style-sheet machinery, a cost at every start for nothing else.
+class DropDownListStyle : public QProxyStyle {
+  public:
+    DropDownListStyle() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 }  // namespace
 
@@ -125,7 +144,15 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setCompleter(nullptr);
             // A list that drops down below the field, as tall as the template's height allows.
-            combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+            if (kShortcuts) {
+                // A child of the dialog created after the combo box: Qt deletes a widget's
+                // children in the order they were made, so the style outlives the combo box.
+                auto* style = new DropDownListStyle;
+                style->setParent(this);
+                combo->setStyle(style);
+            } else {
+                combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+            }
             const int fieldHeight = m_units.ToPixels(0, 0, 0, 14).height();
             const int itemHeight = QFontMetrics(font()).height() + 4;
             combo->setMaxVisibleItems(std::max(1, (rect.height() - fieldHeight) / itemHeight));
@@ -229,6 +256,8 @@ platform::IListView* QtDialogWindow::ListView(int controlId) {
 }
 
 std::string QtDialogWindow::ControlText(int controlId) const {
+    if (auto it = m_pendingTexts.find(controlId); it != m_pendingTexts.end())
+        return it->second.text;
     QWidget* w = Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return FromQString(edit->text());
@@ -243,6 +272,11 @@ std::string QtDialogWindow::ControlText(int controlId) const {
 
 void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
+    if (DeferringFieldTexts() && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))) {
+        // Setting the text keeps a combo box's current item, as setEditText does.
+        m_pendingTexts[controlId].text = text;
+        return;
+    }
     const QString value = ToQString(text);
     // The core shows its members after every step; rewriting an unchanged text would lay the
     // field out again each time for nothing.
@@ -261,11 +295,22 @@ void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
 }
 
 int QtDialogWindow::ComboGetCount(int controlId) const {
+    if (kShortcuts) {
+        auto it = m_comboItems.find(controlId);
+        return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
+    }
     auto* combo = qobject_cast<QComboBox*>(Control(controlId));
     return combo ? combo->count() : 0;
 }
 
 std::string QtDialogWindow::ComboGetItemText(int controlId, int index) const {
+    if (kShortcuts) {
+        auto it = m_comboItems.find(controlId);
+        if (it == m_comboItems.end() || index < 0 ||
+            static_cast<size_t>(index) >= it->second.size())
+            return {};
+        return it->second[static_cast<size_t>(index)];
+    }
     auto* combo = qobject_cast<QComboBox*>(Control(controlId));
     if (!combo || index < 0 || index >= combo->count())
         return {};
@@ -275,13 +320,22 @@ std::string QtDialogWindow::ComboGetItemText(int controlId, int index) const {
 void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
     if (auto* combo = qobject_cast<QComboBox*>(Control(controlId))) {
         combo->addItem(ToQString(text));
+        // The program only ever adds to a list, and every showing of the sort-order field
+        // searches it: its bytes are kept here rather than asked of the combo box each time.
+        m_comboItems[controlId].push_back(text);
     }
 }
 
 void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     auto* combo = qobject_cast<QComboBox*>(Control(controlId));
-    if (!combo || index < 0 || index >= combo->count())
+    if (!combo || index < 0 || index >= ComboGetCount(controlId))
         return;
+    if (DeferringFieldTexts()) {
+        PendingText& pending = m_pendingTexts[controlId];
+        pending.comboIndex = index;
+        pending.text = ComboGetItemText(controlId, index);
+        return;
+    }
     combo->setCurrentIndex(index);
     // Selecting the item that is already current leaves a typed text in place; the item's
     // whole text is what a selection shows.
@@ -396,6 +450,37 @@ void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
 void QtDialogWindow::DefaultPaint() {
     if (m_paintEvent)
         QDialog::paintEvent(m_paintEvent);
+}
+
+// -- Field texts of a hidden window --
+
+bool QtDialogWindow::DeferringFieldTexts() const {
+    // Loading the entry file shows the fields a few hundred times before the window is on
+    // screen; each text would be laid out for nothing but the last.
+    return kShortcuts && !isVisible();
+}
+
+void QtDialogWindow::ApplyPendingTexts() {
+    for (const auto& [controlId, pending] : m_pendingTexts) {
+        QWidget* w = Control(controlId);
+        const QString value = ToQString(pending.text);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            if (edit->text() != value)
+                edit->setText(value);
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            if (pending.comboIndex >= 0)
+                combo->setCurrentIndex(pending.comboIndex);
+            if (combo->currentText() != value)
+                combo->setEditText(value);
+        }
+    }
+    m_pendingTexts.clear();
+}
+
+void QtDialogWindow::setVisible(bool visible) {
+    if (visible)
+        ApplyPendingTexts();
+    QDialog::setVisible(visible);
 }
 
 // -- Events --

@@ -82,6 +82,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     };
     const std::vector<MenuItem>& SystemMenuItems() const { return m_systemMenu; }
 
+    void setVisible(bool visible) override;
+
   protected:
     void accept() override;
     void reject() override;
@@ -93,6 +95,13 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
 #endif
 
   private:
+    // A field's text, and the list item made current, set while the window was hidden.
+    struct PendingText {
+        std::string text;
+        int comboIndex = -1;  // none
+    };
+    bool DeferringFieldTexts() const;
+    void ApplyPendingTexts();
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     void SendCommand(unsigned id);
@@ -105,6 +114,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     std::map<int, QWidget*> m_controls;  // owned by this widget as their Qt parent
     std::vector<QtListView*> m_lists;
     std::vector<MenuItem> m_systemMenu;
+    std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
+    std::map<int, PendingText> m_pendingTexts;
     bool m_ended = false;
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any

@@ -8,13 +8,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <algorithm>
 
+#include "frontend/qt/icon_pixels.h"
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/shell_open.h"
+#include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 #include "resources/resource.h"
 
@@ -112,8 +115,21 @@ QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
     // The main window's modal loop is the program's only one; a box shown while no window is
     // on screen must not end the application when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    for (int size : {16, 32, 48, 256}) {
-        m_appIcon.addFile(QStringLiteral(":/icons/brindlecot-%1.png").arg(size), QSize(size, size));
+    if (kShortcuts) {
+        // Pixmaps over the pixels built into the program: nothing is decoded or copied, and
+        // the pages are read only for the sizes that something draws.
+        for (size_t i = 0; i < kAppIconImageCount; ++i) {
+            const IconImage& image = kAppIconImages[i];
+            m_appIcon.addPixmap(QPixmap::fromImage(
+                QImage(reinterpret_cast<const uchar*>(image.pixels), image.size, image.size,
+                       image.size * 4, QImage::Format_ARGB32_Premultiplied),
+                Qt::NoOpaqueDetection));
+        }
+    } else {
+        for (int size : {16, 32, 48, 256}) {
+            m_appIcon.addFile(QStringLiteral(":/icons/brindlecot-%1.png").arg(size),
+                              QSize(size, size));
+        }
     }
     QApplication::setWindowIcon(m_appIcon);
 }
