@@ -20,6 +20,7 @@
 //   qt_startup_bench [runs] [--no-valgrind]   the driver (offscreen unless QT_QPA_PLATFORM is set)
 //   qt_startup_bench child KIND T0            one run; T0 the driver's clock at the spawn
 //   qt_startup_bench child idle 0             the idle-memory run
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -35,7 +36,6 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
-#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -50,6 +50,7 @@
 
 #include "app/brindlecot_app.h"
 #include "app/brindlecot_dlg.h"
+#include "first_frame.h"
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/session_end.h"
@@ -71,6 +72,15 @@ long PeakRssKiB() {
     return usage.ru_maxrss;
 }
 
+// The bytes the heap hands out now: a leak grows it, fragmentation only the resident size.
+long HeapInUseKiB() {
+#ifdef __GLIBC__
+    return static_cast<long>(mallinfo2().uordblks / 1024);
+#else
+    return 0;
+#endif
+}
+
 long ResidentKiB() {
     long pages = 0, resident = 0;
     if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -80,60 +90,6 @@ long ResidentKiB() {
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
-
-// Watches the paint events of one top-level window and calls back once every visible widget in
-// it has been painted and the paint pass is over. A paint pass runs inside one event, so a call
-// queued from a paint event runs after the pass, flush included.
-class FrameWatcher : public QObject {
-  public:
-    FrameWatcher(std::function<bool(QWidget*)> isWatched, std::function<void(QWidget*)> onFrame)
-        : m_isWatched(std::move(isWatched)), m_onFrame(std::move(onFrame)) {}
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Paint || m_done || !watched->isWidgetType())
-            return false;
-        auto* widget = static_cast<QWidget*>(watched);
-        QWidget* top = widget->window();
-        if (!m_window && m_isWatched(top))
-            m_window = top;
-        if (top != m_window)
-            return false;
-        m_painted.insert(widget);
-        if (!m_checkQueued) {
-            m_checkQueued = true;
-            QMetaObject::invokeMethod(
-                this, [this] { Check(); }, Qt::QueuedConnection);
-        }
-        return false;
-    }
-
-  private:
-    void Check() {
-        m_checkQueued = false;
-        QList<QWidget*> widgets = m_window->findChildren<QWidget*>();
-        widgets.prepend(m_window);
-        for (QWidget* w : widgets) {
-            if (w->isVisible() && !w->visibleRegion().isEmpty() && !m_painted.contains(w)) {
-                if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
-                    std::fprintf(stderr, "not painted yet: %s\n", w->metaObject()->className());
-                return;  // a later paint asks again
-            }
-        }
-        m_done = true;
-        if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
-            std::fprintf(stderr, "first frame: %lld widgets painted\n",
-                         static_cast<long long>(m_painted.size()));
-        m_onFrame(m_window);
-    }
-
-    std::function<bool(QWidget*)> m_isWatched;
-    std::function<void(QWidget*)> m_onFrame;
-    QWidget* m_window = nullptr;
-    QSet<QWidget*> m_painted;
-    bool m_checkQueued = false;
-    bool m_done = false;
-};
 
 // The same widgets as the main window, from the same layout table, with stock Qt widgets and
 // nothing in them.
@@ -237,9 +193,12 @@ void IdleMemory(QWidget* window) {
     const long afterOne = ResidentKiB();
     cycler->Open(*main, 9);
     const long afterTen = ResidentKiB();
+    const long heapAfterTen = HeapInUseKiB();
     cycler->Open(*main, 90);
     const long afterHundred = ResidentKiB();
-    std::printf("%ld %ld %ld %ld\n", afterStart, afterOne, afterTen, afterHundred);
+    const long heapAfterHundred = HeapInUseKiB();
+    std::printf("%ld %ld %ld %ld %ld %ld\n", afterStart, afterOne, afterTen, afterHundred,
+                heapAfterTen, heapAfterHundred);
     std::fflush(stdout);
     std::_Exit(0);
 }
@@ -252,7 +211,7 @@ int Child(char* argv0, const std::string& kind, long long t0) {
     std::function<bool(QWidget*)> isWatched = IsMainWindow;
     if (!program)
         isWatched = [](QWidget* w) { return qobject_cast<QDialog*>(w) != nullptr; };
-    FrameWatcher watcher(isWatched, [&](QWidget* window) {
+    brindlecot::qt::test::FirstFrameWatcher watcher(isWatched, [&](QWidget* window) {
         if (kind == "idle") {
             QMetaObject::invokeMethod(
                 window, [window] { IdleMemory(window); }, Qt::QueuedConnection);
@@ -434,24 +393,27 @@ int Driver(int argc, char* argv[]) {
         std::printf("(no instruction counts: valgrind is not on the PATH or was turned off)\n");
 
     // Idle memory: the median of three runs of each figure.
-    std::vector<std::vector<double>> idle(4);
+    std::vector<std::vector<double>> idle(6);
     for (int r = 0; r < 3; ++r) {
         const std::vector<double> out =
             RunChild(QCoreApplication::applicationFilePath(),
                      {QStringLiteral("child"), QStringLiteral("idle"), QStringLiteral("0")},
                      fullDir.path(), env);
-        if (out.size() != 4)
+        if (out.size() != 6)
             return 1;
-        for (size_t i = 0; i < 4; ++i)
+        for (size_t i = 0; i < 6; ++i)
             idle[i].push_back(out[i]);
     }
     const double start = Median(idle[0]), one = Median(idle[1]), ten = Median(idle[2]),
-                 hundred = Median(idle[3]);
+                 hundred = Median(idle[3]), heapTen = Median(idle[4]),
+                 heapHundred = Median(idle[5]);
     std::printf(
         "Idle resident memory, 50 entries (median of 3 runs): after start-up %.2f MiB; after 1 "
-        "tray-menu opening %.2f MiB, after 10 %.2f MiB, after 100 %.2f MiB; growth from the 10th "
-        "to the 100th opening %.0f KiB (%.2f KiB per opening)\n",
-        start / 1024, one / 1024, ten / 1024, hundred / 1024, hundred - ten, (hundred - ten) / 90);
+        "tray-menu opening %.2f MiB, after 10 %.2f MiB, after 100 %.2f MiB\n"
+        "  from the 10th to the 100th opening: resident %+.0f KiB (%+.2f KiB per opening), "
+        "heap in use %+.0f KiB (%+.2f KiB per opening)\n",
+        start / 1024, one / 1024, ten / 1024, hundred / 1024, hundred - ten, (hundred - ten) / 90,
+        heapHundred - heapTen, (heapHundred - heapTen) / 90);
     return 0;
 }
 

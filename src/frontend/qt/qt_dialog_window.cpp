@@ -530,6 +530,13 @@ void QtDialogWindow::paintEvent(QPaintEvent* event) {
     m_paintEvent = event;
     Send(win::kWmPaint, 0, 0);
     m_paintEvent = nullptr;
+    if (!m_firstFrameDrawn) {
+        // The window paints first and its controls after it, in the same event: a queued
+        // call runs once the whole frame is drawn.
+        m_firstFrameDrawn = true;
+        QMetaObject::invokeMethod(
+            this, [this] { m_platform.OnFirstFrame(m_handle); }, Qt::QueuedConnection);
+    }
 }
 
 #ifdef Q_OS_WIN

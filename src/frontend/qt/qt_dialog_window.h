@@ -44,6 +44,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     QWidget* Control(int controlId) const;  // nullptr when there is no such control
     const DialogBaseUnits& BaseUnits() const { return m_units; }
     bool Ended() const { return m_ended; }
+    bool FirstFrameDrawn() const { return m_firstFrameDrawn; }
     int Result() const { return m_result; }
     void FocusFirstTabStop();
     void CentreOnScreen();
@@ -119,6 +120,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     bool m_ended = false;
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
+    bool m_firstFrameDrawn = false;
 };
 
 // A popup menu on Qt; the menu goes with the object.

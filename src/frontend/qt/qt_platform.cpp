@@ -304,6 +304,8 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
+    if (kShortcuts && DeferTrayIcon(message, data))
+        return;
     auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
         return e->window == data.hWnd && e->id == data.uID;
     });
@@ -336,6 +338,45 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
                      });
     entry->icon->show();
     m_trayIcons.push_back(std::move(entry));
+}
+
+bool QtPlatform::DeferTrayIcon(unsigned message, const platform::NotifyIconData& data) {
+    // Registering an icon with the desktop's tray asks the session bus first: a cost paid
+    // before the window is on screen for an icon that nobody looks at yet. An icon of a window
+    // that has not drawn its first frame is added right after that frame.
+    auto pending =
+        std::find_if(m_deferredTrayIcons.begin(), m_deferredTrayIcons.end(),
+                     [&](const auto& d) { return d.hWnd == data.hWnd && d.uID == data.uID; });
+    if (pending == m_deferredTrayIcons.end()) {
+        const QtDialogWindow* owner = Window(data.hWnd);
+        if (message != win::kNimAdd || !owner || owner->FirstFrameDrawn())
+            return false;
+        m_deferredTrayIcons.push_back(data);
+        return true;
+    }
+    if (message == win::kNimDelete) {
+        m_deferredTrayIcons.erase(pending);
+    } else if (message == win::kNimModify) {
+        if (data.uFlags & win::kNifIcon)
+            pending->hIcon = data.hIcon;
+        if (data.uFlags & win::kNifTip)
+            pending->szTip = data.szTip;
+    }
+    return true;
+}
+
+void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
+    std::vector<platform::NotifyIconData> due;
+    for (auto it = m_deferredTrayIcons.begin(); it != m_deferredTrayIcons.end();) {
+        if (it->hWnd == window) {
+            due.push_back(*it);
+            it = m_deferredTrayIcons.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const platform::NotifyIconData& data : due)
+        ShellNotifyIcon(win::kNimAdd, data);
 }
 
 void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
