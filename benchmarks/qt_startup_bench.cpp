@@ -17,7 +17,9 @@
 // resident memory of brindlecot with 50 entries after start-up and after 1, 10 and 100
 // openings of its tray menu.
 //
-//   qt_startup_bench [runs] [--no-valgrind]   the driver (offscreen unless QT_QPA_PLATFORM is set)
+//   qt_startup_bench [runs] [--no-valgrind] [--before OTHER]
+//       the driver (offscreen unless QT_QPA_PLATFORM is set); OTHER, another build of this
+//       benchmark, runs its brindlecot kinds in the same rounds, for before/after figures
 //   qt_startup_bench child KIND T0            one run; T0 the driver's clock at the spawn
 //   qt_startup_bench child idle 0             the idle-memory run
 #include <malloc.h>
@@ -264,9 +266,11 @@ double Median(std::vector<double> v) {
 }
 
 struct Kind {
-    std::string name;
-    const char* label;
+    std::string key;   // unique among the kinds
+    std::string name;  // the child's kind
+    std::string label;
     QString dir;
+    QString program;  // this benchmark, or the build given with --before
 };
 
 // Runs one child and returns its output line's numbers, or nothing when it failed.
@@ -290,19 +294,19 @@ std::vector<double> RunChild(const QString& program, const QStringList& args, co
 }
 
 // The instruction count of one run under callgrind, in millions; 0 when it failed.
-double Instructions(const std::string& kind, const QString& dir, const QString& valgrind,
-                    const QString& outDir) {
-    const QString outFile = outDir + QStringLiteral("/callgrind.") + QString::fromStdString(kind);
+double Instructions(const Kind& kind, const QString& valgrind, const QString& outDir) {
+    const QString outFile =
+        outDir + QStringLiteral("/callgrind.") + QString::fromStdString(kind.key);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_HASH_SEED"), QStringLiteral("0"));  // the same count each run
     const QStringList args = {QStringLiteral("--tool=callgrind"),
                               QStringLiteral("-q"),
                               QStringLiteral("--callgrind-out-file=") + outFile,
-                              QCoreApplication::applicationFilePath(),
+                              kind.program,
                               QStringLiteral("child"),
-                              QString::fromStdString(kind),
+                              QString::fromStdString(kind.name),
                               QStringLiteral("0")};
-    if (RunChild(valgrind, args, dir, env).empty())
+    if (RunChild(valgrind, args, kind.dir, env).empty())
         return 0;
     QFile f(outFile);
     if (!f.open(QIODevice::ReadOnly))
@@ -319,12 +323,16 @@ int Driver(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     int runs = 15;
     bool useValgrind = true;
+    QString before;  // another build of this benchmark, measured in the same run
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--no-valgrind")
             useValgrind = false;
+        else if (std::string(argv[i]) == "--before" && i + 1 < argc)
+            before = QString::fromLocal8Bit(argv[++i]);
         else
             runs = std::max(1, std::atoi(argv[i]));
     }
+    const QString self = QCoreApplication::applicationFilePath();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
@@ -337,13 +345,22 @@ int Driver(int argc, char* argv[]) {
         file.write(EntryFile(ascending));
     }
 
-    const std::vector<Kind> kinds = {
-        {"bare", "bare QDialog", emptyDir.path()},
-        {"floor", "same widgets, no content", emptyDir.path()},
-        {"empty", "brindlecot, empty file", emptyDir.path()},
-        {"full", "brindlecot, 50 entries", fullDir.path()},
-        {"ascending", "brindlecot, 50 ascending", ascendingDir.path()},
+    std::vector<Kind> kinds = {
+        {"bare", "bare", "bare QDialog", emptyDir.path(), self},
+        {"floor", "floor", "same widgets, no content", emptyDir.path(), self},
+        {"empty", "empty", "brindlecot, empty file", emptyDir.path(), self},
+        {"full", "full", "brindlecot, 50 entries", fullDir.path(), self},
+        {"ascending", "ascending", "brindlecot, 50 ascending", ascendingDir.path(), self},
     };
+    if (!before.isEmpty()) {
+        for (size_t i = 2; i < 5; ++i) {
+            Kind k = kinds[i];
+            k.key += "-before";
+            k.label = "  before: " + k.label.substr(std::string("brindlecot, ").size());
+            k.program = before;
+            kinds.push_back(k);
+        }
+    }
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     std::map<std::string, std::vector<double>> times, rss;
     for (int r = 0; r < runs; ++r) {
@@ -351,13 +368,13 @@ int Driver(int argc, char* argv[]) {
             // The file is rewritten at the end of a run; a run ended at its first frame leaves
             // it as it was, but the driver does not rely on that.
             const std::vector<double> out = RunChild(
-                QCoreApplication::applicationFilePath(),
+                k.program,
                 {QStringLiteral("child"), QString::fromStdString(k.name), QString::number(NowNs())},
                 k.dir, env);
             if (out.size() != 2)
                 return 1;
-            times[k.name].push_back(out[0]);
-            rss[k.name].push_back(out[1] / 1024.0);
+            times[k.key].push_back(out[0]);
+            rss[k.key].push_back(out[1] / 1024.0);
         }
     }
 
@@ -366,7 +383,7 @@ int Driver(int argc, char* argv[]) {
         useValgrind ? QStandardPaths::findExecutable(QStringLiteral("valgrind")) : QString();
     if (!valgrind.isEmpty()) {
         for (const Kind& k : kinds)
-            instructions[k.name] = Instructions(k.name, k.dir, valgrind, outDir.path());
+            instructions[k.key] = Instructions(k, valgrind, outDir.path());
     }
 
     const double bareMs = Median(times["bare"]), floorMs = Median(times["floor"]);
@@ -378,13 +395,13 @@ int Driver(int argc, char* argv[]) {
         qgetenv("QT_QPA_PLATFORM").constData(), runs, "", "ms med", "min", "max", "xbare", "xfloor",
         "peak MiB", "xfloor", "Minstr", "xbare", "xfloor");
     for (const Kind& k : kinds) {
-        const auto& t = times[k.name];
+        const auto& t = times[k.key];
         const double m = Median(t);
-        const double peak = Median(rss[k.name]);
-        std::printf("%-26s %8.2f %7.2f %7.2f %6.2f %6.2f %9.1f %6.3f", k.label, m,
+        const double peak = Median(rss[k.key]);
+        std::printf("%-26s %8.2f %7.2f %7.2f %6.2f %6.2f %9.1f %6.3f", k.label.c_str(), m,
                     *std::min_element(t.begin(), t.end()), *std::max_element(t.begin(), t.end()),
                     m / bareMs, m / floorMs, peak, peak / floorRss);
-        const double ir = instructions[k.name];
+        const double ir = instructions[k.key];
         if (ir > 0 && bareIr > 0 && floorIr > 0)
             std::printf(" %9.1f %6.2f %6.3f", ir, ir / bareIr, ir / floorIr);
         std::printf("\n");
@@ -393,27 +410,35 @@ int Driver(int argc, char* argv[]) {
         std::printf("(no instruction counts: valgrind is not on the PATH or was turned off)\n");
 
     // Idle memory: the median of three runs of each figure.
-    std::vector<std::vector<double>> idle(6);
-    for (int r = 0; r < 3; ++r) {
-        const std::vector<double> out =
-            RunChild(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("child"), QStringLiteral("idle"), QStringLiteral("0")},
-                     fullDir.path(), env);
-        if (out.size() != 6)
-            return 1;
-        for (size_t i = 0; i < 6; ++i)
-            idle[i].push_back(out[i]);
+    std::vector<std::pair<const char*, QString>> programs = {{"", self}};
+    if (!before.isEmpty())
+        programs.push_back({"before: ", before});
+    for (const auto& [label, program] : programs) {
+        std::vector<std::vector<double>> idle(6);
+        for (int r = 0; r < 3; ++r) {
+            const std::vector<double> out = RunChild(
+                program, {QStringLiteral("child"), QStringLiteral("idle"), QStringLiteral("0")},
+                fullDir.path(), env);
+            if (out.size() < 4)
+                return 1;
+            for (size_t i = 0; i < out.size() && i < 6; ++i)
+                idle[i].push_back(out[i]);
+        }
+        const double start = Median(idle[0]), one = Median(idle[1]), ten = Median(idle[2]),
+                     hundred = Median(idle[3]);
+        std::printf(
+            "%sIdle resident memory, 50 entries (median of 3 runs): after start-up %.2f MiB; "
+            "after 1 tray-menu opening %.2f MiB, after 10 %.2f MiB, after 100 %.2f MiB\n"
+            "  from the 10th to the 100th opening: resident %+.0f KiB (%+.2f KiB per opening)",
+            label, start / 1024, one / 1024, ten / 1024, hundred / 1024, hundred - ten,
+            (hundred - ten) / 90);
+        if (!idle[5].empty()) {
+            const double heapGrowth = Median(idle[5]) - Median(idle[4]);
+            std::printf(", heap in use %+.0f KiB (%+.2f KiB per opening)", heapGrowth,
+                        heapGrowth / 90);
+        }
+        std::printf("\n");
     }
-    const double start = Median(idle[0]), one = Median(idle[1]), ten = Median(idle[2]),
-                 hundred = Median(idle[3]), heapTen = Median(idle[4]),
-                 heapHundred = Median(idle[5]);
-    std::printf(
-        "Idle resident memory, 50 entries (median of 3 runs): after start-up %.2f MiB; after 1 "
-        "tray-menu opening %.2f MiB, after 10 %.2f MiB, after 100 %.2f MiB\n"
-        "  from the 10th to the 100th opening: resident %+.0f KiB (%+.2f KiB per opening), "
-        "heap in use %+.0f KiB (%+.2f KiB per opening)\n",
-        start / 1024, one / 1024, ten / 1024, hundred / 1024, hundred - ten, (hundred - ten) / 90,
-        heapHundred - heapTen, (heapHundred - heapTen) / 90);
     return 0;
 }
 

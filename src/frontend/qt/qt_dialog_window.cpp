@@ -26,6 +26,9 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace brindlecot::qt {
 
@@ -560,7 +563,15 @@ bool QtDialogWindow::nativeEvent(const QByteArray& eventType, void* message, qin
 QtPopupMenu::QtPopupMenu(QtPlatform& platform)
     : m_platform(platform), m_menu(std::make_unique<QMenu>()) {}
 
-QtPopupMenu::~QtPopupMenu() = default;
+QtPopupMenu::~QtPopupMenu() {
+    m_menu.reset();
+#ifdef __GLIBC__
+    // A menu's window and its pixels leave free blocks all over the heap, which the C library
+    // keeps: without this the resident size of a program idle in the tray would creep up by
+    // a few kilobytes at every opening of its menu (measured: +2 MiB over the first 100).
+    malloc_trim(0);
+#endif
+}
 
 void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
                              const std::string& text) {
