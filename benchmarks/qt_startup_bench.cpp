@@ -32,6 +32,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -328,7 +329,7 @@ int Driver(int argc, char* argv[]) {
         if (std::string(argv[i]) == "--no-valgrind")
             useValgrind = false;
         else if (std::string(argv[i]) == "--before" && i + 1 < argc)
-            before = QString::fromLocal8Bit(argv[++i]);
+            before = QFileInfo(QString::fromLocal8Bit(argv[++i])).absoluteFilePath();
         else
             runs = std::max(1, std::atoi(argv[i]));
     }

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
 ensure_packages "${CORE_PACKAGES[@]}" "${QT_PACKAGES[@]}" "${BENCH_PACKAGES[@]}"
-cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLECOT_BUILD_QT=ON \
+cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DBRINDLECOT_FRONTEND=qt \
     -DBRINDLECOT_BUILD_BENCHMARKS=ON -DBRINDLECOT_BUILD_TESTS=OFF >/dev/null
 cmake --build build/bench -j "$(nproc 2>/dev/null || echo 2)" --target qt_startup_bench
 bench=build/bench/benchmarks/qt_startup_bench
