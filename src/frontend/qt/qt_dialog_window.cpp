@@ -351,7 +351,19 @@ void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
 
 void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     auto* combo = qobject_cast<QComboBox*>(Control(controlId));
-    if (!combo || index < 0 || index >= ComboGetCount(controlId))
+    if (!combo)
+        return;
+    if (index == -1) {
+        if (DeferringFieldTexts()) {
+            m_pendingTexts[controlId] = {std::string(), -1};
+            return;
+        }
+        // No item: the selection goes and the edit part is emptied, as on Windows.
+        combo->setCurrentIndex(-1);
+        combo->setEditText(QString());
+        return;
+    }
+    if (index < 0 || index >= ComboGetCount(controlId))
         return;
     if (DeferringFieldTexts()) {
         PendingText& pending = m_pendingTexts[controlId];
@@ -454,7 +466,7 @@ void QtDialogWindow::ApplyPendingTexts() {
             if (edit->text() != value)
                 edit->setText(value);
         } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-            if (pending.comboIndex >= 0)
+            if (pending.comboIndex != PendingText::kKeepItem)
                 combo->setCurrentIndex(pending.comboIndex);
             if (combo->currentText() != value)
                 combo->setEditText(value);

@@ -93,8 +93,9 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
   private:
     // A field's text, and the list item made current, set while the window was hidden.
     struct PendingText {
+        static constexpr int kKeepItem = -2;
         std::string text;
-        int comboIndex = -1;  // none
+        int comboIndex = kKeepItem;  // the item to make current; -1 for none
     };
     bool DeferringFieldTexts() const;
     void ApplyPendingTexts();
