@@ -46,8 +46,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${BRINDLECOT_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Web addresses and documents open through xdg-open; programs start without it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${BRINDLECOT_SUMMARY}
-Brindlecot keeps a list of up to 50 favourite programs, documents, folders
+# CPack puts the summary on the first line itself.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Brindlecot keeps a list of up to 50 favourite programs, documents, folders
 and web addresses in one small window, and opens any of them from a menu on
 its icon in the notification area. The list is the text file brcot.dat in
 the directory the program starts in; the menu entry starts it in the home

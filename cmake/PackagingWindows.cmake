@@ -1,6 +1,6 @@
 # The Windows packages: a zip to unpack anywhere and a per-user NSIS installer, built on Linux
 # from the same installed tree (the program, README.txt and LICENSE.txt, side by side).
-install(TARGETS brindlecot RUNTIME DESTINATION .)
+# The front end installs brindlecot.exe at the top of the tree; the documents go beside it.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
 
@@ -20,8 +20,19 @@ endif()
 
 set(brindlecot_stage ${PROJECT_BINARY_DIR}/installer-stage)
 set(brindlecot_setup ${CPACK_PACKAGE_DIRECTORY}/${brindlecot_win_package}-setup.exe)
+# Windows version resources take four numbers.
+set(brindlecot_version4)
+foreach(part MAJOR MINOR PATCH TWEAK)
+  set(n "${PROJECT_VERSION_${part}}")
+  if(n STREQUAL "")
+    set(n 0)
+  endif()
+  list(APPEND brindlecot_version4 ${n})
+endforeach()
+list(JOIN brindlecot_version4 "." brindlecot_version4)
 set(brindlecot_nsis_defines
   -DVERSION=${PROJECT_VERSION}
+  -DVERSION4=${brindlecot_version4}
   -DSTAGE=${brindlecot_stage}
   -DOUTFILE=${brindlecot_setup})
 
@@ -34,7 +45,7 @@ if(BRINDLECOT_ICOTOOL)
     OUTPUT ${brindlecot_ico}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${brindlecot_dist_out}
     COMMAND ${BRINDLECOT_ICOTOOL} -c -o ${brindlecot_ico} ${icons}/brindlecot-16.png
-            ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png ${icons}/brindlecot-256.png
+            ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png -r ${icons}/brindlecot-256.png
     DEPENDS ${icons}/brindlecot-16.png ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png
             ${icons}/brindlecot-256.png
     VERBATIM)

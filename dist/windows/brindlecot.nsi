@@ -1,5 +1,6 @@
 ; The Brindlecot installer for Windows: a per-user install that needs no administrator rights.
-; Built by the brindlecot_installer target, which passes VERSION, STAGE (the installed tree:
+; Built by the brindlecot_installer target, which passes VERSION (and as four numbers,
+; VERSION4), STAGE (the installed tree:
 ; brindlecot.exe, README.txt, LICENSE.txt), OUTFILE and, when there is one, ICON.
 ;
 ; Brindlecot keeps its list in brcot.dat in the directory it starts in. The program folder
@@ -8,6 +9,9 @@
 
 !ifndef VERSION
   !error "VERSION is not defined"
+!endif
+!ifndef VERSION4
+  !error "VERSION4 is not defined"
 !endif
 !ifndef STAGE
   !error "STAGE is not defined"
@@ -41,7 +45,7 @@ ShowUninstDetails show
   UninstallIcon "${ICON}"
 !endif
 
-VIProductVersion "${VERSION}.0"
+VIProductVersion "${VERSION4}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "FileVersion" "${VERSION}"
