@@ -8,9 +8,6 @@ set(brindlecot_docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
 set(BRINDLECOT_DEB_RELEASE 1)
 set(BRINDLECOT_DEB_VERSION "${PROJECT_VERSION}-${BRINDLECOT_DEB_RELEASE}")
 
-configure_file(${brindlecot_dist}/linux/${BRINDLECOT_APP_ID}.metainfo.xml.in
-  ${brindlecot_dist_out}/${BRINDLECOT_APP_ID}.metainfo.xml @ONLY)
-configure_file(${brindlecot_dist}/linux/brindlecot.1.in ${brindlecot_dist_out}/brindlecot.1 @ONLY)
 configure_file(${brindlecot_dist}/debian/changelog.in ${brindlecot_dist_out}/changelog.Debian
   @ONLY)
 
