@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), configures, builds and runs every test, then runs the
-# entry-file reader's fuzzer for a bounded time. The benchmarks are built, not run.
+# entry-file reader's fuzzer for a bounded time, then builds and checks the packages a user
+# installs (tools/package.sh). The benchmarks are built, not run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
-ensure_packages "${CORE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+ensure_packages "${CORE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${DIST_CHECK_PACKAGES[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake --preset core >/dev/null
@@ -42,3 +43,6 @@ ensure_packages "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
 cmake --preset qt >/dev/null
 cmake --build --preset qt -j "$jobs"
 ctest --preset qt -j "$jobs"
+
+# ---- The packages a user installs, each installed, started and removed again ----
+tools/package.sh
