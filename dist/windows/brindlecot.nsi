@@ -60,6 +60,9 @@ ComponentText "Brindlecot is installed for you alone; no administrator rights ar
 DirText "Brindlecot will be installed in this folder. Your list, brcot.dat, is kept in \
     $APPDATA\Brindlecot, not here."
 
+!include "FileFunc.nsh"
+!include "Sections.nsh"
+
 Page license
 Page components
 Page directory
@@ -101,6 +104,17 @@ Section /o "Start Brindlecot when I sign in" SecAutostart
   CreateShortcut "$SMSTARTUP\Brindlecot.lnk" "$INSTDIR\brindlecot.exe" "" \
       "$INSTDIR\brindlecot.exe" 0 SW_SHOWNORMAL "" "${SHORTCUT_TEXT}"
 SectionEnd
+
+; A silent install (/S) takes the default choices; /STARTATSIGNIN adds the sign-in shortcut,
+; for those who install for others from a script.
+Function .onInit
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/STARTATSIGNIN" $R1
+  IfErrors done
+    !insertmacro SelectSection ${SecAutostart}
+  done:
+FunctionEnd
 
 ; Removes exactly what the installer put in place. The folders go only when empty, so the
 ; user's brcot.dat (and anything else of theirs) stays, and so does the folder that holds it.

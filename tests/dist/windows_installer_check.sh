@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the Windows installer and zip under Wine, as a user would meet them:
 #   windows_installer_check.sh SETUP.exe ZIP WORK_DIR
-# The installer runs silently (/S) in a Wine prefix of WORK_DIR's own; the installed program
-# starts through its Start-menu shortcut, must show its window and, once closed, must have read
+# The installer runs silently (/S) in a Wine prefix of WORK_DIR's own, then again over that
+# install with the sign-in shortcut chosen; the installed program starts through its
+# Start-menu shortcut, must show its window and, once closed, must have read
 # and rewritten the brcot.dat prepared in the shortcut's working folder; the silent uninstaller
 # must then remove everything it installed and leave that brcot.dat as it was.
 set -euo pipefail
@@ -73,7 +74,8 @@ programs=$(winepath -u "$(winvar APPDATA)\\Microsoft\\Windows\\Start Menu\\Progr
 instdir="$localappdata/Programs/Brindlecot"
 listdir="$appdata/Brindlecot"
 shortcut="$programs/Brindlecot.lnk"
-autostart="$programs/Startup/Brindlecot.lnk"
+# winepath gives the folder as it is spelled on disk ("StartUp" in Wine's prefixes).
+autostart="$(winepath -u "$(winvar APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")/Brindlecot.lnk"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Brindlecot'
 
 # A run that failed half-way may have left an install behind.
@@ -99,6 +101,17 @@ wine reg query "$key" /v DisplayVersion 2>/dev/null | tr -d '\r' | grep -q "REG_
     fail "no uninstall entry for this user"
 cmp -s "$listdir/brcot.dat" "$work/brcot.expected" || fail "the installer changed brcot.dat"
 
+# ---- Installed again over itself, now with the sign-in shortcut ----
+wine "$setup" /S /STARTATSIGNIN || fail "the installer returned $? when run again"
+[ -f "$autostart" ] || fail "/STARTATSIGNIN made no sign-in shortcut at $autostart"
+# The working folder is kept in the shortcut as UTF-16 text after a one-unit length.
+strings -el "$autostart" | grep -iF "$(winvar APPDATA)\\Brindlecot" | grep -qi 'Roaming\\Brindlecot$' ||
+    fail "the sign-in shortcut does not start Brindlecot in %APPDATA%\\Brindlecot"
+installed=$(cd "$instdir" && ls | sort | tr '\n' ' ')
+[ "$installed" = "LICENSE.txt README.txt Uninstall.exe brindlecot.exe " ] ||
+    fail "after the second install the program folder holds: $installed"
+cmp -s "$listdir/brcot.dat" "$work/brcot.expected" || fail "the second install changed brcot.dat"
+
 # ---- Start through the shortcut, wait for the window, close it ----
 window_id() { xdotool search --onlyvisible --name '^Brindlecot' | head -n 1; }
 has_window() { [ -n "$(window_id)" ]; }
@@ -123,6 +136,7 @@ wine "$instdir/Uninstall.exe" /S || fail "the uninstaller returned $?"
 gone() { [ ! -e "$instdir" ]; }
 wait_for 60 gone || fail "the program folder is still there: $(ls "$instdir" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
+[ ! -e "$autostart" ] || fail "the sign-in shortcut is still there"
 if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstall entry is still there"; fi
 cmp -s "$listdir/brcot.dat" "$work/brcot.expected" || fail "the uninstaller changed brcot.dat"
 echo "Uninstalled; $listdir/brcot.dat is left as it was."
