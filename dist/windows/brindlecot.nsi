@@ -57,8 +57,8 @@ LicenseText "Brindlecot is free software under the MIT licence:" "Next >"
 LicenseData "${STAGE}/LICENSE.txt"
 ComponentText "Brindlecot is installed for you alone; no administrator rights are needed." \
     "" "Choose what to install:"
-DirText "Brindlecot will be installed in this folder. Your list, brcot.dat, is kept in \
-    $APPDATA\Brindlecot, not here."
+DirText "Brindlecot will be installed in this folder. Your list, brcot.dat, is kept apart \
+    from the program, in:$\r$\n$APPDATA\Brindlecot"
 
 !include "FileFunc.nsh"
 !include "Sections.nsh"
