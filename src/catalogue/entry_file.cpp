@@ -68,7 +68,7 @@ void CBrindlecotDlg::SaveEntryFile() {
     }
     if (m_bEntryFileUnread || !Platform().FileStore().ReplaceContent(
                                   std::string(entry_text::kFileName), writer.Bytes())) {
-        Wnd().ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
+        ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
     }
 
     ReverseRows();
