@@ -1,9 +1,5 @@
 # The Windows packages: a zip to unpack anywhere and a per-user NSIS installer, built on Linux
 # from the same installed tree (the program, README.txt and LICENSE.txt, side by side).
-# The front end installs brindlecot.exe at the top of the tree; the documents go beside it.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)
-
 set(brindlecot_win_package "Brindlecot-${PROJECT_VERSION}-win64")
 set(CPACK_GENERATOR "ZIP")
 set(CPACK_PACKAGE_FILE_NAME "${brindlecot_win_package}")
@@ -40,10 +36,10 @@ set(brindlecot_nsis_defines
 set(brindlecot_ico_depends)
 if(BRINDLECOT_ICOTOOL)
   set(icons ${PROJECT_SOURCE_DIR}/src/resources/icons)
-  set(brindlecot_ico ${brindlecot_dist_out}/brindlecot-setup.ico)
+  set(brindlecot_ico ${PROJECT_BINARY_DIR}/dist/brindlecot-setup.ico)
   add_custom_command(
     OUTPUT ${brindlecot_ico}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${brindlecot_dist_out}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/dist
     COMMAND ${BRINDLECOT_ICOTOOL} -c -o ${brindlecot_ico} ${icons}/brindlecot-16.png
             ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png -r ${icons}/brindlecot-256.png
     DEPENDS ${icons}/brindlecot-16.png ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png

@@ -20,7 +20,7 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 cmake -S . -B build/package -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DBRINDLECOT_BUILD_QT=ON -DBRINDLECOT_FRONTEND=qt \
+    -DBRINDLECOT_FRONTEND=qt \
     -DBRINDLECOT_BUILD_TESTS=OFF -DBRINDLECOT_BUILD_BENCHMARKS=OFF \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build build/package -j "$jobs"

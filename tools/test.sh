@@ -1,48 +1,102 @@
 #!/usr/bin/env bash
-# Installs what is missing (Debian 12), configures, builds and runs every test, then runs the
-# entry-file reader's fuzzer for a bounded time, then builds and checks the packages a user
-# installs (tools/package.sh). The benchmarks are built, not run.
+# Installs what is missing (Debian 12), then builds and runs every test, one stage after the
+# other: the core's tests, the entry-file reader's fuzzer for a bounded time, the Qt front end's
+# tests (offscreen and under Xvfb), its installation, and the packages a user installs, each
+# installed, started and removed again (tools/package.sh). The benchmarks are built, not run.
+#
+# tools/test.sh              every stage, in order
+# tools/test.sh core qt      only these stages
+#
+# A new stage is a function named stage_NAME, added to STAGES below.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
-ensure_packages "${CORE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}" "${DIST_CHECK_PACKAGES[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --preset core >/dev/null
-cmake --build --preset core -j "$jobs"
-ctest --preset core -j "$jobs"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The core and its tests: no GUI package is needed.
+stage_core() {
+    ensure_packages "${CORE_PACKAGES[@]}" "${DIST_CHECK_PACKAGES[@]}"
+    cmake --preset core >/dev/null
+    cmake --build --preset core -j "$jobs"
+    ctest --preset core -j "$jobs"
+}
 
 # The fuzzer: built with AddressSanitizer and UndefinedBehaviorSanitizer, run on a copy of the
 # seed corpus so that the run leaves the repository as it was. Any crash, leak, undefined
 # behaviour, time-out or memory excess fails the script; its input is kept for reproduction.
-fuzz_seconds=${BRINDLECOT_FUZZ_SECONDS:-30}
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$jobs"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir "$work/corpus" "$work/artifacts"
-cp tests/fuzz/corpus/* "$work/corpus/"
-echo "Fuzzing the entry-file reader for ${fuzz_seconds} s..."
-if ! build/fuzz/tests/fuzz/entry_file_fuzzer -max_total_time="$fuzz_seconds" \
-        -rss_limit_mb=2048 -max_len=16384 -timeout=10 -print_final_stats=1 \
-        -dict=tests/fuzz/entry_file.dict -artifact_prefix="$work/artifacts/" \
-        "$work/corpus" >"$work/fuzz.log" 2>&1; then
-    tail -n 60 "$work/fuzz.log"
-    mkdir -p build/fuzz/artifacts
-    cp "$work"/artifacts/* build/fuzz/artifacts/ 2>/dev/null || true
-    echo "FAILED: the fuzzer found a problem; its input is in build/fuzz/artifacts/" >&2
-    exit 1
-fi
-grep -E '^Done |stat::number_of_executed_units|stat::peak_rss_mb' "$work/fuzz.log" || true
-echo "Fuzzing: no crash, leak or undefined behaviour."
+stage_fuzz() {
+    ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+    local seconds=${BRINDLECOT_FUZZ_SECONDS:-30}
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz -j "$jobs"
+    mkdir "$work/corpus" "$work/artifacts"
+    cp tests/fuzz/corpus/* "$work/corpus/"
+    echo "Fuzzing the entry-file reader for ${seconds} s..."
+    if ! build/fuzz/tests/fuzz/entry_file_fuzzer -max_total_time="$seconds" \
+            -rss_limit_mb=2048 -max_len=16384 -timeout=10 -print_final_stats=1 \
+            -dict=tests/fuzz/entry_file.dict -artifact_prefix="$work/artifacts/" \
+            "$work/corpus" >"$work/fuzz.log" 2>&1; then
+        tail -n 60 "$work/fuzz.log"
+        mkdir -p build/fuzz/artifacts
+        cp "$work"/artifacts/* build/fuzz/artifacts/ 2>/dev/null || true
+        echo "FAILED: the fuzzer found a problem; its input is in build/fuzz/artifacts/" >&2
+        return 1
+    fi
+    grep -E '^Done |stat::number_of_executed_units|stat::peak_rss_mb' "$work/fuzz.log" || true
+    echo "Fuzzing: no crash, leak or undefined behaviour."
+}
 
-# ---- The Qt front end: its offscreen tests and the end-to-end run under Xvfb ----
-ensure_packages "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
-cmake --preset qt >/dev/null
-cmake --build --preset qt -j "$jobs"
-ctest --preset qt -j "$jobs"
+# The Qt front end: its offscreen tests and the end-to-end run under Xvfb. The core's tests,
+# built here too, already ran in the core stage.
+stage_qt() {
+    ensure_packages "${CORE_PACKAGES[@]}" "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
+    cmake --preset qt >/dev/null
+    cmake --build --preset qt -j "$jobs"
+    ctest --preset qt -j "$jobs"
+}
 
-# ---- The packages a user installs, each installed, started and removed again ----
-tools/package.sh
+# What a packager gets: the program, its desktop entry, icons, metainfo and manual page, under a
+# scratch prefix.
+stage_install() {
+    [ -f build/qt/CMakeCache.txt ] || stage_qt
+    local prefix="$work/prefix"
+    cmake --install build/qt --prefix "$prefix" >/dev/null
+    local f missing=0
+    for f in bin/brindlecot share/applications/org.brindlecot.Brindlecot.desktop \
+            share/icons/hicolor/scalable/apps/brindlecot.svg \
+            share/icons/hicolor/48x48/apps/brindlecot.png \
+            share/metainfo/org.brindlecot.Brindlecot.metainfo.xml share/man/man1/brindlecot.1.gz; do
+        [ -f "$prefix/$f" ] || { echo "FAILED: the installation has no $f" >&2; missing=1; }
+    done
+    [ -x "$prefix/bin/brindlecot" ] || { echo "FAILED: bin/brindlecot is not executable" >&2; missing=1; }
+    [ "$missing" -eq 0 ] &&
+        echo "Installation: program, desktop entry, icons, metainfo and manual page in place."
+    return "$missing"
+}
+
+# The Debian package and, with the Windows front end in the tree, the Windows zip and installer.
+stage_package() {
+    tools/package.sh
+}
+
+STAGES=(core fuzz qt install package)
+
+selected=("$@")
+[ ${#selected[@]} -gt 0 ] || selected=("${STAGES[@]}")
+for stage in "${selected[@]}"; do
+    if ! declare -F "stage_$stage" >/dev/null; then
+        echo "No stage '$stage'; the stages are: ${STAGES[*]}" >&2
+        exit 2
+    fi
+done
+for stage in "${selected[@]}"; do
+    echo "==== $stage"
+    started=$SECONDS
+    "stage_$stage"
+    echo "==== $stage: done in $((SECONDS - started)) s"
+done
