@@ -13,6 +13,13 @@ GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick)
 BENCH_PACKAGES=(valgrind xvfb xauth)
 # The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The checkers of the install data (menu entry, metainfo, manual page, installer script).
+DIST_CHECK_PACKAGES=(desktop-file-utils appstream man-db nsis)
+# The Debian package: dpkg-shlibdeps, lintian.
+DEB_PACKAGING_PACKAGES=(dpkg-dev fakeroot lintian file)
+# The Windows zip and installer, and their check under Wine with a window manager.
+WINDOWS_PACKAGING_PACKAGES=(g++-mingw-w64-x86-64 nsis icoutils unzip wine wine64 xvfb xauth
+    openbox xdotool x11-utils imagemagick)
 
 ensure_packages() {
     local missing=()
