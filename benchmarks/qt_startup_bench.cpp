@@ -237,6 +237,7 @@ int Child(char* argv0, const std::string& kind, long long t0) {
         return dialog.exec();
     }
     // As main.cpp starts the program.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlecot.Brindlecot"));
     brindlecot::qt::QtPlatform platform;
     brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });
     brindlecot::CBrindlecotApp application(platform);
