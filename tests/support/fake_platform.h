@@ -167,10 +167,14 @@ class FakeFileStore : public platform::IFileStore {
     explicit FakeFileStore(std::vector<std::string>& log) : m_log(log) {}
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
     bool ReplaceContent(const std::string& name, const std::string& bytes) override;
+    std::optional<std::string> KeepRecoveryCopy(const std::string& name,
+                                                const std::string& bytes) override;
 
     std::map<std::string, std::string> files;
+    std::map<std::string, std::string> recoveries;  // the recovery copies kept, by path
     bool readable = true;
     bool writable = true;
+    bool recoverable = true;
     int reads = 0;
     int writes = 0;
 
@@ -202,6 +206,8 @@ class FakePlatform : public platform::IPlatform {
     void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return files; }
+    void WriteErrorLine(const std::string& line) override;
+    std::vector<std::string> errorLines;
 
     // Opens a dialog without a modal run: attaches it and sends WM_INITDIALOG. Close() sends
     // WM_DESTROY and detaches it, as the end of a modal run does.
