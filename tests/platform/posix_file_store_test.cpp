@@ -457,7 +457,7 @@ TEST_F(PosixFileStoreTest, StartUpRemovesOnlyOldTemporariesOfRunsThatAreGone) {
 
     PosixFileStore store;
     const time_t start = ::time(nullptr);
-    store.SetRunStart(start);
+    store.SetRunStart({start, 0});
     for (const std::string& name : {stale, running, recent, otherFile, oddName}) {
         // The recent one was written in the second this run started: it may be another run's.
         const time_t when = name == recent ? start : start - 60;

@@ -110,6 +110,10 @@ pid_t TemporaryOwner(const std::string& entry, const std::string& base) {
     return pid;
 }
 
+bool Before(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
 bool ProcessRuns(pid_t pid) {
     return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
@@ -175,8 +179,9 @@ PosixFileStore::SystemCalls PosixFileStore::SystemCalls::Real() {
 PosixFileStore::PosixFileStore(SystemCalls calls, size_t writeChunk)
     : m_calls(std::move(calls)),
       m_writeChunk(std::max<size_t>(writeChunk, 1)),
-      m_recoveryDirectory(DefaultRecoveryDirectory()),
-      m_runStart(::time(nullptr)) {}
+      m_recoveryDirectory(DefaultRecoveryDirectory()) {
+    ::clock_gettime(CLOCK_REALTIME, &m_runStart);
+}
 
 std::string PosixFileStore::DefaultRecoveryDirectory() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -244,7 +249,8 @@ void PosixFileStore::RemoveStaleTemporaries(const std::string& directory, const 
             continue;
         const std::string path = Join(directory, entryName);
         struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < m_runStart)
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            Before(st.st_mtim, m_runStart))
             m_calls.unlink(path.c_str());
     }
 }

@@ -56,7 +56,7 @@ class PosixFileStore : public IFileStore {
     static std::string DefaultRecoveryDirectory();
     void SetRecoveryDirectory(std::string directory) { m_recoveryDirectory = std::move(directory); }
     // The moment the run started: only temporaries older than it are taken for litter.
-    void SetRunStart(time_t start) { m_runStart = start; }
+    void SetRunStart(const struct timespec& start) { m_runStart = start; }
 
   private:
     int CreateTemporary(const std::string& directory, const std::string& base, std::string& path);
@@ -68,7 +68,7 @@ class PosixFileStore : public IFileStore {
     SystemCalls m_calls;
     size_t m_writeChunk;
     std::string m_recoveryDirectory;
-    time_t m_runStart;
+    struct timespec m_runStart {};
 };
 
 }  // namespace brindlecot::platform

@@ -11,5 +11,6 @@ std::unique_ptr<QObject> MakeMainWindowTest();
 std::unique_ptr<QObject> MakeCommandsTest();
 std::unique_ptr<QObject> MakeTrayAndLaunchTest();
 std::unique_ptr<QObject> MakeProcessTest();
+std::unique_ptr<QObject> MakeHostileFilesTest();
 
 }  // namespace brindlecot::qt::test
