@@ -30,7 +30,9 @@ void CBrindlecotDlg::LoadEntryFile() {
     if (bytes) {
         entry_text::LineReader lines(*bytes);
         std::string_view line;
-        for (size_t lineCount = 0; lines.Next(line); ++lineCount) {
+        // A session that ends while the load shows a box has saved what was loaded by then;
+        // the rest of a long file would only keep the ending process waiting.
+        for (size_t lineCount = 0; !m_bRunEnded && lines.Next(line); ++lineCount) {
             const entry_text::ParsedLine parsed = entry_text::ParseLine(line);
             if (parsed.key != entry_text::Key::Other)
                 m_bEntryFileForeign = false;
@@ -57,12 +59,12 @@ void CBrindlecotDlg::LoadEntryFile() {
         }
     }
 
-    if (!m_strTitle.empty())
+    if (!m_strTitle.empty() && !m_bRunEnded)
         AddLoadedEntry();  // the last entry
     OnClear();
     SortByColumn(COL_SORTORDER);
     UpdateData(false);
-    if (m_nDroppedAtLoad > 0) {
+    if (m_nDroppedAtLoad > 0 && !m_bRunEnded) {
         Platform().WriteErrorLine("brindlecot: " + std::string(entry_text::kFileName) +
                                   " holds more than " + std::to_string(MAX_ENTRIES) + " entries; " +
                                   std::to_string(m_nDroppedAtLoad) +

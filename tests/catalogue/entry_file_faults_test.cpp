@@ -145,5 +145,26 @@ TEST_F(EntryFileTest, AHundredThousandEntriesGiveAFewBoxesOneLineAndTheSameFifty
     EXPECT_EQ(Field(IDC_COUNT), "50");
 }
 
+TEST_F(EntryFileTest, ASessionEndingDuringALimitBoxSavesTheFullTableAndStopsTheLoad) {
+    bool ended = false;
+    platform.whileBoxShows = [&](const fake::FakePlatform::Box&) {
+        fake::FakeDialogWindow* main = platform.Window(IDD_BRINDLECOT_DIALOG);
+        if (main && !ended) {
+            ended = true;
+            main->Send(win::kWmEndSession, 1, 0);
+        }
+    };
+    Start(Entries(1000));
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(LimitBoxes(), 1);
+    std::string fifty = Entries(50);
+    fifty.resize(fifty.size() - 2);  // no empty line after the last group
+    EXPECT_EQ(File(), fifty);
+    EXPECT_EQ(platform.files.writes, 1);
+    EXPECT_TRUE(platform.errorLines.empty());
+    End();
+    EXPECT_EQ(platform.files.writes, 1);
+}
+
 }  // namespace
 }  // namespace brindlecot

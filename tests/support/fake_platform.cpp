@@ -472,6 +472,8 @@ int FakePlatform::DoModal(int templateId, platform::WindowHandle owner,
 int FakePlatform::AnswerBox(Box box) {
     log.push_back(Join({box.application ? "AfxMessageBox" : "ShowMessageBox", box.text}));
     boxes.push_back(box);
+    if (whileBoxShows)
+        whileBoxShows(box);
     if (!boxAnswers.empty()) {
         const int answer = boxAnswers.front();
         boxAnswers.pop_front();

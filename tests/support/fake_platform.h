@@ -228,6 +228,7 @@ class FakePlatform : public platform::IPlatform {
         unsigned type;
     };
     std::deque<int> boxAnswers;
+    std::function<void(const Box&)> whileBoxShows;  // runs while each box is up
     std::vector<Box> boxes;
     int unansweredBoxes = 0;
     int AnswerBox(Box box);
