@@ -13,8 +13,8 @@ bool CBrindlecotApp::InitInstance() {
     if (rc != 0 || !versionOk) {
         if (rc == 0)
             m_platform.WSACleanup();
-        m_platform.AfxMessageBox(resources::LoadStringResource(IDP_SOCKETS_INIT_FAILED),
-                                 win::kMbOk | win::kMbIconExclamation);
+        AfxMessageBox(m_platform, resources::LoadStringResource(IDP_SOCKETS_INIT_FAILED),
+                      win::kMbOk | win::kMbIconExclamation);
         return false;
     }
 

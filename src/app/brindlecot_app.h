@@ -2,6 +2,7 @@
 // window and runs the main window modally. The main window's modal loop is the only one.
 #pragma once
 
+#include "app/framework.h"
 #include "platform/platform.h"
 
 namespace brindlecot {

@@ -14,12 +14,13 @@ using Dlg = CBrindlecotDlg;
 
 // The handler shapes a message-map entry can have.
 using OnVoid = void (Dlg::*)();
-using OnSys = void (Dlg::*)(win::UINT, win::LPARAM);
+using OnMaybe = bool (Dlg::*)();  // false: not handled, default processing follows
+using OnSys = bool (Dlg::*)(win::UINT, win::LPARAM);
 using OnMsg = win::LRESULT (Dlg::*)(win::WPARAM, win::LPARAM);
 using OnQuery = win::LRESULT (Dlg::*)();
 using OnRange = void (Dlg::*)(win::UINT);
 using OnNotify = void (Dlg::*)(win::NmHdr*, win::LRESULT*);
-using Handler = std::variant<OnVoid, OnSys, OnMsg, OnQuery, OnRange, OnNotify>;
+using Handler = std::variant<OnVoid, OnMaybe, OnSys, OnMsg, OnQuery, OnRange, OnNotify>;
 
 enum class Source {
     Message,       // a window message: `code` is the message
@@ -40,7 +41,7 @@ struct MapEntry {
 // Help) follow it in CDialog::OnMessage.
 const MapEntry kMessageMap[] = {
     {Source::Message, win::kWmSysCommand, 0, 0, OnSys{&Dlg::OnSysCommand}},
-    {Source::Message, win::kWmPaint, 0, 0, OnVoid{&Dlg::OnPaint}},
+    {Source::Message, win::kWmPaint, 0, 0, OnMaybe{&Dlg::OnPaint}},
     {Source::Message, win::kWmQueryDragIcon, 0, 0, OnQuery{&Dlg::OnQueryDragIcon}},
     {Source::Command, win::kBnClicked, IDC_BROWSE, 0, OnVoid{&Dlg::OnBrowse}},
     {Source::Message, win::kWmDestroy, 0, 0, OnVoid{&Dlg::OnDestroy}},
@@ -103,17 +104,32 @@ bool CBrindlecotDlg::ProcessMessage(win::UINT message, win::WPARAM wParam, win::
     for (const MapEntry& entry : kMessageMap) {
         if (!Matches(entry, message, wParam, lParam))
             continue;
-        std::visit(
+        return std::visit(
             Overloaded{
-                [&](OnVoid f) { (this->*f)(); },
-                [&](OnSys f) { (this->*f)(static_cast<win::UINT>(wParam), lParam); },
-                [&](OnMsg f) { result = (this->*f)(wParam, lParam); },
-                [&](OnQuery f) { result = (this->*f)(); },
-                [&](OnRange f) { (this->*f)(win::LoWord(wParam)); },
-                [&](OnNotify f) { (this->*f)(reinterpret_cast<win::NmHdr*>(lParam), &result); },
+                [&](OnVoid f) {
+                    (this->*f)();
+                    return true;
+                },
+                [&](OnMaybe f) { return (this->*f)(); },
+                [&](OnSys f) { return (this->*f)(static_cast<win::UINT>(wParam), lParam); },
+                [&](OnMsg f) {
+                    result = (this->*f)(wParam, lParam);
+                    return true;
+                },
+                [&](OnQuery f) {
+                    result = (this->*f)();
+                    return true;
+                },
+                [&](OnRange f) {
+                    (this->*f)(win::LoWord(wParam));
+                    return true;
+                },
+                [&](OnNotify f) {
+                    (this->*f)(reinterpret_cast<win::NmHdr*>(lParam), &result);
+                    return true;
+                },
             },
             entry.handler);
-        return true;
     }
     return false;
 }
@@ -143,26 +159,24 @@ bool CBrindlecotDlg::OnInitDialog() {
     return true;
 }
 
-void CBrindlecotDlg::OnSysCommand(win::UINT nID, win::LPARAM lParam) {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg about(Platform());
-        about.DoModal();
-    } else {
-        Wnd().DefaultSysCommand(nID, lParam);
-    }
+bool CBrindlecotDlg::OnSysCommand(win::UINT nID, win::LPARAM) {
+    if ((nID & 0xFFF0) != IDM_ABOUTBOX)
+        return false;  // move, size, minimise, close: the platform's own
+    CAboutDlg about(Platform());
+    about.DoModal();
+    return true;
 }
 
-void CBrindlecotDlg::OnPaint() {
-    if (!Wnd().IsIconic()) {
-        Wnd().DefaultPaint();
-        return;
-    }
+bool CBrindlecotDlg::OnPaint() {
+    if (!Wnd().IsIconic())
+        return false;  // the ordinary painting of the dialog and its controls
     const platform::Size client = Wnd().GetClientSize();
     const platform::Size icon = Platform().SystemIconSize();
     // Integer division truncates toward zero, also for a client smaller than the icon.
     const int x = (client.cx - icon.cx + 1) / 2;
     const int y = (client.cy - icon.cy + 1) / 2;
     Wnd().PaintIconic(m_hIcon, x, y);
+    return true;
 }
 
 win::LRESULT CBrindlecotDlg::OnQueryDragIcon() {

@@ -43,8 +43,9 @@ class CBrindlecotDlg : public CDialog {
     platform::IconHandle m_hIcon = 0;
 
     // ---- Handlers reached through the message map ----
-    void OnSysCommand(win::UINT nID, win::LPARAM lParam);
-    void OnPaint();
+    // These two return false where they leave the message to the platform's default processing.
+    bool OnSysCommand(win::UINT nID, win::LPARAM lParam);
+    bool OnPaint();
     win::LRESULT OnQueryDragIcon();
     void OnBrowse();
     void OnDestroy();

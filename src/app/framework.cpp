@@ -80,7 +80,8 @@ CDialog::CDialog(platform::IPlatform& platform, int templateId, platform::Window
     : m_platform(platform), m_nTemplateId(templateId), m_owner(owner) {}
 
 int CDialog::DoModal() {
-    return m_platform.DoModal(m_nTemplateId, m_owner, *this);
+    const platform::WindowHandle owner = m_owner != 0 ? m_owner : m_platform.ActiveWindow();
+    return m_platform.DoModal(m_nTemplateId, owner, *this);
 }
 
 void CDialog::Attach(platform::IDialogWindow& window) {
@@ -117,6 +118,12 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
                 break;
         }
     }
+    // Cancel with another notification code, or one the map declined: a dialog always ends on
+    // Cancel, whichever way the front end raised it.
+    if (message == win::kWmCommand && win::LoWord(wParam) == win::kIdCancel) {
+        EndDialog(win::kIdCancel);
+        return true;
+    }
     return false;
 }
 
@@ -145,6 +152,11 @@ void CDialog::OnCancel() {
 void CDialog::EndDialog(int result) {
     if (m_pWnd)
         m_pWnd->EndDialog(result);
+}
+
+int CDialog::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    const platform::WindowHandle owner = m_pWnd ? m_pWnd->Handle() : 0;
+    return m_platform.ShowMessageBox(owner, text, caption, type);
 }
 
 void CDialog::DoDataExchange(bool) {}
@@ -214,6 +226,40 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {
     if (!control.IsAttached())
         control.Attach(m_pWnd->ListView(controlId));
+}
+
+int AfxMessageBox(platform::IPlatform& platform, const std::string& text, unsigned type) {
+    if ((type & win::kMbIconMask) == 0)
+        type |= win::kMbIconExclamation;
+    const std::string caption = ApplicationTitle(platform.ProgramFileName());
+    return platform.ShowMessageBox(platform.ActiveWindow(), text, caption, type);
+}
+
+std::string ApplicationTitle(const std::string& programFileName) {
+    const size_t dot = programFileName.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return programFileName;
+    return programFileName.substr(0, dot);
+}
+
+std::vector<platform::FileFilter> ParseFileFilter(const std::string& filter) {
+    std::vector<platform::FileFilter> out;
+    size_t pos = 0;
+    // The next piece up to a bar or the end; false when it is empty (the list's end).
+    auto next = [&](std::string& piece) {
+        if (pos >= filter.size())
+            return false;
+        size_t bar = filter.find('|', pos);
+        if (bar == std::string::npos)
+            bar = filter.size();
+        piece = filter.substr(pos, bar - pos);
+        pos = bar + 1;
+        return !piece.empty();
+    };
+    platform::FileFilter f;
+    while (next(f.name) && next(f.pattern))
+        out.push_back(f);
+    return out;
 }
 
 namespace {

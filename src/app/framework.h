@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -42,7 +43,9 @@ class CListCtrl {
 };
 
 // A modal dialog built from a template. Messages reach OnMessage; the derived class's own map
-// (ProcessMessage) is asked first, then the framework's entries (OK, Cancel, Help).
+// (ProcessMessage) is asked first, then the framework's entries (OK, Cancel, Help). A Cancel
+// command that nothing handled still ends the dialog; every other message nothing handled is
+// reported unhandled, so that the front end's default processing runs.
 class CDialog : public platform::IDialogHandler {
   public:
     CDialog(platform::IPlatform& platform, int templateId, platform::WindowHandle owner = 0);
@@ -51,7 +54,7 @@ class CDialog : public platform::IDialogHandler {
     CDialog& operator=(const CDialog&) = delete;
 
     // Creates the window, runs it modally and returns the EndDialog result (-1 when the
-    // template cannot be used).
+    // template cannot be used). Without an owner given, the program's active window owns it.
     int DoModal();
 
     void Attach(platform::IDialogWindow& window) override;
@@ -63,6 +66,9 @@ class CDialog : public platform::IDialogHandler {
 
     // Field exchange: true reads the controls into the members, false shows the members.
     bool UpdateData(bool saveAndValidate = true);
+
+    // The dialog's own box: owned by its window, with the caption and type exactly as given.
+    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
 
   protected:
     virtual bool OnInitDialog();
@@ -97,6 +103,18 @@ class CDialog : public platform::IDialogHandler {
     platform::IDialogWindow* m_pWnd = nullptr;
     bool m_bExchangeFailed = false;
 };
+
+// The application's box: owned by the active window, captioned with the application title, and
+// with the exclamation icon added when `type` asks for no icon.
+int AfxMessageBox(platform::IPlatform& platform, const std::string& text, unsigned type);
+
+// The application title: the program file's name without its extension (from the last dot on;
+// a name whose only dot leads it is kept whole).
+std::string ApplicationTitle(const std::string& programFileName);
+
+// The file dialog's choices from "name|pattern|name|pattern||": pairs in order, up to the first
+// empty piece (the closing "||") or a name left without a pattern.
+std::vector<platform::FileFilter> ParseFileFilter(const std::string& filter);
 
 // True when `text` begins with `prefix`, ASCII letters compared without regard to case.
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix);

@@ -95,7 +95,7 @@ void CBrindlecotDlg::SaveEntryFile() {
         saved = Platform().FileStore().ReplaceContent(name, writer.Bytes());
     }
     if (!saved && !m_bSessionEnding) {
-        Wnd().ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
+        ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
     } else if (!saved) {
         // No one may be there to click a box, and the session will not wait for one: the list
         // goes where the user can find it, and one line says where.

@@ -63,8 +63,8 @@ int CBrindlecotDlg::IsDuplicateEntry() {
 
 namespace {
 // The short phrase is the text and the sentence the caption, as the program has always shown it.
-void ShowLimitBox(platform::IDialogWindow& window) {
-    window.ShowMessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
+void ShowLimitBox(CDialog& dialog) {
+    dialog.ShowMessageBox("Maximum Items Reached", "The maximum number of entries is 50.",
                           win::kMbOk);
 }
 
@@ -79,21 +79,21 @@ void InsertEntryAtTop(CListCtrl& list, const std::string& title, const std::stri
 void CBrindlecotDlg::AddEntry() {
     UpdateData(true);
     if (m_nCount >= MAX_ENTRIES) {
-        ShowLimitBox(Wnd());
+        ShowLimitBox(*this);
         return;
     }
     if (m_strTarget.empty() || m_strTitle.empty()) {
-        Wnd().ShowMessageBox(
+        ShowMessageBox(
             "URL or Title Blank.\r\nNo entry added.\r\nPlease add a title and url and try "
             "again.",
             "Error", win::kMbOk);
     } else {
         bool add = true;
         if (IsDuplicateEntry() == 1) {
-            add = Platform().AfxMessageBox(
-                      "This entry is already in the list.\r\nDo you really want to add this "
-                      "item?",
-                      win::kMbYesNo) == win::kIdYes;
+            add = AfxMessageBox(Platform(),
+                                "This entry is already in the list.\r\nDo you really want to "
+                                "add this item?",
+                                win::kMbYesNo) == win::kIdYes;
         }
         if (add) {
             InsertEntryAtTop(m_listEntries, m_strTitle, m_strTarget, m_strSortOrder);
@@ -112,7 +112,7 @@ void CBrindlecotDlg::AddLoadedEntry() {
         // the window appears; after the first few the rest go without a box.
         if (m_nLimitBoxesAtLoad < kLimitBoxesAtLoad) {
             ++m_nLimitBoxesAtLoad;
-            ShowLimitBox(Wnd());
+            ShowLimitBox(*this);
         } else {
             ++m_nDroppedAtLoad;
         }
@@ -155,7 +155,7 @@ void CBrindlecotDlg::RemoveEntry() {
 }
 
 void CBrindlecotDlg::ClearAllEntries() {
-    if (Platform().AfxMessageBox("Are you sure that you want to clear list?", win::kMbYesNo) ==
+    if (AfxMessageBox(Platform(), "Are you sure that you want to clear list?", win::kMbYesNo) ==
         win::kIdYes) {
         m_listEntries.DeleteAllItems();
     }
@@ -209,7 +209,7 @@ void CBrindlecotDlg::OnBrowse() {
     platform::FileDialogRequest request;
     request.defaultExtension = "*.exe";
     request.flags = win::kOfnHideReadOnly | win::kOfnOverwritePrompt;
-    request.filter = kBrowseFilter;
+    request.filters = ParseFileFilter(kBrowseFilter);
     if (auto path = Platform().ShowOpenFileDialog(request))
         m_strTarget = *path;
     Platform().ChangeCurrentDirectory(directory);

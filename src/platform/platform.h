@@ -1,6 +1,14 @@
 // The seam between the portable core and a front end. The core calls these interfaces and
 // nothing else of the windowing system, the shell or the file system; a front end implements
 // them and delivers its native events to the core's dialogs as the messages of win_values.h.
+//
+// The framework's own rules (the application box's caption and icon, the owner of a dialog given
+// none, Cancel ending a dialog, the file dialog's filter syntax, which messages get default
+// processing) live in the core, in src/app; a front end does only what the system must do.
+//
+// Every std::string crossing the seam is bytes: on Windows the bytes of the user's ANSI code page,
+// passed to and from the `A` functions; elsewhere UTF-8, with bytes that are not UTF-8 passed
+// through unchanged.
 #pragma once
 
 #include <array>
@@ -8,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/list_view.h"
 #include "platform/win_values.h"
@@ -36,7 +45,11 @@ class IDialogHandler {
     // Called after WM_DESTROY has been handled; the window must not be used afterwards.
     virtual void Detach() = 0;
     // Every message that reaches the dialog. Returns whether the message was handled, and the
-    // message result in `result`; an unhandled message gets the front end's default handling.
+    // message result in `result`. For an unhandled message (false) the front end runs its default
+    // processing: a Win32 dialog procedure returns FALSE, other front ends do their equivalent
+    // (for WM_SYSCOMMAND the window command, for WM_PAINT the ordinary painting). Front ends
+    // never end a dialog on their own: Escape, the close box and Alt+F4 become WM_COMMAND
+    // IDCANCEL, and the core ends the dialog.
     virtual bool OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                            win::LRESULT& result) = 0;
 };
@@ -75,15 +88,11 @@ class IDialogWindow {
     virtual void SetIcon(int iconKind, IconHandle icon) = 0;  // kIconBig or kIconSmall
     // Appends to the system menu; false when the window has none (nothing is added).
     virtual bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) = 0;
-    virtual void DefaultSysCommand(unsigned command, win::LPARAM lParam) = 0;
     virtual void ShowWindow(int showCommand) = 0;
     virtual void SetWindowPos(WindowHandle insertAfter, int x, int y, int cx, int cy,
                               unsigned flags) = 0;
     virtual void SetForegroundWindow() = 0;
     virtual void EndDialog(int result) = 0;
-    // A box owned by this window, captioned as given.
-    virtual int ShowMessageBox(const std::string& text, const std::string& caption,
-                               unsigned type) = 0;
     virtual std::unique_ptr<IPopupMenu> CreatePopupMenu() = 0;  // nullptr on failure
 
     // The minimised drawing.
@@ -91,14 +100,20 @@ class IDialogWindow {
     virtual Size GetClientSize() const = 0;
     // Opens a paint context, sends WM_ICONERASEBKGND with it and draws the icon at (x, y).
     virtual void PaintIconic(IconHandle icon, int x, int y) = 0;
-    virtual void DefaultPaint() = 0;
+};
+
+// One choice of the file dialog's type list: the name shown and its patterns ("*.exe", or
+// several separated by semicolons).
+struct FileFilter {
+    std::string name;
+    std::string pattern;
 };
 
 struct FileDialogRequest {
     std::string defaultExtension;
     std::string initialFileName;
-    unsigned flags = 0;  // OFN_* values
-    std::string filter;  // "name|pattern|name|pattern||"
+    unsigned flags = 0;               // OFN_* values
+    std::vector<FileFilter> filters;  // in order, as offered; the first is the default choice
 };
 
 struct ShellExecuteRequest {
@@ -111,9 +126,10 @@ struct ShellExecuteRequest {
 };
 
 // The record of a request to the shell's notification area, with the fields and values of the
-// 88-byte NOTIFYICONDATAA, so that the Win32 front end copies it field for field.
+// first form of NOTIFYICONDATAA, so that the Win32 front end copies it field for field. It
+// carries no size: that form's size differs between 32-bit and 64-bit Windows, so the Win32
+// front end fills in its own (NOTIFYICONDATAA_V1_SIZE).
 struct NotifyIconData {
-    std::uint32_t cbSize = 88;
     WindowHandle hWnd = 0;
     std::uint32_t uID = 0;
     std::uint32_t uFlags = 0;
@@ -154,11 +170,17 @@ class IPlatform {
     virtual WindowHandle CreateOwnerWindow() = 0;
     // Creates the dialog of a template and runs it modally, calling the handler with its
     // messages; returns the result given to EndDialog, or -1 when the dialog cannot be created.
-    // With no owner, the active window of the program owns the dialog.
+    // `owner` 0 means an unowned dialog; the core has already chosen the owner.
     virtual int DoModal(int templateId, WindowHandle owner, IDialogHandler& handler) = 0;
-    // The application's box: captioned with the application title (the program file's name
-    // without its extension); the exclamation icon is added when `type` asks for no icon.
-    virtual int AfxMessageBox(const std::string& text, unsigned type) = 0;
+    // The program's active window (the newest of its dialogs that is open), 0 when none is.
+    virtual WindowHandle ActiveWindow() = 0;
+    // A modal message box owned by `owner` (0 for none), with exactly the caption and the
+    // MB_* type given; returns the IDOK / IDYES / IDNO answer.
+    virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
+                               const std::string& caption, unsigned type) = 0;
+    // The program file's name without its directory, as the system reports it ("brindlecot",
+    // "BRINDLECOT.EXE").
+    virtual std::string ProgramFileName() = 0;
 
     virtual IconHandle LoadIconResource(int resourceId) = 0;
     virtual Size SystemIconSize() = 0;  // SM_CXICON, SM_CYICON

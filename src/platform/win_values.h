@@ -6,7 +6,9 @@
 // the Win32 front end includes next to this header.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 namespace brindlecot::win {
 
@@ -123,17 +125,24 @@ constexpr WPARAM MakeWParam(UINT lo, UINT hi) {
     return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16));
 }
 
-// The notification records that WM_NOTIFY carries, in a portable form: front ends fill them
-// from their native events and pass their address as lParam.
+// The notification records that WM_NOTIFY carries. The core reads WM_NOTIFY's lParam as a
+// pointer to one of these portable records, never to a native one: each front end builds the
+// record from its native notification and passes its address for the length of the call. The
+// Win32 front end copies idFrom and code from the real NMHDR, and for LVN_COLUMNCLICK iItem and
+// iSubItem from the real NMLISTVIEW; its layout differs (24 bytes of NMHDR on x64), so passing
+// the native lParam through would match no handler.
 struct NmHdr {
-    UINT idFrom = 0;
-    UINT code = 0;
+    UINT idFrom = 0;  // the control's identifier
+    UINT code = 0;    // NM_CLICK, LVN_COLUMNCLICK, ...
 };
 
+// Begins with its NmHdr, so that a pointer to the header is a pointer to the whole record.
 struct NmListView {
     NmHdr hdr;
     int iItem = -1;
-    int iSubItem = 0;
+    int iSubItem = 0;  // the column of LVN_COLUMNCLICK
 };
+static_assert(std::is_standard_layout_v<NmListView> && offsetof(NmListView, hdr) == 0,
+              "a handler casts the NmHdr it gets to the NmListView around it");
 
 }  // namespace brindlecot::win

@@ -10,7 +10,6 @@ namespace brindlecot {
 
 platform::NotifyIconData CBrindlecotDlg::TrayIconRecord() {
     platform::NotifyIconData data;
-    data.cbSize = 88;
     data.hWnd = Wnd().Handle();
     data.uID = TRAY_ICON_ID;
     data.uFlags = win::kNifMessage | win::kNifIcon | win::kNifTip;

@@ -22,7 +22,9 @@ TEST(InitInstance, SocketsFailureShowsOneBoxAndEndsWithoutAWindow) {
         CBrindlecotApp app(platform);
         EXPECT_FALSE(app.InitInstance());
         ASSERT_EQ(platform.boxes.size(), 1u);
-        EXPECT_TRUE(platform.boxes[0].application);
+        // The application's box, with no window to own it yet.
+        EXPECT_EQ(platform.boxes[0].caption, "Brindlecot");
+        EXPECT_EQ(platform.boxes[0].owner, 0u);
         EXPECT_EQ(platform.boxes[0].text, "Windows sockets initialization failed.");
         EXPECT_EQ(platform.boxes[0].type, win::kMbOk | win::kMbIconExclamation);
         EXPECT_EQ(platform.wsaCleanups, c.cleanups);

@@ -141,11 +141,19 @@ TEST_F(DialogTest, SystemMenuAboutItemRunsTheAboutBoxOtherCommandsGetDefaultHand
     // The low four bits are the system's own and are ignored.
     w->Send(win::kWmSysCommand, IDM_ABOUTBOX | 0x3, 0);
     EXPECT_TRUE(aboutSeen);
-    EXPECT_TRUE(platform.Logged("DoModal 100 0"));
-    EXPECT_FALSE(platform.Logged("DefaultSysCommand"));
+    // No owner was given: the framework makes the active window, the main window, its owner.
+    EXPECT_TRUE(platform.Logged("DoModal 100 " + std::to_string(w->Handle())));
+    EXPECT_FALSE(platform.Logged("DefaultProcessing 274 "));  // WM_SYSCOMMAND was handled
 
-    w->Send(win::kWmSysCommand, win::kScMinimize, 0);
-    EXPECT_TRUE(platform.Logged("DefaultSysCommand 61472"));
+    // Every other command is left to the platform's default processing, untouched.
+    aboutSeen = false;
+    platform.log.clear();
+    win::LRESULT result = 0;
+    EXPECT_FALSE(dlg.OnMessage(win::kWmSysCommand, win::kScMinimize, 0, result));
+    EXPECT_FALSE(dlg.OnMessage(win::kWmSysCommand, win::kScClose | 0x2, 0, result));
+    EXPECT_FALSE(aboutSeen);
+    EXPECT_FALSE(w->ended);
+    EXPECT_TRUE(platform.log.empty());
 }
 
 TEST_F(DialogTest, MinimisedPaintCentresTheIconTruncatingTowardZero) {
@@ -158,8 +166,10 @@ TEST_F(DialogTest, MinimisedPaintCentresTheIconTruncatingTowardZero) {
     w->Send(win::kWmPaint);
     EXPECT_TRUE(platform.Logged("PaintIconic " + std::to_string(dlg.m_hIcon) + " -5 -5"));
     w->iconic = false;
-    w->Send(win::kWmPaint);
-    EXPECT_TRUE(platform.Logged("DefaultPaint"));
+    platform.log.clear();
+    win::LRESULT result = 0;
+    EXPECT_FALSE(dlg.OnMessage(win::kWmPaint, 0, 0, result));  // the ordinary painting
+    EXPECT_TRUE(platform.log.empty());
     EXPECT_EQ(w->Send(win::kWmQueryDragIcon), static_cast<win::LRESULT>(dlg.m_hIcon));
 }
 

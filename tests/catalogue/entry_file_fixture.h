@@ -61,7 +61,7 @@ class EntryFileTest : public DialogTest {
         for (const auto& b : platform.boxes) {
             n += b.text == "Maximum Items Reached" &&
                  b.caption == "The maximum number of entries is 50." && b.type == win::kMbOk &&
-                 !b.application;
+                 b.owner != 0;
         }
         return n;
     }
@@ -69,7 +69,7 @@ class EntryFileTest : public DialogTest {
         int n = 0;
         for (const auto& b : platform.boxes) {
             n += b.text == "Save to File" && b.caption == "Error Writing File" &&
-                 b.type == win::kMbOk && !b.application;
+                 b.type == win::kMbOk && b.owner != 0;
         }
         return n;
     }

@@ -93,6 +93,22 @@ TEST_F(OrderingTest, TheSelectionAndTheMarkTravelWithTheirEntry) {
     EXPECT_EQ(w->list.GetSelectionMark(), 2);
 }
 
+TEST_F(OrderingTest, AHighlightWithoutAMarkLeavesTheTableUnmarkedOnListsThatMarkOnSelect) {
+    // Remove clears the mark; a list view may still highlight a row then. Moving that
+    // highlight in a sort must not mark it on a list view that marks a row selected while
+    // none is marked, or the next Remove would delete an entry the user never chose.
+    SetRows({{"d", "", ""}, {"c", "", ""}, {"b", "", ""}, {"a", "", ""}});
+    w->list.selectingMarksUnmarked = true;
+    w->list.rows[1].state = win::kLvisSelected | win::kLvisFocused;  // c
+    w->list.SetSelectionMark(-1);
+    w->ClickHeader(COL_TITLE);
+    EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
+    EXPECT_EQ(w->list.HighlightedRow(), 2);
+    EXPECT_EQ(w->list.GetSelectionMark(), -1);
+    w->Click(IDC_REMOVE);
+    EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
+}
+
 TEST_F(OrderingTest, TheOrderingUsesThePlatformsComparison) {
     // A platform with a double-byte code page supplies its own multibyte comparison.
     struct Reversed : fake::FakePlatform {

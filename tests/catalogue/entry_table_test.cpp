@@ -29,7 +29,7 @@ TEST_F(EntryTableTest, TheFiftiethEntryIsAddedAndTheFiftyFirstRefusedWithoutReor
     const Strings before = Titles();
     Add("extra", "extra.exe", "01");
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_FALSE(platform.boxes[0].application);
+    EXPECT_EQ(platform.boxes[0].owner, w->Handle());
     EXPECT_EQ(platform.boxes[0].text, "Maximum Items Reached");
     EXPECT_EQ(platform.boxes[0].caption, "The maximum number of entries is 50.");
     EXPECT_EQ(platform.boxes[0].type, win::kMbOk);
@@ -61,7 +61,8 @@ TEST_F(EntryTableTest, AnEqualTitleAndTargetAsksBeforeAddingAndOnlyYesAdds) {
     Add("Calc", "calc.exe", "01");
     Add("Calc", "calc.exe", "02");  // unanswered: No
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_TRUE(platform.boxes[0].application);
+    EXPECT_EQ(platform.boxes[0].caption, "Brindlecot");  // the application's box
+    EXPECT_EQ(platform.boxes[0].owner, w->Handle());
     EXPECT_EQ(platform.boxes[0].text,
               "This entry is already in the list.\r\nDo you really want to add this item?");
     EXPECT_EQ(platform.boxes[0].type, win::kMbYesNo | win::kMbIconExclamation);
@@ -239,8 +240,15 @@ TEST_F(EntryTableTest, BrowseFillsTheTargetAndRestoresTheWorkingDirectoryEitherW
 
     ASSERT_EQ(platform.fileDialogs.size(), 2u);
     const auto& req = platform.fileDialogs[0];
-    EXPECT_EQ(req.filter,
-              "Executable Files (*.exe)|*.exe|Com Files (*.com)|*.com|All Files (*.*)|*.*||");
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"Executable Files (*.exe)", "*.exe"},
+        {"Com Files (*.com)", "*.com"},
+        {"All Files (*.*)", "*.*"}};
+    ASSERT_EQ(req.filters.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(req.filters[i].name, expected[i].first);
+        EXPECT_EQ(req.filters[i].pattern, expected[i].second);
+    }
     EXPECT_EQ(req.defaultExtension, "*.exe");
     EXPECT_EQ(req.flags, win::kOfnHideReadOnly | win::kOfnOverwritePrompt);
     EXPECT_EQ(req.initialFileName, "");

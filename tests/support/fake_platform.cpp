@@ -86,6 +86,8 @@ void FakeListView::SetItemState(int row, unsigned state, unsigned mask) {
     }
     auto& s = rows[static_cast<size_t>(row)].state;
     s = (s & ~mask) | (state & mask);
+    if (selectingMarksUnmarked && mark == -1 && (state & mask & win::kLvisSelected))
+        mark = row;
 }
 
 void FakeListView::SetColumnWidth(int column, int width) {
@@ -260,10 +262,6 @@ bool FakeDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::
     return true;
 }
 
-void FakeDialogWindow::DefaultSysCommand(unsigned command, win::LPARAM) {
-    m_platform.log.push_back("DefaultSysCommand " + Num(command));
-}
-
 void FakeDialogWindow::ShowWindow(int showCommand) {
     m_platform.log.push_back("ShowWindow " + Num(showCommand));
     if (showCommand == win::kSwRestore)
@@ -286,11 +284,6 @@ void FakeDialogWindow::EndDialog(int result) {
     endResult = result;
 }
 
-int FakeDialogWindow::ShowMessageBox(const std::string& text, const std::string& caption_,
-                                     unsigned type) {
-    return m_platform.AnswerBox({false, text, caption_, type});
-}
-
 std::unique_ptr<platform::IPopupMenu> FakeDialogWindow::CreatePopupMenu() {
     if (m_platform.popupMenusFail)
         return nullptr;
@@ -301,18 +294,13 @@ void FakeDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
     m_platform.log.push_back(Join({"PaintIconic", Num(icon), Num(x), Num(y)}));
 }
 
-void FakeDialogWindow::DefaultPaint() {
-    m_platform.log.push_back("DefaultPaint");
-}
-
 win::LRESULT FakeDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
     win::LRESULT result = 0;
     ++m_sendDepth;
     const bool handled = m_handler.OnMessage(message, wParam, lParam, result);
     --m_sendDepth;
-    if (!handled && message == win::kWmCommand && win::LoWord(wParam) == win::kIdCancel) {
-        EndDialog(win::kIdCancel);
-    }
+    if (!handled)
+        m_platform.log.push_back(Join({"DefaultProcessing", Num(message), Num(wParam)}));
     if (m_sendDepth == 0) {
         while (!m_posted.empty()) {
             const auto msg = m_posted.front();
@@ -470,7 +458,7 @@ int FakePlatform::DoModal(int templateId, platform::WindowHandle owner,
 }
 
 int FakePlatform::AnswerBox(Box box) {
-    log.push_back(Join({box.application ? "AfxMessageBox" : "ShowMessageBox", box.text}));
+    log.push_back(Join({"ShowMessageBox", box.caption, "|", box.text}));
     boxes.push_back(box);
     if (whileBoxShows)
         whileBoxShows(box);
@@ -486,10 +474,13 @@ int FakePlatform::AnswerBox(Box box) {
     return win::kIdOk;
 }
 
-int FakePlatform::AfxMessageBox(const std::string& text, unsigned type) {
-    if ((type & win::kMbIconMask) == 0)
-        type |= win::kMbIconExclamation;
-    return AnswerBox({true, text, "brindlecot", type});
+platform::WindowHandle FakePlatform::ActiveWindow() {
+    return m_windows.empty() ? 0 : m_windows.back()->Handle();
+}
+
+int FakePlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                                 const std::string& caption, unsigned type) {
+    return AnswerBox({owner, text, caption, type});
 }
 
 platform::IconHandle FakePlatform::LoadIconResource(int resourceId) {

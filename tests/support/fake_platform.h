@@ -66,6 +66,8 @@ class FakeListView : public platform::IListView {
     unsigned extendedStyle = 0;
     int invalidations = 0;
     int pixelsPerChar = 6;  // for the auto-size widths
+    // Some list views mark a row that gets selected while no row is marked; off by default.
+    bool selectingMarksUnmarked = false;
     int controlWidth = 458;
 
   private:
@@ -107,21 +109,20 @@ class FakeDialogWindow : public platform::IDialogWindow {
     void SetCaption(const std::string& text) override;
     void SetIcon(int iconKind, platform::IconHandle icon) override;
     bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
-    void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
     void ShowWindow(int showCommand) override;
     void SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void SetForegroundWindow() override;
     void EndDialog(int result) override;
-    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
     std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
     bool IsIconic() const override { return iconic; }
     platform::Size GetClientSize() const override { return clientSize; }
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
-    void DefaultPaint() override;
 
     // Delivering messages as the platform would. Messages posted while one is handled (a menu
-    // choice) are delivered after it, as a message loop would.
+    // choice) are delivered after it, as a message loop would. A message the dialog leaves
+    // unhandled gets default processing, which here is a log line "DefaultProcessing <message>
+    // <wParam>" and nothing else.
     win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
 
@@ -195,7 +196,10 @@ class FakePlatform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    int AfxMessageBox(const std::string& text, unsigned type) override;
+    platform::WindowHandle ActiveWindow() override;
+    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                       const std::string& caption, unsigned type) override;
+    std::string ProgramFileName() override { return programFileName; }
     platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override { return systemIconSize; }
     void ShowHelpFile() override;
@@ -222,7 +226,7 @@ class FakePlatform : public platform::IPlatform {
     // Message boxes: answers are taken from the front; an OK box without one is answered OK,
     // a Yes/No box without one No and counted as unanswered.
     struct Box {
-        bool application;  // the application's box, captioned with the title
+        platform::WindowHandle owner;
         std::string text;
         std::string caption;
         unsigned type;
@@ -266,6 +270,7 @@ class FakePlatform : public platform::IPlatform {
     platform::Point cursor{400, 300};
     platform::Size systemIconSize{32, 32};
     std::string currentDirectory = "/home/user/work";
+    std::string programFileName = "Brindlecot.exe";
     int helpRequests = 0;
 
     FakeFileStore files{log};

@@ -9,7 +9,6 @@ namespace {
 using TrayTest = DialogTest;
 
 void ExpectTrayRecord(const platform::NotifyIconData& d, platform::WindowHandle owner) {
-    EXPECT_EQ(d.cbSize, 88u);
     EXPECT_EQ(d.hWnd, owner);
     EXPECT_EQ(d.uID, 128u);
     EXPECT_EQ(d.uFlags, 7u);

@@ -19,10 +19,6 @@
 #include "frontend/qt/text_codec.h"
 #include "resources/resource.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace brindlecot::qt {
 
 namespace {
@@ -185,12 +181,35 @@ QWidget* QtDialogWindow::Control(int controlId) const {
 
 win::LRESULT QtDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
     win::LRESULT result = 0;
-    const bool handled = m_handler.OnMessage(message, wParam, lParam, result);
-    // The dialog manager's default: Cancel ends the dialog.
-    if (!handled && message == win::kWmCommand && win::LoWord(wParam) == win::kIdCancel) {
-        EndDialog(win::kIdCancel);
-    }
+    if (!m_handler.OnMessage(message, wParam, lParam, result))
+        DefaultProcessing(message, wParam);
     return result;
+}
+
+void QtDialogWindow::DefaultProcessing(win::UINT message, win::WPARAM wParam) {
+    if (message == win::kWmPaint) {
+        if (m_paintEvent)
+            QDialog::paintEvent(m_paintEvent);
+        return;
+    }
+    if (message != win::kWmSysCommand)
+        return;
+    switch (static_cast<unsigned>(wParam) & 0xFFF0) {
+        case win::kScMinimize:
+            showMinimized();
+            break;
+        case win::kScMaximize:
+            showMaximized();
+            break;
+        case win::kScRestore:
+            showNormal();
+            break;
+        case win::kScClose:
+            close();
+            break;
+        default:
+            break;
+    }
 }
 
 void QtDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
@@ -301,33 +320,8 @@ void QtDialogWindow::SetIcon(int, platform::IconHandle icon) {
 }
 
 bool QtDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) {
-#ifdef Q_OS_WIN
-    HMENU menu = ::GetSystemMenu(reinterpret_cast<HWND>(winId()), FALSE);
-    if (!menu)
-        return false;
-    ::AppendMenuW(menu, flags, id, ToQString(text).toStdWString().c_str());
-#endif
     m_systemMenu.push_back({flags, id, text});
     return true;
-}
-
-void QtDialogWindow::DefaultSysCommand(unsigned command, win::LPARAM) {
-    switch (command & 0xFFF0) {
-        case win::kScMinimize:
-            showMinimized();
-            break;
-        case win::kScMaximize:
-            showMaximized();
-            break;
-        case win::kScRestore:
-            showNormal();
-            break;
-        case win::kScClose:
-            close();
-            break;
-        default:
-            break;
-    }
 }
 
 void QtDialogWindow::ShowWindow(int showCommand) {
@@ -374,13 +368,6 @@ void QtDialogWindow::EndDialog(int result) {
         QDialog::done(result);
 }
 
-int QtDialogWindow::ShowMessageBox(const std::string& text, const std::string& caption,
-                                   unsigned type) {
-    // A box over a window that is already gone from the screen would be transient for an
-    // unmapped window, which some window managers never show.
-    return m_platform.ShowMessageBox(isVisible() ? this : nullptr, text, caption, type);
-}
-
 std::unique_ptr<platform::IPopupMenu> QtDialogWindow::CreatePopupMenu() {
     return std::make_unique<QtPopupMenu>(m_platform);
 }
@@ -391,11 +378,6 @@ void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
     painter.fillRect(rect(), palette().window());
     const platform::Size size = m_platform.SystemIconSize();
     m_platform.Icon(icon).paint(&painter, QRect(x, y, size.cx, size.cy));
-}
-
-void QtDialogWindow::DefaultPaint() {
-    if (m_paintEvent)
-        QDialog::paintEvent(m_paintEvent);
 }
 
 // -- Events --
@@ -417,9 +399,6 @@ void QtDialogWindow::closeEvent(QCloseEvent* event) {
 }
 
 void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
-#ifdef Q_OS_WIN
-    event->ignore();  // the program's items are in the real system menu
-#else
     if (m_systemMenu.empty()) {
         event->ignore();
         return;
@@ -438,7 +417,6 @@ void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
     if (chosen && chosen->data().isValid()) {
         Post(win::kWmSysCommand, chosen->data().toUInt(), 0);
     }
-#endif
 }
 
 void QtDialogWindow::paintEvent(QPaintEvent* event) {
@@ -446,22 +424,6 @@ void QtDialogWindow::paintEvent(QPaintEvent* event) {
     Send(win::kWmPaint, 0, 0);
     m_paintEvent = nullptr;
 }
-
-#ifdef Q_OS_WIN
-bool QtDialogWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-    const MSG* msg = static_cast<const MSG*>(message);
-    if (eventType == "windows_generic_MSG" && msg->message == WM_SYSCOMMAND) {
-        const unsigned command = static_cast<unsigned>(msg->wParam) & 0xFFF0;
-        for (const MenuItem& item : m_systemMenu) {
-            if (!(item.flags & win::kMfSeparator) && item.id == command) {
-                *result = Send(win::kWmSysCommand, msg->wParam, msg->lParam);
-                return true;
-            }
-        }
-    }
-    return QDialog::nativeEvent(eventType, message, result);
-}
-#endif
 
 // ---- QtPopupMenu ----------------------------------------------------------------------------
 

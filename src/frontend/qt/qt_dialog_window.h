@@ -35,7 +35,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
                    QWidget* parent);
     ~QtDialogWindow() override;
 
-    // Delivers a message to the core's dialog now, and returns its result.
+    // Delivers a message to the core's dialog now, and returns its result. A message the core
+    // leaves unhandled gets this window's default processing.
     win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message once the event being handled is over, as a posted message is.
     void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
@@ -60,18 +61,15 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void SetCaption(const std::string& text) override;
     void SetIcon(int iconKind, platform::IconHandle icon) override;
     bool AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) override;
-    void DefaultSysCommand(unsigned command, win::LPARAM lParam) override;
     void ShowWindow(int showCommand) override;
     void SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx, int cy,
                       unsigned flags) override;
     void SetForegroundWindow() override;
     void EndDialog(int result) override;
-    int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) override;
     std::unique_ptr<platform::IPopupMenu> CreatePopupMenu() override;
     bool IsIconic() const override { return isMinimized(); }
     platform::Size GetClientSize() const override { return {width(), height()}; }
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
-    void DefaultPaint() override;
 
     // The window menu the program extended: the desktop's own window menu cannot be extended
     // on X11 or Wayland, so these items end the window's context menu there.
@@ -88,14 +86,14 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-#ifdef Q_OS_WIN
-    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
-#endif
 
   private:
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     void SendCommand(unsigned id);
+    // What the window does with a message the core did not handle: the window commands of
+    // WM_SYSCOMMAND and the ordinary painting of WM_PAINT; nothing for the others.
+    void DefaultProcessing(win::UINT message, win::WPARAM wParam);
 
     QtPlatform& m_platform;
     platform::IDialogHandler& m_handler;

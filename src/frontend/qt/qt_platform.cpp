@@ -1,9 +1,10 @@
 #include "frontend/qt/qt_platform.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
-
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,23 +13,17 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <algorithm>
+#include <cerrno>
 
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/shell_open.h"
 #include "frontend/qt/text_codec.h"
+#include "platform/posix/posix_file_store.h"
 #include "resources/resource.h"
 
 #ifdef BRINDLECOT_HAVE_QTDBUS
 #include <QDBusConnection>
 #include <QDBusInterface>
-#endif
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-
-#include <cerrno>
-
-#include "platform/posix/posix_file_store.h"
 #endif
 
 namespace brindlecot::qt {
@@ -43,14 +38,6 @@ namespace {
 
 constexpr platform::IconHandle kAppIconHandle = IDR_MAINFRAME;
 
-std::unique_ptr<platform::IFileStore> DefaultFileStore() {
-#ifdef Q_OS_UNIX
-    return std::make_unique<platform::PosixFileStore>();
-#else
-    return nullptr;
-#endif
-}
-
 QString TipText(const platform::NotifyIconData& data) {
     const auto end = std::find(data.szTip.begin(), data.szTip.end(), '\0');
     return ToQString(std::string(data.szTip.begin(), end));
@@ -63,42 +50,30 @@ QString BoxText(const std::string& text) {
     return s;
 }
 
-// "name|pattern|name|pattern||" as Qt's name filters, and the one to preselect. On Windows
-// the first choice is preselected, as the file dialog there does. Elsewhere "*.*" asks for a
-// dot that most file names lack, so it becomes "*", and the choice with every file is
-// preselected: a program on these desktops is not named *.exe, so the first choice would
-// show none of them.
+// The dialog's choices as Qt's name filters, and the one to preselect. "*.*" asks for a dot
+// that most file names here lack, so it becomes "*", and the choice with every file is
+// preselected: a program on these desktops is not named *.exe, so the first choice would show
+// none of them.
 struct NameFilters {
     QStringList filters;
     QString selected;
 };
 
-NameFilters ParseFilter(const std::string& filter) {
-    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+NameFilters ToNameFilters(const std::vector<platform::FileFilter>& choices) {
     NameFilters out;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString name = parts[i];
-        QString pattern = parts[i + 1];
-        if (name.isEmpty())
-            break;
+    for (const platform::FileFilter& choice : choices) {
+        QString name = ToQString(choice.name);
+        QString pattern = ToQString(choice.pattern);
         const QString shown = QLatin1Char('(') + pattern + QLatin1Char(')');
-#ifndef Q_OS_WIN
-        if (pattern == QLatin1String("*.*")) {
+        if (pattern == QLatin1String("*.*"))
             pattern = QStringLiteral("*");
-        }
-#endif
         // Qt reads the patterns from the name's last parentheses.
         if (name.endsWith(shown))
             name.chop(shown.size());
         const QString qtFilter = name.trimmed() + QStringLiteral(" (") + pattern + QLatin1Char(')');
         out.filters << qtFilter;
-#ifdef Q_OS_WIN
-        if (out.selected.isEmpty())
-            out.selected = qtFilter;
-#else
         if (pattern == QLatin1String("*"))
             out.selected = qtFilter;
-#endif
     }
     if (out.selected.isEmpty() && !out.filters.isEmpty())
         out.selected = out.filters.front();
@@ -108,7 +83,7 @@ NameFilters ParseFilter(const std::string& filter) {
 }  // namespace
 
 QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
-    : m_fileStore(fileStore ? std::move(fileStore) : DefaultFileStore()) {
+    : m_fileStore(fileStore ? std::move(fileStore) : std::make_unique<platform::PosixFileStore>()) {
     // The main window's modal loop is the program's only one; a box shown while no window is
     // on screen must not end the application when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -144,13 +119,7 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     if (!t)
         return -1;
 
-    QWidget* parent = nullptr;
-    if (owner == 0) {
-        if (!m_windows.empty())
-            parent = m_windows.back();  // the program's active window
-    } else if (QtDialogWindow* w = Window(owner)) {
-        parent = w;
-    }
+    QWidget* parent = Window(owner);  // none for the invisible owner window
 
     const platform::WindowHandle handle = m_nextHandle++;
     auto window = std::make_unique<QtDialogWindow>(*this, *t, handle, handler, parent);
@@ -175,8 +144,17 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     return result;
 }
 
-int QtPlatform::ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption,
-                               unsigned type) {
+platform::WindowHandle QtPlatform::ActiveWindow() {
+    return m_windows.empty() ? 0 : m_windows.back()->Handle();
+}
+
+int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                               const std::string& caption, unsigned type) {
+    // A box over a window that is already gone from the screen would be transient for an
+    // unmapped window, which some window managers never show.
+    QWidget* parent = Window(owner);
+    if (parent && !parent->isVisible())
+        parent = nullptr;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (type & win::kMbIconMask) {
         case win::kMbIconHand:
@@ -204,17 +182,8 @@ int QtPlatform::ShowMessageBox(QWidget* parent, const std::string& text, const s
     return answer == QMessageBox::Yes ? win::kIdYes : win::kIdNo;
 }
 
-QString QtPlatform::ApplicationTitle() {
-    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-}
-
-int QtPlatform::AfxMessageBox(const std::string& text, unsigned type) {
-    if ((type & win::kMbIconMask) == 0)
-        type |= win::kMbIconExclamation;
-    QWidget* parent = nullptr;
-    if (!m_windows.empty() && m_windows.back()->isVisible())
-        parent = m_windows.back();
-    return ShowMessageBox(parent, text, FromQString(ApplicationTitle()), type);
+std::string QtPlatform::ProgramFileName() {
+    return FromQString(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 
 platform::IconHandle QtPlatform::LoadIconResource(int resourceId) {
@@ -238,16 +207,10 @@ std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDi
     QFileDialog dialog(parent, QStringLiteral("Open"), QDir::currentPath());
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    const NameFilters filters = ParseFilter(req.filter);
+    const NameFilters filters = ToNameFilters(req.filters);
     dialog.setNameFilters(filters.filters);
     dialog.selectNameFilter(filters.selected);
-#ifdef Q_OS_WIN
-    // "*.exe": a name typed without an extension gets ".exe".
-    QString suffix = ToQString(req.defaultExtension);
-    if (suffix.startsWith(QLatin1String("*.")))
-        suffix.remove(0, 2);
-    dialog.setDefaultSuffix(suffix);
-#endif
+    // The default extension "*.exe" is not applied: programs here carry none.
     if (!req.initialFileName.empty())
         dialog.selectFile(ToQString(req.initialFileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -257,7 +220,6 @@ std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDi
 }
 
 std::string QtPlatform::CurrentDirectory() {
-#ifdef Q_OS_UNIX
     // The bytes of the name as they are, whatever their encoding.
     std::string buffer(4096, '\0');
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -267,18 +229,11 @@ std::string QtPlatform::CurrentDirectory() {
     }
     buffer.resize(std::char_traits<char>::length(buffer.c_str()));
     return buffer;
-#else
-    return FromQString(QDir::currentPath());
-#endif
 }
 
 void QtPlatform::ChangeCurrentDirectory(const std::string& directory) {
-#ifdef Q_OS_UNIX
     if (::chdir(directory.c_str()) != 0)
         return;  // nothing is reported
-#else
-    QDir::setCurrent(ToQString(directory));
-#endif
 }
 
 void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& request) {

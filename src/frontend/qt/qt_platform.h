@@ -1,6 +1,7 @@
-// The platform seam on Qt 6 Widgets: modal dialogs from the shared templates, message boxes,
-// the file dialog, the notification-area icon, the shell's open request and the entry file's
-// storage. One object per process, created after the QApplication.
+// The platform seam on Qt 6 Widgets for POSIX desktops (on Windows the native front end serves):
+// modal dialogs from the shared templates, message boxes, the file dialog, the notification-area
+// icon, the shell's open request and the entry file's storage. One object per process, created
+// after the QApplication.
 #pragma once
 
 #include <QIcon>
@@ -31,7 +32,10 @@ class QtPlatform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    int AfxMessageBox(const std::string& text, unsigned type) override;
+    platform::WindowHandle ActiveWindow() override;
+    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                       const std::string& caption, unsigned type) override;
+    std::string ProgramFileName() override;
     platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override { return {32, 32}; }
     void ShowHelpFile() override;
@@ -45,17 +49,12 @@ class QtPlatform : public platform::IPlatform {
 
     // For the windows.
     QIcon Icon(platform::IconHandle icon) const;
-    int ShowMessageBox(QWidget* parent, const std::string& text, const std::string& caption,
-                       unsigned type);
     void PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,
                       win::LPARAM lParam);
 
     // The user's session ends, or the process was asked to end: every open dialog gets the
     // session-ending message, then every modal loop ends and the run with them.
     void EndSession();
-
-    // The application title: the program file's name without its extension.
-    static QString ApplicationTitle();
 
     // The open dialog of a template, the notification-area icon of a window: for tests.
     QtDialogWindow* FindWindow(int templateId) const;

@@ -41,11 +41,9 @@ void ShellOpen(const QString& target) {
         case OpenPlan::Kind::OpenWithDesktop:
             if (plan.url.isValid() && QDesktopServices::openUrl(plan.url))
                 return;
-#ifndef Q_OS_WIN
             // Platform plugins without URL services (offscreen, some Wayland set-ups) and
             // texts that are no valid URL still reach the desktop's opener, unchanged.
             QProcess::startDetached(QStringLiteral("xdg-open"), {plan.asTyped});
-#endif
             return;
     }
 }
