@@ -15,9 +15,9 @@
 #include <QThread>
 #include <csignal>
 
+#include "app/brindlecot_app.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
-#include "app/brindlecot_app.h"
 #include "resources/resource.h"
 
 namespace brindlecot::qt::test {
