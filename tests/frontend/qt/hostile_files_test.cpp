@@ -16,6 +16,7 @@
 #include <csignal>
 
 #include "app/brindlecot_app.h"
+#include "frontend/qt/session_end.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
 #include "resources/resource.h"
@@ -159,6 +160,27 @@ class HostileFilesTest : public QObject {
     }
 
   private slots:
+    void theFirstSignalAsksForAnOrderlyEndAndASecondOneIsNotSwallowed() {
+        struct sigaction before {};
+        QVERIFY(::sigaction(SIGTERM, nullptr, &before) == 0);
+        {
+            int ends = 0;
+            SessionEndWatcher watcher([&ends] { ++ends; });
+            struct sigaction during {};
+            ::sigaction(SIGTERM, nullptr, &during);
+            QVERIFY(during.sa_handler != SIG_DFL && during.sa_handler != SIG_IGN);
+            QVERIFY(::raise(SIGTERM) == 0);
+            QTRY_COMPARE(ends, 1);
+            // Should the orderly end stall, the next signal ends the process.
+            struct sigaction after {};
+            ::sigaction(SIGTERM, nullptr, &after);
+            QVERIFY(after.sa_handler == SIG_DFL);
+        }
+        struct sigaction restored {};
+        ::sigaction(SIGTERM, nullptr, &restored);
+        QVERIFY(restored.sa_handler == before.sa_handler);
+    }
+
     void aFifoNeitherBlocksStartUpNorIsWritten() {
         ScratchDirectory dir;
         QVERIFY(::mkfifo(qPrintable(dir.FilePath("brcot.dat")), 0644) == 0);
