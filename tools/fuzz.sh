@@ -30,7 +30,7 @@ targets=("$@")
 
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
-ensure_packages "${CORE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}"
 

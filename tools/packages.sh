@@ -1,7 +1,11 @@
 # The Debian packages each part of the build needs, and a helper that installs only the
 # missing ones. Sourced by the scripts in tools/.
 
-CORE_PACKAGES=(g++ cmake ninja-build make libgtest-dev libbenchmark-dev)
+# Building anything: the compiler and the build tools.
+BUILD_PACKAGES=(g++ cmake ninja-build make)
+# The core's tests, and the benchmarks the test builds compile (never required otherwise).
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev)
+CORE_PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 # The Qt 6 front end, and the X server, window manager, tray and input tools its tests use.
 QT_PACKAGES=(qt6-base-dev)
 GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick)

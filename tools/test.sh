@@ -1,27 +1,77 @@
 #!/usr/bin/env bash
-# Installs what is missing (Debian 12), configures, builds and runs every test, then runs the
-# entry file's fuzzers for a bounded time. The benchmarks are built, not run.
+# Installs what is missing (Debian 12), then builds and runs every test, one stage after the
+# other: the core's tests, the entry file's two fuzzers for a bounded time, the Qt front end's
+# tests (offscreen and under Xvfb), and its installation. The benchmarks are built, not run.
+#
+# tools/test.sh              every stage, in order
+# tools/test.sh core qt      only these stages
+#
+# A new stage is a function named stage_NAME, added to STAGES below.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
-ensure_packages "${CORE_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
-cmake --preset core >/dev/null
-cmake --build --preset core -j "$jobs"
-ctest --preset core -j "$jobs"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# The core and its tests: no GUI package is needed.
+stage_core() {
+    ensure_packages "${CORE_PACKAGES[@]}"
+    cmake --preset core >/dev/null
+    cmake --build --preset core -j "$jobs"
+    ctest --preset core -j "$jobs"
+}
 
 # The fuzzers, built with AddressSanitizer and UndefinedBehaviorSanitizer, each run for a
 # bounded time on a scratch copy of the seed corpus (the repository stays as it was): the byte
 # rules alone, then the whole start-up and end of a run. Any crash, leak, undefined behaviour,
 # time-out or memory excess fails the script; its input is kept in build/fuzz/artifacts/.
 # tools/fuzz.sh runs them for as long as one likes.
-tools/fuzz.sh -s -t "${BRINDLECOT_FUZZ_SECONDS:-25}"
+stage_fuzz() {
+    tools/fuzz.sh -s -t "${BRINDLECOT_FUZZ_SECONDS:-25}"
+}
 
-# ---- The Qt front end: its offscreen tests and the end-to-end run under Xvfb ----
-ensure_packages "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
-cmake --preset qt >/dev/null
-cmake --build --preset qt -j "$jobs"
-ctest --preset qt -j "$jobs"
+# The Qt front end: its offscreen tests and the end-to-end run under Xvfb. The core's tests,
+# built here too, already ran in the core stage.
+stage_qt() {
+    ensure_packages "${CORE_PACKAGES[@]}" "${QT_PACKAGES[@]}" "${GUI_TEST_PACKAGES[@]}"
+    cmake --preset qt >/dev/null
+    cmake --build --preset qt -j "$jobs"
+    ctest --preset qt -j "$jobs"
+}
+
+# What a packager gets: the program, its desktop entry and its icons, under a scratch prefix.
+stage_install() {
+    [ -f build/qt/CMakeCache.txt ] || stage_qt
+    local prefix="$work/prefix"
+    cmake --install build/qt --prefix "$prefix" >/dev/null
+    local f missing=0
+    for f in bin/brindlecot share/applications/brindlecot.desktop \
+            share/icons/hicolor/scalable/apps/brindlecot.svg \
+            share/icons/hicolor/48x48/apps/brindlecot.png; do
+        [ -f "$prefix/$f" ] || { echo "FAILED: the installation has no $f" >&2; missing=1; }
+    done
+    [ -x "$prefix/bin/brindlecot" ] || { echo "FAILED: bin/brindlecot is not executable" >&2; missing=1; }
+    [ "$missing" -eq 0 ] && echo "Installation: program, desktop entry and icons in place."
+    return "$missing"
+}
+
+STAGES=(core fuzz qt install)
+
+selected=("$@")
+[ ${#selected[@]} -gt 0 ] || selected=("${STAGES[@]}")
+for stage in "${selected[@]}"; do
+    if ! declare -F "stage_$stage" >/dev/null; then
+        echo "No stage '$stage'; the stages are: ${STAGES[*]}" >&2
+        exit 2
+    fi
+done
+for stage in "${selected[@]}"; do
+    echo "==== $stage"
+    started=$SECONDS
+    "stage_$stage"
+    echo "==== $stage: done in $((SECONDS - started)) s"
+done

@@ -23,7 +23,9 @@ class IListView {
     // The cell's whole text; empty for a row or column that does not exist.
     virtual std::string GetItemText(int row, int column) const = 0;
     // Removes a row, the rows below move up one; a row that does not exist is left alone.
-    // The selection mark is not cleared by this call.
+    // The selection mark is not cleared by this call: a mark below the row moves up with its
+    // row, a mark on it stays on its position, and a mark past the new last row moves to that
+    // row (-1 when none is left), as the common controls do.
     virtual void DeleteItem(int row) = 0;
     virtual void DeleteAllItems() = 0;
     virtual int GetItemCount() const = 0;

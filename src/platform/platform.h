@@ -80,7 +80,8 @@ class IDialogWindow {
     virtual int ComboGetCount(int controlId) const = 0;
     virtual std::string ComboGetItemText(int controlId, int index) const = 0;
     virtual void ComboAddString(int controlId, const std::string& text) = 0;
-    // Selects a list item, which puts its whole text into the edit part.
+    // Selects a list item, which puts its whole text into the edit part; -1 selects none and
+    // empties the edit part.
     virtual void ComboSetCurSel(int controlId, int index) = 0;
 
     // The window itself.

@@ -2,7 +2,13 @@
 
 #include "resources/resource.h"
 
+#ifndef BRINDLECOT_HELP_URL
+#error "BRINDLECOT_HELP_URL is set by the build (the cache variable of that name)"
+#endif
+
 namespace brindlecot::resources {
+
+const std::string_view kHelpPageUrl = BRINDLECOT_HELP_URL;
 
 std::string LoadStringResource(int id) {
     switch (id) {

@@ -17,11 +17,9 @@ constexpr std::string_view kAboutVersionLine = "Brindlecot Version 1.0";
 constexpr std::string_view kAboutCaption = "About Brindlecot";
 constexpr std::string_view kTrayTip = "Brindlecot";
 
-#ifndef BRINDLECOT_HELP_URL
-#define BRINDLECOT_HELP_URL "http://www.brindlecot.org/brindlecot/help.htm"
-#endif
-// The help page the Help button opens; the host can be set at build time.
-constexpr std::string_view kHelpPageUrl = BRINDLECOT_HELP_URL;
+// The help page the Help button opens. Its address is chosen when the program is built
+// (BRINDLECOT_HELP_URL), so it is held in one translation unit and nowhere else.
+extern const std::string_view kHelpPageUrl;
 
 // The string table: empty for an identifier it does not hold.
 std::string LoadStringResource(int id);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "resources/dialog_layout.h"
 #include "resources/resource.h"
 
 namespace brindlecot::fake {
@@ -61,8 +62,10 @@ void FakeListView::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount())
         return;
     rows.erase(rows.begin() + row);
-    if (mark > row)
-        --mark;  // the mark on the deleted row itself stays on its position
+    // A mark below moves up with its row; a mark on the deleted row stays on its position,
+    // except that it never names a row past the end.
+    if (mark > row || mark >= GetItemCount())
+        --mark;
 }
 
 void FakeListView::DeleteAllItems() {
@@ -215,13 +218,29 @@ platform::IListView* FakeDialogWindow::ListView(int controlId) {
     return (m_templateId == IDD_BRINDLECOT_DIALOG && controlId == IDC_LIST) ? &list : nullptr;
 }
 
+std::optional<resources::ControlKind> FakeDialogWindow::KindOf(int controlId) const {
+    const resources::DialogTemplate& t = m_templateId == IDD_ABOUTBOX
+                                             ? resources::AboutDialogTemplate()
+                                             : resources::MainDialogTemplate();
+    for (const auto& c : t.controls) {
+        if (c.id == controlId && controlId >= 0)
+            return c.kind;
+    }
+    return std::nullopt;
+}
+
+bool FakeDialogWindow::IsCombo(int controlId) const {
+    return KindOf(controlId) == resources::ControlKind::ComboDropDown;
+}
+
 std::string FakeDialogWindow::ControlText(int controlId) const {
     auto it = m_texts.find(controlId);
     return it == m_texts.end() ? std::string() : it->second;
 }
 
 void FakeDialogWindow::SetControlText(int controlId, const std::string& text) {
-    m_texts[controlId] = text;
+    if (KindOf(controlId))
+        m_texts[controlId] = text;
 }
 
 int FakeDialogWindow::ComboGetCount(int controlId) const {
@@ -237,11 +256,13 @@ std::string FakeDialogWindow::ComboGetItemText(int controlId, int index) const {
 }
 
 void FakeDialogWindow::ComboAddString(int controlId, const std::string& text) {
-    m_comboItems[controlId].push_back(text);
+    if (IsCombo(controlId))
+        m_comboItems[controlId].push_back(text);
 }
 
 void FakeDialogWindow::ComboSetCurSel(int controlId, int index) {
-    m_texts[controlId] = ComboGetItemText(controlId, index);
+    if (IsCombo(controlId))
+        m_texts[controlId] = ComboGetItemText(controlId, index);
 }
 
 void FakeDialogWindow::SetCaption(const std::string& text) {
@@ -317,7 +338,7 @@ void FakeDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM l
 }
 
 void FakeDialogWindow::Type(int controlId, const std::string& text) {
-    m_texts[controlId] = text;
+    SetControlText(controlId, text);
 }
 
 void FakeDialogWindow::Click(int controlId) {
@@ -369,7 +390,7 @@ std::optional<std::string> FakeFileStore::ReadFileCreating(const std::string& na
 bool FakeFileStore::ReplaceContent(const std::string& name, const std::string& bytes) {
     m_log.push_back("ReplaceContent " + name);
     ++writes;
-    if (!writable)
+    if (!writable || readOnly.count(name) != 0)
         return false;
     files[name] = bytes;
     return true;

@@ -10,10 +10,12 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "resources/dialog_layout.h"
 
 namespace brindlecot::fake {
 
@@ -153,6 +155,10 @@ class FakeDialogWindow : public platform::IDialogWindow {
 
   private:
     friend class FakePlatform;
+    // The kind of a control of this window's template; nullopt when it has no such control.
+    std::optional<resources::ControlKind> KindOf(int controlId) const;
+    bool IsCombo(int controlId) const;
+
     FakePlatform& m_platform;
     int m_templateId;
     platform::WindowHandle m_handle;
@@ -173,6 +179,7 @@ class FakeFileStore : public platform::IFileStore {
 
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> recoveries;  // the recovery copies kept, by path
+    std::set<std::string> readOnly;                 // names that are refused a replacement
     bool readable = true;
     bool writable = true;
     bool recoverable = true;

@@ -299,7 +299,15 @@ void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
 
 void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     auto* combo = qobject_cast<QComboBox*>(Control(controlId));
-    if (!combo || index < 0 || index >= combo->count())
+    if (!combo)
+        return;
+    if (index == -1) {
+        // No item: the selection goes and the edit part is emptied, as on Windows.
+        combo->setCurrentIndex(-1);
+        combo->setEditText(QString());
+        return;
+    }
+    if (index < 0 || index >= combo->count())
         return;
     combo->setCurrentIndex(index);
     // Selecting the item that is already current leaves a typed text in place; the item's

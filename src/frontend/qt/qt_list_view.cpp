@@ -30,6 +30,8 @@ QtListView::QtListView(int controlId, std::function<void(win::NmHdr&)> notify, Q
     header()->setSectionsClickable(true);
     header()->setSectionsMovable(false);
     header()->setSectionResizeMode(QHeaderView::Interactive);
+    // A width the program sets is kept as given, however narrow, as on Windows.
+    header()->setMinimumSectionSize(0);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
         win::NmListView nm;
@@ -81,8 +83,10 @@ void QtListView::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount())
         return;
     delete takeTopLevelItem(row);
-    if (m_mark > row)
-        --m_mark;  // a mark on the deleted row stays on its position
+    // A mark below moves up with its row; a mark on the deleted row stays on its position,
+    // except that it never names a row past the end, as on Windows.
+    if (m_mark > row || m_mark >= GetItemCount())
+        --m_mark;
 }
 
 void QtListView::DeleteAllItems() {

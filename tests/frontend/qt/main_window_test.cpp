@@ -216,9 +216,7 @@ class MainWindowTest : public QObject {
             // A right click on the window's background opens its menu.
             QStringList items;
             bool aboutSeen = false;
-            QTimer::singleShot(100, [&] {
-                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-                QVERIFY(menu);
+            PopupWatcher popup([&](QMenu* menu) {
                 const QList<QAction*> actions = menu->actions();
                 for (QAction* a : actions)
                     items << (a->isSeparator() ? "-" : a->text());

@@ -1,5 +1,6 @@
 // The program as a process: it reads no command line, and the end of the session and the
 // termination signals end the run the way the window's close does, writing the entry file.
+#include <QFile>
 #include <QProcess>
 #include <QTest>
 #include <csignal>
@@ -9,6 +10,22 @@
 
 namespace brindlecot::qt::test {
 namespace {
+
+// Whether the process has its own handler for the signal: the "SigCgt" mask in
+// /proc/PID/status, bit N-1 for signal N.
+bool CatchesSignal(qint64 pid, int signal) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            bool ok = false;
+            const qulonglong mask = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (mask >> (signal - 1)) & 1U;
+        }
+    }
+    return false;
+}
 
 const QByteArray kTwoEntries =
     "CREATOR=Brindlecot 1.0\r\nST=Notes\r\nURL=notepad.exe\r\nSORTORDER=02\r\n\r\n"
@@ -36,7 +53,9 @@ class ProcessTest : public QObject {
         // Arguments, even Qt's own options, change nothing.
         program.start(BRINDLECOT_EXE, {"-platform", "no-such-platform", "--help", "file.dat"});
         QVERIFY(program.waitForStarted());
-        QTest::qWait(1500);  // up and in its modal loop
+        // Before its handler is in place the signal would simply kill it; once it is, a signal
+        // that comes before the window's loop runs waits for that loop.
+        QTRY_VERIFY_WITH_TIMEOUT(CatchesSignal(program.processId(), signal), 10000);
         QCOMPARE(program.state(), QProcess::Running);
         ::kill(static_cast<pid_t>(program.processId()), signal);
         QVERIFY(program.waitForFinished(10000));

@@ -145,6 +145,25 @@ void ModalWatcher::Poll() {
     m_timer.start();
 }
 
+// ---- PopupWatcher -----------------------------------------------------------------------------
+
+PopupWatcher::PopupWatcher(std::function<void(QMenu*)> action) : m_action(std::move(action)) {
+    m_timer.setInterval(10);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return;
+        m_timer.stop();
+        m_seen = true;
+        m_action(menu);
+    });
+    m_timer.start();
+}
+
+void DeliverPostedMessages() {
+    QCoreApplication::sendPostedEvents();
+}
+
 // ---- Running the program --------------------------------------------------------------------
 
 void RunProgram(QtPlatform& platform, const std::function<void(QtDialogWindow&)>& user) {

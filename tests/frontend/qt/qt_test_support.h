@@ -3,6 +3,7 @@
 // desktop's opener that records what it is given.
 #pragma once
 
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QString>
@@ -81,6 +82,24 @@ class ModalWatcher : public QObject {
     std::vector<QPointer<QWidget>> m_handled;
     int m_idlePolls = 0;
 };
+
+// Acts once on the next popup menu, as soon as it is on screen. Menus open from queued
+// messages and run a loop of their own, so the watcher polls rather than guessing how soon
+// one comes; `Seen()` tells whether it came.
+class PopupWatcher : public QObject {
+  public:
+    explicit PopupWatcher(std::function<void(QMenu*)> action);
+    bool Seen() const { return m_seen; }
+
+  private:
+    QTimer m_timer;
+    std::function<void(QMenu*)> m_action;
+    bool m_seen = false;
+};
+
+// Delivers the messages the program has posted to itself so far (a menu's choice, for one):
+// once it returns, whatever they were going to start has started.
+void DeliverPostedMessages();
 
 // Runs the program as main() does, with `user` acting on the main window once it is on
 // screen. If the user leaves it open, it is closed with Escape when `user` returns.

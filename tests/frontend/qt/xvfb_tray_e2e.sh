@@ -36,6 +36,17 @@ fail() {
     exit 1
 }
 
+# Fails, showing the logs of the helpers named after the message (xvfb, openbox, trayer).
+fail_with_log() {
+    local message=$1 name
+    shift
+    echo "FAIL: $message"
+    for name in "$@"; do
+        [ -s "$work/$name.log" ] && sed "s/^/  $name: /" "$work/$name.log"
+    done
+    exit 1
+}
+
 # Waits up to $1 tenths of a second for the command after it to succeed.
 wait_for() {
     local tenths=$1
@@ -47,23 +58,50 @@ wait_for() {
     return 1
 }
 
-# A display of our own.
+# A display of our own, picked by the server itself so that runs side by side cannot collide.
+# -noreset: by default the server resets whenever its last client disconnects, and a client
+# that connects during that reset is turned away ("cannot open display"). Every short-lived
+# probe below (xdotool, xprop) is such a last client while the window manager and the tray
+# are still connecting; that is how the tray sometimes failed to start.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 exec 3>&-
-wait_for 50 test -s "$work/display" || fail "Xvfb did not start"
+wait_for 100 test -s "$work/display" || fail_with_log "Xvfb did not start" xvfb
 export DISPLAY=":$(cat "$work/display")"
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem: the XEmbed tray
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
+# The window manager first: it announces itself on the root window once it manages the screen.
 openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-    --transparent false >"$work/trayer.log" 2>&1 &
-pids+=($!)
-wait_for 50 xdotool search --onlyvisible --class trayer || fail "trayer did not start"
+openbox_pid=$!
+pids+=($openbox_pid)
+wm_ready() {
+    kill -0 "$openbox_pid" 2>/dev/null || return 2
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+wait_for 100 wm_ready || fail_with_log "openbox did not take over the screen" openbox xvfb
+
+# Then the tray. It is a helper, not what is tested: if it dies on the way up it is started
+# once more, and the run says so.
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+        --transparent false >>"$work/trayer.log" 2>&1 &
+    tray_pid=$!
+    pids+=($tray_pid)
+}
+tray_ready() {
+    kill -0 "$tray_pid" 2>/dev/null || return 2
+    xdotool search --onlyvisible --class trayer
+}
+start_tray
+if ! wait_for 100 tray_ready; then
+    echo "note: trayer did not come up; starting it again"
+    kill "$tray_pid" 2>/dev/null || true
+    start_tray
+    wait_for 100 tray_ready || fail_with_log "trayer did not start" trayer openbox xvfb
+fi
 
 # The opener writes each argument on a line of its own, then "--end--".
 mkdir "$work/bin"
@@ -88,7 +126,8 @@ wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main 
 window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
 caption=$(xdotool getwindowname "$window")
 xdotool windowactivate --sync "$window"
-sleep 0.3
+has_focus() { [ "$(xdotool getwindowfocus)" = "$window" ]; }
+wait_for 50 has_focus || fail "the main window did not get the keyboard focus"
 
 # A new entry, typed as a user does: the focus starts in the title field, Tab moves on
 # through the target and the sort order to Browse, Quit, Test and Add.
@@ -98,23 +137,41 @@ xdotool type --delay 20 "https://web.example/x y"
 xdotool key Tab
 xdotool type --delay 20 "03"
 xdotool key Tab Tab Tab Tab space
-sleep 0.5
-import -window root "$work/screen.png"
-eval "$(xdotool getwindowgeometry --shell "$window")"
-import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$((X - 20))+$((Y - 40))" \
-    "$shots/main-window.png"
 
-# The tray icon sits in trayer's window, alone: press the right button on it.
+# The program's icon, docked in trayer's window (window ids as xwininfo prints them).
 tray=$(xdotool search --onlyvisible --class trayer | head -1)
-eval "$(xdotool getwindowgeometry --shell "$tray" | sed 's/^/TRAY_/')"
-xdotool mousemove $((TRAY_X + TRAY_WIDTH / 2)) $((TRAY_Y + TRAY_HEIGHT / 2))
-sleep 0.3
+docked_icon() { xwininfo -tree -id "$tray" | awk '/"brindlecot"/ { print $1; exit }'; }
+icon_docked() { [ -n "$(docked_icon)" ]; }
+wait_for 100 icon_docked || fail "the program's icon did not dock in the tray"
+icon=$(($(docked_icon)))
+
+# Waits until a window of the program other than those listed in $1 is on screen; prints it.
+new_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --class brindlecot); do
+        grep -qx "$w" <<<"$1" || { echo "$w"; return 0; }
+    done
+    return 1
+}
+# True once a screenshot of the area (WxH+X+Y) shows more than two colours: drawn, not blank.
+drawn() { [ "$(import -window root -crop "$1" -format %k info: 2>/dev/null)" -gt 2 ]; }
+
+# Press the right button on the icon; the menu is a window of its own.
+before=$(xdotool search --onlyvisible --class brindlecot)
+eval "$(xdotool getwindowgeometry --shell "$icon" | sed 's/^/ICON_/')"
+xdotool mousemove --sync $((ICON_X + ICON_WIDTH / 2)) $((ICON_Y + ICON_HEIGHT / 2))
 xdotool click 3
-sleep 0.8
+wait_for 50 new_window "$before" || fail "no menu opened on the tray icon"
+menu=$(new_window "$before")
+eval "$(xdotool getwindowgeometry --shell "$menu" | sed 's/^/MENU_/')"
+wait_for 30 drawn "${MENU_WIDTH}x${MENU_HEIGHT}+${MENU_X}+${MENU_Y}" || true
 import -window root -crop 420x260+$((1024 - 420))+0 "$shots/tray-menu.png"
 
-# The top item is the last row: the entry typed above. Choose it with the keyboard.
-xdotool key Down Return
+# Three rows, three items; the top item is the last row: the entry typed above. The pointer
+# chooses it: a click reaches the menu as soon as it is on screen, keys only once it has taken
+# the keyboard, which cannot be seen from outside.
+xdotool mousemove --sync $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + MENU_HEIGHT / 6))
+xdotool click 1
 wait_for 50 grep -q -- '--end--' "$work/opened.log" || fail "the opener was not called"
 opened=$(cat "$work/opened.log")
 echo "opener received: $(tr '\n' ' ' <"$work/opened.log")"
@@ -122,6 +179,11 @@ case "$opened" in
     $'https://web.example/x y\n--end--' | $'https://web.example/x%20y\n--end--') ;;
     *) fail "the opener got an unexpected call: $opened" ;;
 esac
+
+# The new row was in the menu, so it is in the table: the main window as it is now.
+eval "$(xdotool getwindowgeometry --shell "$window")"
+import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$((X - 20))+$((Y - 40))" \
+    "$shots/main-window.png"
 
 # Close the window through the window manager (Alt+F4 is its Close).
 xdotool windowactivate --sync "$window"
