@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), then builds and runs every test, one stage after the
 # other: the core's tests, the entry file's two fuzzers for a bounded time, the Qt front end's
-# tests (offscreen and under Xvfb), and its installation. The benchmarks are built, not run.
+# tests (offscreen and under Xvfb), its installation, and the packages a user installs, each
+# installed, started and removed again (tools/package.sh). The benchmarks are built, not run.
 #
 # tools/test.sh              every stage, in order
 # tools/test.sh core qt      only these stages
@@ -19,7 +20,7 @@ trap 'rm -rf "$work"' EXIT
 
 # The core and its tests: no GUI package is needed.
 stage_core() {
-    ensure_packages "${CORE_PACKAGES[@]}"
+    ensure_packages "${CORE_PACKAGES[@]}" "${DIST_CHECK_PACKAGES[@]}"
     cmake --preset core >/dev/null
     cmake --build --preset core -j "$jobs"
     ctest --preset core -j "$jobs"
@@ -43,23 +44,31 @@ stage_qt() {
     ctest --preset qt -j "$jobs"
 }
 
-# What a packager gets: the program, its desktop entry and its icons, under a scratch prefix.
+# What a packager gets: the program, its desktop entry, icons, metainfo and manual page, under a
+# scratch prefix.
 stage_install() {
     [ -f build/qt/CMakeCache.txt ] || stage_qt
     local prefix="$work/prefix"
     cmake --install build/qt --prefix "$prefix" >/dev/null
     local f missing=0
-    for f in bin/brindlecot share/applications/brindlecot.desktop \
+    for f in bin/brindlecot share/applications/org.brindlecot.Brindlecot.desktop \
             share/icons/hicolor/scalable/apps/brindlecot.svg \
-            share/icons/hicolor/48x48/apps/brindlecot.png; do
+            share/icons/hicolor/48x48/apps/brindlecot.png \
+            share/metainfo/org.brindlecot.Brindlecot.metainfo.xml share/man/man1/brindlecot.1.gz; do
         [ -f "$prefix/$f" ] || { echo "FAILED: the installation has no $f" >&2; missing=1; }
     done
     [ -x "$prefix/bin/brindlecot" ] || { echo "FAILED: bin/brindlecot is not executable" >&2; missing=1; }
-    [ "$missing" -eq 0 ] && echo "Installation: program, desktop entry and icons in place."
+    [ "$missing" -eq 0 ] &&
+        echo "Installation: program, desktop entry, icons, metainfo and manual page in place."
     return "$missing"
 }
 
-STAGES=(core fuzz qt install)
+# The Debian package and, with the Windows front end in the tree, the Windows zip and installer.
+stage_package() {
+    tools/package.sh
+}
+
+STAGES=(core fuzz qt install package)
 
 selected=("$@")
 [ ${#selected[@]} -gt 0 ] || selected=("${STAGES[@]}")

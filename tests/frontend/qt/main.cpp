@@ -19,6 +19,7 @@ int main(int argc, char* argv[]) {
         {"TrayAndLaunch", brindlecot::qt::test::MakeTrayAndLaunchTest},
         {"Process", brindlecot::qt::test::MakeProcessTest},
         {"HostileFiles", brindlecot::qt::test::MakeHostileFilesTest},
+        {"StartUp", brindlecot::qt::test::MakeStartUpTest},
     };
     std::vector<char*> args(argv, argv + argc);
     std::vector<std::string> chosen;
