@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), then builds and runs every test, one stage after the
-# other: the core's tests, the entry-file reader's fuzzer for a bounded time, the Qt front end's
+# other: the core's tests, the entry file's two fuzzers for a bounded time, the Qt front end's
 # tests (offscreen and under Xvfb), its installation, the Windows program's tests under Wine,
 # and the packages a user installs, each installed, started and removed again
 # (tools/package.sh). The benchmarks are built, not run.
@@ -27,29 +27,13 @@ stage_core() {
     ctest --preset core -j "$jobs"
 }
 
-# The fuzzer: built with AddressSanitizer and UndefinedBehaviorSanitizer, run on a copy of the
-# seed corpus so that the run leaves the repository as it was. Any crash, leak, undefined
-# behaviour, time-out or memory excess fails the script; its input is kept for reproduction.
+# The fuzzers, built with AddressSanitizer and UndefinedBehaviorSanitizer, each run for a
+# bounded time on a scratch copy of the seed corpus (the repository stays as it was): the byte
+# rules alone, then the whole start-up and end of a run. Any crash, leak, undefined behaviour,
+# time-out or memory excess fails the script; its input is kept in build/fuzz/artifacts/.
+# tools/fuzz.sh runs them for as long as one likes.
 stage_fuzz() {
-    ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    local seconds=${BRINDLECOT_FUZZ_SECONDS:-30}
-    cmake --preset fuzz >/dev/null
-    cmake --build --preset fuzz -j "$jobs"
-    mkdir "$work/corpus" "$work/artifacts"
-    cp tests/fuzz/corpus/* "$work/corpus/"
-    echo "Fuzzing the entry-file reader for ${seconds} s..."
-    if ! build/fuzz/tests/fuzz/entry_file_fuzzer -max_total_time="$seconds" \
-            -rss_limit_mb=2048 -max_len=16384 -timeout=10 -print_final_stats=1 \
-            -dict=tests/fuzz/entry_file.dict -artifact_prefix="$work/artifacts/" \
-            "$work/corpus" >"$work/fuzz.log" 2>&1; then
-        tail -n 60 "$work/fuzz.log"
-        mkdir -p build/fuzz/artifacts
-        cp "$work"/artifacts/* build/fuzz/artifacts/ 2>/dev/null || true
-        echo "FAILED: the fuzzer found a problem; its input is in build/fuzz/artifacts/" >&2
-        return 1
-    fi
-    grep -E '^Done |stat::number_of_executed_units|stat::peak_rss_mb' "$work/fuzz.log" || true
-    echo "Fuzzing: no crash, leak or undefined behaviour."
+    tools/fuzz.sh -s -t "${BRINDLECOT_FUZZ_SECONDS:-25}"
 }
 
 # The Qt front end: its offscreen tests and the end-to-end run under Xvfb. The core's tests,

@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
         {"Commands", brindlecot::qt::test::MakeCommandsTest},
         {"TrayAndLaunch", brindlecot::qt::test::MakeTrayAndLaunchTest},
         {"Process", brindlecot::qt::test::MakeProcessTest},
+        {"HostileFiles", brindlecot::qt::test::MakeHostileFilesTest},
         {"StartUp", brindlecot::qt::test::MakeStartUpTest},
     };
     std::vector<char*> args(argv, argv + argc);
