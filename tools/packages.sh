@@ -9,15 +9,12 @@ CORE_PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 # The Qt 6 front end, and the X server, window manager, tray and input tools its tests use.
 QT_PACKAGES=(qt6-base-dev)
 GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick)
-<<<<<<< HEAD
 # The Windows program: the mingw-w64 cross compiler (with its -posix threading, which
 # GoogleTest needs) and icoutils for the .ico; its tests run under Wine in Xvfb with openbox.
 WIN32_BUILD_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils googletest)
 WIN32_TEST_PACKAGES=(wine wine64 xvfb xauth openbox xdotool x11-utils imagemagick util-linux)
-=======
 # The start-up benchmark (tools/bench.sh): instruction counts, and an X server.
 BENCH_PACKAGES=(valgrind xvfb xauth)
->>>>>>> main
 # The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The checkers of the install data (menu entry, metainfo, manual page, installer script).
