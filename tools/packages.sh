@@ -11,8 +11,21 @@ CORE_PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 QT_PACKAGES=(qt6-base-dev libxcb1-dev)
 GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick
     xfce4-panel xfconf dbus-x11)
+# The Windows program: the mingw-w64 cross compiler (with its -posix threading, which
+# GoogleTest needs) and icoutils for the .ico; its tests run under Wine in Xvfb with openbox.
+WIN32_BUILD_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils googletest)
+WIN32_TEST_PACKAGES=(wine wine64 xvfb xauth openbox xdotool x11-utils imagemagick util-linux)
+# The start-up benchmark (tools/bench.sh): instruction counts, and an X server.
+BENCH_PACKAGES=(valgrind xvfb xauth)
 # The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+# The checkers of the install data (menu entry, metainfo, manual page, installer script).
+DIST_CHECK_PACKAGES=(desktop-file-utils appstream man-db nsis)
+# The Debian package: dpkg-shlibdeps, lintian.
+DEB_PACKAGING_PACKAGES=(dpkg-dev fakeroot lintian file)
+# The Windows zip and installer, and their check under Wine with a window manager.
+WINDOWS_PACKAGING_PACKAGES=(g++-mingw-w64-x86-64 nsis icoutils unzip wine wine64 xvfb xauth
+    openbox xdotool x11-utils imagemagick)
 
 ensure_packages() {
     local missing=()

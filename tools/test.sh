@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), then builds and runs every test, one stage after the
-# other: the core's tests, the entry-file reader's fuzzer for a bounded time, the Qt front end's
-# tests (offscreen and under Xvfb), and its installation. The benchmarks are built, not run.
+# other: the core's tests, the entry file's two fuzzers for a bounded time, the Qt front end's
+# tests (offscreen and under Xvfb), its installation, the Windows program's tests under Wine,
+# and the packages a user installs, each installed, started and removed again
+# (tools/package.sh). The benchmarks are built, not run.
 #
 # tools/test.sh              every stage, in order
 # tools/test.sh core qt      only these stages
@@ -19,35 +21,19 @@ trap 'rm -rf "$work"' EXIT
 
 # The core and its tests: no GUI package is needed.
 stage_core() {
-    ensure_packages "${CORE_PACKAGES[@]}"
+    ensure_packages "${CORE_PACKAGES[@]}" "${DIST_CHECK_PACKAGES[@]}"
     cmake --preset core >/dev/null
     cmake --build --preset core -j "$jobs"
     ctest --preset core -j "$jobs"
 }
 
-# The fuzzer: built with AddressSanitizer and UndefinedBehaviorSanitizer, run on a copy of the
-# seed corpus so that the run leaves the repository as it was. Any crash, leak, undefined
-# behaviour, time-out or memory excess fails the script; its input is kept for reproduction.
+# The fuzzers, built with AddressSanitizer and UndefinedBehaviorSanitizer, each run for a
+# bounded time on a scratch copy of the seed corpus (the repository stays as it was): the byte
+# rules alone, then the whole start-up and end of a run. Any crash, leak, undefined behaviour,
+# time-out or memory excess fails the script; its input is kept in build/fuzz/artifacts/.
+# tools/fuzz.sh runs them for as long as one likes.
 stage_fuzz() {
-    ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
-    local seconds=${BRINDLECOT_FUZZ_SECONDS:-30}
-    cmake --preset fuzz >/dev/null
-    cmake --build --preset fuzz -j "$jobs"
-    mkdir "$work/corpus" "$work/artifacts"
-    cp tests/fuzz/corpus/* "$work/corpus/"
-    echo "Fuzzing the entry-file reader for ${seconds} s..."
-    if ! build/fuzz/tests/fuzz/entry_file_fuzzer -max_total_time="$seconds" \
-            -rss_limit_mb=2048 -max_len=16384 -timeout=10 -print_final_stats=1 \
-            -dict=tests/fuzz/entry_file.dict -artifact_prefix="$work/artifacts/" \
-            "$work/corpus" >"$work/fuzz.log" 2>&1; then
-        tail -n 60 "$work/fuzz.log"
-        mkdir -p build/fuzz/artifacts
-        cp "$work"/artifacts/* build/fuzz/artifacts/ 2>/dev/null || true
-        echo "FAILED: the fuzzer found a problem; its input is in build/fuzz/artifacts/" >&2
-        return 1
-    fi
-    grep -E '^Done |stat::number_of_executed_units|stat::peak_rss_mb' "$work/fuzz.log" || true
-    echo "Fuzzing: no crash, leak or undefined behaviour."
+    tools/fuzz.sh -s -t "${BRINDLECOT_FUZZ_SECONDS:-25}"
 }
 
 # The Qt front end: its offscreen tests and the end-to-end run under Xvfb. The core's tests,
@@ -59,23 +45,40 @@ stage_qt() {
     ctest --preset qt -j "$jobs"
 }
 
-# What a packager gets: the program, its desktop entry and its icons, under a scratch prefix.
+# What a packager gets: the program, its desktop entry, icons, metainfo and manual page, under a
+# scratch prefix.
 stage_install() {
     [ -f build/qt/CMakeCache.txt ] || stage_qt
     local prefix="$work/prefix"
     cmake --install build/qt --prefix "$prefix" >/dev/null
     local f missing=0
-    for f in bin/brindlecot share/applications/brindlecot.desktop \
+    for f in bin/brindlecot share/applications/org.brindlecot.Brindlecot.desktop \
             share/icons/hicolor/scalable/apps/brindlecot.svg \
-            share/icons/hicolor/48x48/apps/brindlecot.png; do
+            share/icons/hicolor/48x48/apps/brindlecot.png \
+            share/metainfo/org.brindlecot.Brindlecot.metainfo.xml share/man/man1/brindlecot.1.gz; do
         [ -f "$prefix/$f" ] || { echo "FAILED: the installation has no $f" >&2; missing=1; }
     done
     [ -x "$prefix/bin/brindlecot" ] || { echo "FAILED: bin/brindlecot is not executable" >&2; missing=1; }
-    [ "$missing" -eq 0 ] && echo "Installation: program, desktop entry and icons in place."
+    [ "$missing" -eq 0 ] &&
+        echo "Installation: program, desktop entry, icons, metainfo and manual page in place."
     return "$missing"
 }
 
-STAGES=(core fuzz qt install)
+# The Windows program: cross-built with mingw-w64, the core's tests and its own run under Wine
+# (in Xvfb with openbox), with a black-box run of brindlecot.exe.
+stage_win32() {
+    ensure_packages "${BUILD_PACKAGES[@]}" "${WIN32_BUILD_PACKAGES[@]}" "${WIN32_TEST_PACKAGES[@]}"
+    cmake --preset win32 >/dev/null
+    cmake --build --preset win32 -j "$jobs"
+    ctest --preset win32 -j "$jobs"
+}
+
+# The Debian package and, with the Windows front end in the tree, the Windows zip and installer.
+stage_package() {
+    tools/package.sh
+}
+
+STAGES=(core fuzz qt install win32 package)
 
 selected=("$@")
 [ ${#selected[@]} -gt 0 ] || selected=("${STAGES[@]}")

@@ -198,8 +198,10 @@ void CBrindlecotDlg::OnDestroy() {
 }
 
 win::LRESULT CBrindlecotDlg::OnEndSession(win::WPARAM wParam, win::LPARAM) {
-    if (wParam != 0)
+    if (wParam != 0) {
+        m_bSessionEnding = true;
         EndOfRun();
+    }
     return 0;
 }
 

@@ -19,6 +19,9 @@ constexpr win::UINT ID_TRAYMENU_FIRST = 5001;
 constexpr win::UINT ID_TRAYMENU_LAST = 5050;
 constexpr int TRAYMENU_MAX_ITEMS = 50;
 constexpr int MAX_ENTRIES = 50;
+// "Maximum Items Reached" boxes that one load shows at most; further surplus entries of the
+// file are dropped without one.
+constexpr int kLimitBoxesAtLoad = 3;
 
 // The entry table's columns.
 constexpr int COL_TITLE = 0;
@@ -107,6 +110,16 @@ class CBrindlecotDlg : public CDialog {
     // The entry file was there but could not be read at start-up: its entries are not in the
     // table, so writing the table over it would lose them.
     bool m_bEntryFileUnread = false;
+    // The entry file held bytes but no line of ours: someone else's file under our name, left
+    // as it was unless the run gives the table something to write.
+    bool m_bEntryFileForeign = false;
+    // The session is ending or the process was asked to end: no one may be there to answer a
+    // box, so the end of the run asks nothing.
+    bool m_bSessionEnding = false;
+    // Entries of the file beyond the table's limit: the first few are each shown in a box, the
+    // rest are counted and reported in one line.
+    int m_nLimitBoxesAtLoad = 0;
+    int m_nDroppedAtLoad = 0;
 };
 
 }  // namespace brindlecot

@@ -11,6 +11,12 @@
 
 namespace brindlecot {
 
+namespace {
+std::string CountOfEntries(int count) {
+    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+}
+}  // namespace
+
 void CBrindlecotDlg::LoadEntryFile() {
     UpdateData(true);
     Wnd().SetCaption(std::string(resources::kProductName) + " ");
@@ -18,11 +24,18 @@ void CBrindlecotDlg::LoadEntryFile() {
     const std::optional<std::string> bytes =
         Platform().FileStore().ReadFileCreating(std::string(entry_text::kFileName));
     m_bEntryFileUnread = !bytes;
+    m_bEntryFileForeign = bytes && !bytes->empty();
+    m_nLimitBoxesAtLoad = 0;
+    m_nDroppedAtLoad = 0;
     if (bytes) {
         entry_text::LineReader lines(*bytes);
         std::string_view line;
-        for (size_t lineCount = 0; lines.Next(line); ++lineCount) {
+        // A session that ends while the load shows a box has saved what was loaded by then;
+        // the rest of a long file would only keep the ending process waiting.
+        for (size_t lineCount = 0; !m_bRunEnded && lines.Next(line); ++lineCount) {
             const entry_text::ParsedLine parsed = entry_text::ParseLine(line);
+            if (parsed.key != entry_text::Key::Other)
+                m_bEntryFileForeign = false;
             switch (parsed.key) {
                 case entry_text::Key::Title:
                     // An ST line completes the entry before it.
@@ -46,11 +59,17 @@ void CBrindlecotDlg::LoadEntryFile() {
         }
     }
 
-    if (!m_strTitle.empty())
+    if (!m_strTitle.empty() && !m_bRunEnded)
         AddLoadedEntry();  // the last entry
     OnClear();
     SortByColumn(COL_SORTORDER);
     UpdateData(false);
+    if (m_nDroppedAtLoad > 0 && !m_bRunEnded) {
+        Platform().WriteErrorLine("brindlecot: " + std::string(entry_text::kFileName) +
+                                  " holds more than " + std::to_string(MAX_ENTRIES) + " entries; " +
+                                  std::to_string(m_nDroppedAtLoad) +
+                                  " more were dropped without a message");
+    }
 }
 
 void CBrindlecotDlg::SaveEntryFile() {
@@ -66,9 +85,34 @@ void CBrindlecotDlg::SaveEntryFile() {
         LoadRowIntoFields(row);
         writer.AddEntry(m_strTitle, m_strTarget, m_strSortOrder);
     }
-    if (m_bEntryFileUnread || !Platform().FileStore().ReplaceContent(
-                                  std::string(entry_text::kFileName), writer.Bytes())) {
+    const std::string name(entry_text::kFileName);
+    bool saved = false;
+    if (m_bEntryFileUnread) {
+        saved = false;
+    } else if (count == 0 && m_bEntryFileForeign) {
+        saved = true;  // nothing of ours to write: the other file stays as it was
+    } else {
+        saved = Platform().FileStore().ReplaceContent(name, writer.Bytes());
+    }
+    if (!saved && !m_bSessionEnding) {
         ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
+    } else if (!saved) {
+        // No one may be there to click a box, and the session will not wait for one: the list
+        // goes where the user can find it, and one line says where.
+        std::optional<std::string> kept;
+        if (count > 0)
+            kept = Platform().FileStore().KeepRecoveryCopy(name, writer.Bytes());
+        if (kept) {
+            Platform().WriteErrorLine("brindlecot: could not save " + name + "; the list (" +
+                                      CountOfEntries(count) + ") is kept in " + *kept);
+        } else if (count > 0) {
+            Platform().WriteErrorLine("brindlecot: could not save " + name +
+                                      ", nor keep its list elsewhere; " + CountOfEntries(count) +
+                                      " lost");
+        } else {
+            Platform().WriteErrorLine("brindlecot: could not save " + name +
+                                      "; the list was empty, and the file is as it was");
+        }
     }
 
     ReverseRows();

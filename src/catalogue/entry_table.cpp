@@ -108,7 +108,14 @@ void CBrindlecotDlg::AddEntry() {
 void CBrindlecotDlg::AddLoadedEntry() {
     UpdateData(true);
     if (m_nCount >= MAX_ENTRIES) {
-        ShowLimitBox(*this);
+        // One box per refused entry would keep a long file's reader clicking for hours before
+        // the window appears; after the first few the rest go without a box.
+        if (m_nLimitBoxesAtLoad < kLimitBoxesAtLoad) {
+            ++m_nLimitBoxesAtLoad;
+            ShowLimitBox(*this);
+        } else {
+            ++m_nDroppedAtLoad;
+        }
         return;
     }
     if (!m_strTitle.empty() && !m_strTarget.empty()) {

@@ -1,5 +1,7 @@
 #include "platform/platform.h"
 
+#include <cstdio>
+
 namespace brindlecot::platform {
 
 int CompareBytes(const std::string& a, const std::string& b) {
@@ -10,6 +12,12 @@ int CompareBytes(const std::string& a, const std::string& b) {
 
 int IPlatform::CompareText(const std::string& a, const std::string& b) {
     return CompareBytes(a, b);
+}
+
+void IPlatform::WriteErrorLine(const std::string& line) {
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
 }
 
 }  // namespace brindlecot::platform

@@ -149,6 +149,11 @@ class IFileStore {
     // Replaces the named file's content in one step. On any failure the old file stays as it
     // was, no temporary file is left behind, and false is returned.
     virtual bool ReplaceContent(const std::string& name, const std::string& bytes) = 0;
+    // Keeps bytes that could not be saved under `name` where the user can find them: a new
+    // file in the user's own state directory, named with the time and the working directory's
+    // name. Returns the new file's path, or nullopt when the bytes could not be kept either.
+    virtual std::optional<std::string> KeepRecoveryCopy(const std::string& name,
+                                                        const std::string& bytes) = 0;
 };
 
 // Process-wide services.
@@ -192,6 +197,11 @@ class IPlatform {
     virtual Point GetCursorPos() = 0;
 
     virtual IFileStore& FileStore() = 0;
+
+    // One line for whoever watches the program's error output (standard error), for what the
+    // program does without asking at a moment when no one may be there to ask. The default
+    // writes to standard error.
+    virtual void WriteErrorLine(const std::string& line);
 
     // Key comparison for the ordering: <0, 0 or >0. Byte-wise and unsigned by default, which
     // for UTF-8 text is code-point order; a platform with double-byte code pages overrides it

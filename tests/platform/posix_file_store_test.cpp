@@ -5,11 +5,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -114,13 +117,14 @@ class StepCalls {
     int collisions = 0;                    // creations that find the name taken first
     int interrupts = 0;  // writes interrupted by a signal before any byte is written
     bool shortWrites = false;
+    int createErrno = ENOSPC;  // a temporary cannot be created: the disk is full
 
   private:
     bool Fails(Step step) {
         if (step != m_fail)
             return false;
         failed = true;
-        errno = step == Step::Rename ? EXDEV : step == Step::Create ? EACCES : ENOSPC;
+        errno = step == Step::Rename ? EXDEV : step == Step::Create ? createErrno : ENOSPC;
         return true;
     }
 
@@ -359,6 +363,154 @@ TEST_F(PosixFileStoreTest, ADirectoryThatCannotBeFlushedDoesNotFailTheSave) {
     EXPECT_TRUE(store.ReplaceContent("brcot.dat", "new"));
     EXPECT_TRUE(steps.failed);
     EXPECT_EQ(Get("brcot.dat"), "new");
+}
+
+// ---- What is not a file of ours ----
+
+TEST_F(PosixFileStoreTest, OnlyARegularFileIsReadAndNothingElseBlocksOrChanges) {
+    // A FIFO would hold a plain open until a writer comes: the test would hang here.
+    ASSERT_EQ(::mkfifo("brcot.dat", 0644), 0);
+    PosixFileStore store;
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), std::nullopt);
+    struct stat st {};
+    ASSERT_EQ(::lstat("brcot.dat", &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_FALSE(store.ReplaceContent("brcot.dat", "new"));
+    ASSERT_EQ(::lstat("brcot.dat", &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    fs::remove("brcot.dat");
+
+    // A device behind a link is not opened at all.
+    fs::create_symlink("/dev/zero", "brcot.dat");
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), std::nullopt);
+    EXPECT_EQ(LinkText("brcot.dat"), "/dev/zero");
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(PosixFileStoreTest, AFileBeyondTheBoundIsRefusedWithoutReadingIt) {
+    const auto sized = [](off_t size) {
+        const int fd = ::open("brcot.dat", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, size), 0);  // sparse: no disk space taken
+        ::close(fd);
+    };
+    PosixFileStore store;
+    sized(static_cast<off_t>(PosixFileStore::kMaxReadBytes) + 1);
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), std::nullopt);
+    sized(static_cast<off_t>(PosixFileStore::kMaxReadBytes));
+    const std::optional<std::string> atBound = store.ReadFileCreating("brcot.dat");
+    ASSERT_TRUE(atBound.has_value());
+    EXPECT_EQ(atBound->size(), PosixFileStore::kMaxReadBytes);
+}
+
+// ---- A directory that takes no new file ----
+
+TEST_F(PosixFileStoreTest, WithoutRoomForATemporaryAWritableFileIsWrittenInPlace) {
+    Put("brcot.dat", "old content that is longer than the new one\r\n", 0640);
+    StepCalls steps(StepCalls::Step::Create);
+    steps.createErrno = EACCES;  // the directory is not writable; the file is
+    PosixFileStore store(steps.Calls(), 40);
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", kWorkedExample));
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(Mode("brcot.dat"), 0640u);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+    const std::string temp = steps.temporaries.at(0);
+    EXPECT_EQ(steps.log, (Strings{"create " + temp, "open brcot.dat", "write 40", "write 40",
+                                  "write 24", "fsync", "close-read"}));
+}
+
+TEST_F(PosixFileStoreTest, InPlaceIsNotTriedForAReadOnlyFileOrAFullDisk) {
+    Put("brcot.dat", kWorkedExample, 0444);
+    StepCalls denied(StepCalls::Step::Create);
+    denied.createErrno = EACCES;
+    PosixFileStore store(denied.Calls());
+    EXPECT_FALSE(store.ReplaceContent("brcot.dat", "new"));
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+
+    ::chmod("brcot.dat", 0644);
+    StepCalls full(StepCalls::Step::Create);  // ENOSPC: truncating would lose the old file too
+    PosixFileStore fullStore(full.Calls());
+    EXPECT_FALSE(fullStore.ReplaceContent("brcot.dat", "new"));
+    EXPECT_TRUE(full.failed);
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(std::count(full.log.begin(), full.log.end(), "open brcot.dat"), 0);
+}
+
+// ---- Temporaries of a killed run ----
+
+TEST_F(PosixFileStoreTest, StartUpRemovesOnlyOldTemporariesOfRunsThatAreGone) {
+    // A process id that is certainly gone: a child that has been waited for.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const std::string gone = std::to_string(child);
+    const std::string stale = ".brcot.dat." + gone + ".abcdefghijkl.tmp";
+    const std::string running = ".brcot.dat.1.abcdefghijkl.tmp";  // pid 1 always runs
+    const std::string recent = ".brcot.dat." + gone + ".mnopqrstuvwx.tmp";
+    const std::string otherFile = ".other.dat." + gone + ".abcdefghijkl.tmp";
+    const std::string oddName = ".brcot.dat." + gone + ".short.tmp";
+    for (const std::string& name : {stale, running, recent, otherFile, oddName})
+        Put(name, "partial");
+    Put("brcot.dat", kWorkedExample);
+
+    PosixFileStore store;
+    const time_t start = ::time(nullptr);
+    store.SetRunStart({start, 0});
+    for (const std::string& name : {stale, running, recent, otherFile, oddName}) {
+        // The recent one was written in the second this run started: it may be another run's.
+        const time_t when = name == recent ? start : start - 60;
+        const struct timespec times[2] = {{when, 0}, {when, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, name.c_str(), times, 0), 0);
+    }
+    EXPECT_EQ(store.ReadFileCreating("brcot.dat"), kWorkedExample);
+    Strings expected = {running, recent, otherFile, oddName, "brcot.dat"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(), expected);
+}
+
+TEST_F(PosixFileStoreTest, ASaveLeavesNoTemporaryThatTheNextStartWouldNotRecognise) {
+    StepCalls steps;
+    PosixFileStore store(steps.Calls());
+    ASSERT_TRUE(store.ReplaceContent("brcot.dat", "x"));
+    const std::string name = steps.temporaries.at(0);
+    EXPECT_EQ(name.rfind(".brcot.dat." + std::to_string(::getpid()) + ".", 0), 0u) << name;
+}
+
+// ---- Recovery copies ----
+
+TEST_F(PosixFileStoreTest, ARecoveryCopyIsAPrivateNewFileNamedWithTheTimeAndTheDirectory) {
+    fs::create_directory("work dir");
+    fs::current_path("work dir");
+    PosixFileStore store;
+    const std::string recovery = (fs::current_path().parent_path() / "state/deep").string();
+    store.SetRecoveryDirectory(recovery);
+    const std::optional<std::string> first = store.KeepRecoveryCopy("brcot.dat", kWorkedExample);
+    const std::optional<std::string> second = store.KeepRecoveryCopy("brcot.dat", "second");
+    fs::current_path("..");
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first, *second);
+    EXPECT_EQ(Get(*first), kWorkedExample);
+    EXPECT_EQ(Get(*second), "second");
+    EXPECT_EQ(Mode(*first), 0600u);
+    EXPECT_EQ(Mode(recovery), 0700u);
+    const std::string name = fs::path(*first).filename().string();
+    // brcot-YYYYMMDD-HHMMSS-work dir.dat
+    ASSERT_EQ(name.size(), std::string("brcot-YYYYMMDD-HHMMSS-work dir.dat").size()) << name;
+    EXPECT_EQ(name.substr(0, 6), "brcot-");
+    EXPECT_TRUE(std::all_of(name.begin() + 6, name.begin() + 14, ::isdigit)) << name;
+    EXPECT_EQ(name.substr(21), "-work dir.dat");
+    EXPECT_EQ(Names(), (Strings{"state", "work dir"}));
+}
+
+TEST_F(PosixFileStoreTest, NoRecoveryCopyWhereTheStateDirectoryCannotBeMade) {
+    Put("state", "a file in the way");
+    PosixFileStore store;
+    store.SetRecoveryDirectory((fs::current_path() / "state/brindlecot").string());
+    EXPECT_EQ(store.KeepRecoveryCopy("brcot.dat", "x"), std::nullopt);
+    store.SetRecoveryDirectory("");
+    EXPECT_EQ(store.KeepRecoveryCopy("brcot.dat", "x"), std::nullopt);
 }
 
 // ---- A failure at every step, through the main window ----

@@ -396,11 +396,26 @@ bool FakeFileStore::ReplaceContent(const std::string& name, const std::string& b
     return true;
 }
 
+std::optional<std::string> FakeFileStore::KeepRecoveryCopy(const std::string& name,
+                                                           const std::string& bytes) {
+    m_log.push_back("KeepRecoveryCopy " + name);
+    if (!recoverable)
+        return std::nullopt;
+    const std::string path = "/state/brindlecot/" + name + "." + std::to_string(recoveries.size());
+    recoveries[path] = bytes;
+    return path;
+}
+
 // ---- FakePlatform ---------------------------------------------------------------------------
 
 FakePlatform::FakePlatform() = default;
 
 FakePlatform::~FakePlatform() = default;
+
+void FakePlatform::WriteErrorLine(const std::string& line) {
+    log.push_back("WriteErrorLine " + line);
+    errorLines.push_back(line);
+}
 
 int FakePlatform::WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) {
     log.push_back("WSAStartup " + Num(requestedVersion));
@@ -466,6 +481,8 @@ int FakePlatform::DoModal(int templateId, platform::WindowHandle owner,
 int FakePlatform::AnswerBox(Box box) {
     log.push_back(Join({"ShowMessageBox", box.caption, "|", box.text}));
     boxes.push_back(box);
+    if (whileBoxShows)
+        whileBoxShows(box);
     if (!boxAnswers.empty()) {
         const int answer = boxAnswers.front();
         boxAnswers.pop_front();

@@ -174,11 +174,15 @@ class FakeFileStore : public platform::IFileStore {
     explicit FakeFileStore(std::vector<std::string>& log) : m_log(log) {}
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
     bool ReplaceContent(const std::string& name, const std::string& bytes) override;
+    std::optional<std::string> KeepRecoveryCopy(const std::string& name,
+                                                const std::string& bytes) override;
 
     std::map<std::string, std::string> files;
-    std::set<std::string> readOnly;  // names that are refused a replacement
+    std::map<std::string, std::string> recoveries;  // the recovery copies kept, by path
+    std::set<std::string> readOnly;                 // names that are refused a replacement
     bool readable = true;
     bool writable = true;
+    bool recoverable = true;
     int reads = 0;
     int writes = 0;
 
@@ -213,6 +217,8 @@ class FakePlatform : public platform::IPlatform {
     void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return files; }
+    void WriteErrorLine(const std::string& line) override;
+    std::vector<std::string> errorLines;
 
     // Opens a dialog without a modal run: attaches it and sends WM_INITDIALOG. Close() sends
     // WM_DESTROY and detaches it, as the end of a modal run does.
@@ -233,6 +239,7 @@ class FakePlatform : public platform::IPlatform {
         unsigned type;
     };
     std::deque<int> boxAnswers;
+    std::function<void(const Box&)> whileBoxShows;  // runs while each box is up
     std::vector<Box> boxes;
     int unansweredBoxes = 0;
     int AnswerBox(Box box);

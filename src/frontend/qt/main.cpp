@@ -13,6 +13,9 @@ int main(int argc, char* argv[]) {
     char* qtArgv[] = {argc > 0 && argv[0] ? argv[0] : fallbackName, nullptr};
     int qtArgc = 1;
     QApplication application(qtArgc, qtArgv);
+    // The menu entry's id: Wayland compositors and docks match the window to the entry, and so
+    // to its name and icon, by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlecot.Brindlecot"));
 
     brindlecot::qt::QtPlatform platform;
     brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });

@@ -45,6 +45,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     QWidget* Control(int controlId) const;  // nullptr when there is no such control
     const DialogBaseUnits& BaseUnits() const { return m_units; }
     bool Ended() const { return m_ended; }
+    bool FirstFrameDrawn() const { return m_firstFrameDrawn; }
     int Result() const { return m_result; }
     void FocusFirstTabStop();
     void CentreOnScreen();
@@ -80,6 +81,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     };
     const std::vector<MenuItem>& SystemMenuItems() const { return m_systemMenu; }
 
+    void setVisible(bool visible) override;
+
   protected:
     void accept() override;
     void reject() override;
@@ -88,6 +91,14 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // A field's text, and the list item made current, set while the window was hidden.
+    struct PendingText {
+        static constexpr int kKeepItem = -2;
+        std::string text;
+        int comboIndex = kKeepItem;  // the item to make current; -1 for none
+    };
+    bool DeferringFieldTexts() const;
+    void ApplyPendingTexts();
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     void SendCommand(unsigned id);
@@ -109,10 +120,13 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
         QString shown;      // the text shown for them
     };
     std::map<int, ShownBytes> m_fieldBytes;
-    static constexpr int kBytesRole = Qt::UserRole + 1;  // a combo item's bytes, if not UTF-8
+    static constexpr int kBytesRole = Qt::UserRole + 1;    // a combo item's bytes, if not UTF-8
+    std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
+    std::map<int, PendingText> m_pendingTexts;
     bool m_ended = false;
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
+    bool m_firstFrameDrawn = false;
 };
 
 // A popup menu on Qt; the menu goes with the object.

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 
 namespace brindlecot::qt {
@@ -13,6 +14,10 @@ namespace brindlecot::qt {
 namespace {
 // Room around a cell's text when a column is fitted to its cells.
 constexpr int kCellPadding = 12;
+
+bool IsPlain(const std::string& bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
 }  // namespace
 
 QtListView::QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent)
@@ -49,6 +54,8 @@ void QtListView::InsertColumn(int column, const std::string& header) {
     m_headers.insert(m_headers.begin() + static_cast<std::ptrdiff_t>(at), ToQString(header));
     setColumnCount(static_cast<int>(m_headers.size()));
     setHeaderLabels(QStringList(m_headers.begin(), m_headers.end()));
+    m_headerHints.assign(m_headers.size(), -1);
+    m_headerHeight = -1;
 }
 
 void QtListView::SetExtendedStyle(unsigned) {
@@ -60,16 +67,34 @@ void QtListView::InsertItem(int row, const std::string& title) {
     const int at = std::clamp(row, 0, GetItemCount());
     auto* item = new QTreeWidgetItem();  // owned by the tree from the next line on
     insertTopLevelItem(at, item);
-    SetCell(*item, 0, title);
+    m_cells.emplace(m_cells.begin() + at);
     if (m_mark >= at)
         ++m_mark;
+    // Qt's item holds a text for column 0 even when the list has no columns yet.
+    PutText(*item, at, 0, title);
 }
 
 void QtListView::SetItemText(int row, int column, const std::string& text) {
     QTreeWidgetItem* item = topLevelItem(row);
     if (!item || column < 0 || column >= columnCount())
         return;
-    SetCell(*item, column, text);
+    PutText(*item, row, column, text);
+}
+
+void QtListView::PutText(QTreeWidgetItem& item, int row, int column, const std::string& text) {
+    auto& cells = m_cells[static_cast<size_t>(row)];
+    if (cells.size() <= static_cast<size_t>(column))
+        cells.resize(static_cast<size_t>(column) + 1);
+    Cell& cell = cells[static_cast<size_t>(column)];
+    cell = {text, true, IsPlain(text), -1, false};
+    if (kShortcuts && !isVisible()) {
+        // Loading the entry file sorts the table after every entry, moving texts between rows
+        // a thousand times while the window is hidden: only the last of them is ever seen.
+        cell.pending = true;
+        m_textsPending = true;
+        return;
+    }
+    SetCell(item, column, text);
 }
 
 // A cell shows its bytes as text; bytes that are not UTF-8 are also kept beside the text, as
@@ -80,10 +105,41 @@ void QtListView::SetCell(QTreeWidgetItem& item, int column, const std::string& b
                  IsUtf8(bytes) ? QVariant() : QVariant(QByteArray::fromStdString(bytes)));
 }
 
+void QtListView::ApplyPendingTexts(int onlyRow) {
+    if (!m_textsPending)
+        return;
+    if (onlyRow < 0)
+        m_textsPending = false;
+    for (size_t row = 0; row < m_cells.size(); ++row) {
+        if (onlyRow >= 0 && row != static_cast<size_t>(onlyRow))
+            continue;
+        QTreeWidgetItem* item = topLevelItem(static_cast<int>(row));
+        auto& cells = m_cells[row];
+        for (size_t column = 0; column < cells.size(); ++column) {
+            Cell& cell = cells[column];
+            if (cell.pending) {
+                cell.pending = false;
+                SetCell(*item, static_cast<int>(column), cell.bytes);
+            }
+        }
+    }
+}
+
+void QtListView::showEvent(QShowEvent* event) {
+    ApplyPendingTexts();
+    QTreeWidget::showEvent(event);
+}
+
 std::string QtListView::GetItemText(int row, int column) const {
     const QTreeWidgetItem* item = topLevelItem(row);
     if (!item || column < 0 || column >= columnCount())
         return {};
+    if (kShortcuts) {
+        // The bytes as they were given: the same as converting the item's text back.
+        const auto& cells = m_cells[static_cast<size_t>(row)];
+        return static_cast<size_t>(column) < cells.size() ? cells[static_cast<size_t>(column)].bytes
+                                                          : std::string();
+    }
     const QVariant bytes = item->data(column, kBytesRole);
     if (bytes.isValid())
         return bytes.toByteArray().toStdString();
@@ -94,6 +150,7 @@ void QtListView::DeleteItem(int row) {
     if (row < 0 || row >= GetItemCount())
         return;
     delete takeTopLevelItem(row);
+    m_cells.erase(m_cells.begin() + row);
     // A mark below moves up with its row; a mark on the deleted row stays on its position,
     // except that it never names a row past the end, as on Windows.
     if (m_mark > row || m_mark >= GetItemCount())
@@ -102,6 +159,7 @@ void QtListView::DeleteItem(int row) {
 
 void QtListView::DeleteAllItems() {
     clear();
+    m_cells.clear();
     m_mark = -1;
 }
 
@@ -146,12 +204,9 @@ void QtListView::SetColumnWidth(int column, int width) {
         return;
     int w = width;
     if (width == win::kLvscwAutosize) {
-        w = kCellPadding;
-        for (int row = 0; row < GetItemCount(); ++row) {
-            w = std::max(w, TextWidth(topLevelItem(row)->text(column)) + kCellPadding);
-        }
+        w = ContentWidth(column) + kCellPadding;
     } else if (width == win::kLvscwAutosizeUseHeader) {
-        w = header()->sectionSizeHint(column);
+        w = HeaderHint(column);
         if (column == columnCount() - 1) {
             int used = 0;
             for (int c = 0; c < column; ++c)
@@ -168,6 +223,79 @@ int QtListView::GetColumnWidth(int column) const {
     return columnWidth(column);
 }
 
+int QtListView::ContentWidth(int column) const {
+    int widest = 0;
+    for (int row = 0; row < GetItemCount(); ++row) {
+        if (!kShortcuts) {
+            widest = std::max(widest, TextWidth(topLevelItem(row)->text(column)));
+            continue;
+        }
+        const auto& cells = m_cells[static_cast<size_t>(row)];
+        if (static_cast<size_t>(column) >= cells.size())
+            continue;  // no text: no width
+        const Cell& cell = cells[static_cast<size_t>(column)];
+        if (cell.width < 0)
+            cell.width = TextWidth(ToQString(cell.bytes));  // what the item holds or will hold
+        widest = std::max(widest, cell.width);
+    }
+    return widest;
+}
+
+int QtListView::HeaderHint(int column) const {
+    if (!kShortcuts)
+        return header()->sectionSizeHint(column);
+    int& hint = m_headerHints[static_cast<size_t>(column)];
+    if (hint < 0)
+        hint = header()->sectionSizeHint(column);
+    return hint;
+}
+
+int QtListView::HeaderHeight() const {
+    if (!kShortcuts || m_headerHeight < 0)
+        m_headerHeight = header()->sizeHint().height();
+    return m_headerHeight;
+}
+
+int QtListView::FirstRowHint() {
+    ApplyPendingTexts(0);  // Qt measures the item itself
+    return sizeHintForRow(0);
+}
+
+int QtListView::RowHeight() {
+    if (GetItemCount() == 0)
+        return 0;
+    if (!kShortcuts)
+        return FirstRowHint();
+    // The key: for each column, whether the first row's cell has no text (0), an empty one
+    // (1) or a plain one (2). Any other text is measured each time.
+    unsigned long long key = 0;
+    const auto& cells = m_cells.front();
+    for (int c = columnCount() - 1; c >= 0; --c) {
+        const auto i = static_cast<size_t>(c);
+        const Cell* cell = i < cells.size() ? &cells[i] : nullptr;
+        if (cell && cell->set && !cell->plain)
+            return FirstRowHint();
+        key = key * 3 + (!cell || !cell->set ? 0 : cell->bytes.empty() ? 1 : 2);
+    }
+    if (columnCount() > 40)
+        return FirstRowHint();  // the key would not fit
+    auto it = m_plainRowHeights.find(key);
+    if (it == m_plainRowHeights.end())
+        it = m_plainRowHeights.emplace(key, FirstRowHint()).first;
+    return it->second;
+}
+
+void QtListView::ForgetSizes() {
+    m_textWidths.clear();
+    for (auto& row : m_cells) {
+        for (Cell& cell : row)
+            cell.width = -1;
+    }
+    std::fill(m_headerHints.begin(), m_headerHints.end(), -1);
+    m_headerHeight = -1;
+    m_plainRowHeights.clear();
+}
+
 int QtListView::TextWidth(const QString& text) const {
     // Every change of the table fits all columns to all cells again, so each text is measured
     // once and remembered for this font.
@@ -180,16 +308,15 @@ int QtListView::TextWidth(const QString& text) const {
 }
 
 void QtListView::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::FontChange)
-        m_textWidths.clear();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        ForgetSizes();
     QTreeWidget::changeEvent(event);
 }
 
-int QtListView::AvailableWidth() const {
+int QtListView::AvailableWidth() {
     int available = contentsRect().width();
-    const int rowHeight = GetItemCount() > 0 ? sizeHintForRow(0) : 0;
-    const int rowsHeight = contentsRect().height() - header()->sizeHint().height();
-    if (GetItemCount() * rowHeight > rowsHeight) {
+    const int rowsHeight = contentsRect().height() - HeaderHeight();
+    if (GetItemCount() * RowHeight() > rowsHeight) {
         available -= style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     }
     return available;

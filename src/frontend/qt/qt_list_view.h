@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QTreeWidget>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,16 +47,27 @@ class QtListView : public QTreeWidget, public platform::IListView {
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
     static constexpr int kBytesRole = Qt::UserRole + 1;
     static void SetCell(QTreeWidgetItem& item, int column, const std::string& bytes);
     int SelectedRow() const;  // -1 when no row is highlighted
+    // Sets a cell's text, or, while the list is hidden, keeps it to give the item when shown.
+    void PutText(QTreeWidgetItem& item, int row, int column, const std::string& text);
+    void ApplyPendingTexts(int onlyRow = -1);  // all rows, or this one
     int TextWidth(const QString& text) const;
+    // The widest text in a column, from the widths the cells remember.
+    int ContentWidth(int column) const;
+    int HeaderHint(int column) const;
+    int HeaderHeight() const;
+    int RowHeight();  // the height the rows are laid out with; 0 without rows
+    int FirstRowHint();
+    void ForgetSizes();  // the font or the style changed
     // The width available to the columns: the control's inside, less a vertical scroll bar
     // when the rows need one.
-    int AvailableWidth() const;
+    int AvailableWidth();
     // A highlight that shows only while the list has the focus.
     void ShowHighlight(bool shown);
 
@@ -65,6 +77,24 @@ class QtListView : public QTreeWidget, public platform::IListView {
     int m_mark = -1;
     QPalette m_palette;  // the palette with the highlight shown
     mutable QHash<QString, int> m_textWidths;
+
+    // Every change of the table fits all columns again, each time asking for the header's and
+    // the rows' size hints, which Qt computes anew at each call. What those depend on changes
+    // far less often: the font, the style, the header texts and the cells.
+    struct Cell {
+        std::string bytes;
+        bool set = false;        // a text was given; a cell never given one is not the same as ""
+        bool plain = false;      // printable ASCII only: the primary font draws it in one line
+        mutable int width = -1;  // the text's width once measured
+        bool pending = false;    // not yet given to the item
+    };
+    std::vector<std::vector<Cell>> m_cells;  // by row, then column, beside the items
+    mutable std::vector<int> m_headerHints;  // by column; -1 until asked
+    mutable int m_headerHeight = -1;
+    bool m_textsPending = false;
+    // The row height of a first row whose cells are all plain or empty, by which cells have
+    // text: it does not depend on what that text is.
+    mutable std::map<unsigned long long, int> m_plainRowHeights;
 };
 
 }  // namespace brindlecot::qt

@@ -12,6 +12,7 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpacerItem>
@@ -20,9 +21,11 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "frontend/qt/icon_pixels.h"
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/qt_tray.h"
 #include "frontend/qt/shell_open.h"
+#include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 #include "platform/posix/posix_file_store.h"
 #include "resources/resource.h"
@@ -115,8 +118,21 @@ QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
     // The main window's modal loop is the program's only one; a box shown while no window is
     // on screen must not end the application when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    for (int size : {16, 32, 48, 256}) {
-        m_appIcon.addFile(QStringLiteral(":/icons/brindlecot-%1.png").arg(size), QSize(size, size));
+    if (kShortcuts) {
+        // Pixmaps over the pixels built into the program: nothing is decoded or copied, and
+        // the pages are read only for the sizes that something draws.
+        for (size_t i = 0; i < kAppIconImageCount; ++i) {
+            const IconImage& image = kAppIconImages[i];
+            m_appIcon.addPixmap(QPixmap::fromImage(
+                QImage(reinterpret_cast<const uchar*>(image.pixels), image.size, image.size,
+                       image.size * 4, QImage::Format_ARGB32_Premultiplied),
+                Qt::NoOpaqueDetection));
+        }
+    } else {
+        for (int size : {16, 32, 48, 256}) {
+            m_appIcon.addFile(QStringLiteral(":/icons/brindlecot-%1.png").arg(size),
+                              QSize(size, size));
+        }
     }
     QApplication::setWindowIcon(m_appIcon);
 }
@@ -275,6 +291,8 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
+    if (kShortcuts && DeferTrayIcon(message, data))
+        return;
     auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
         return e->window == data.hWnd && e->id == data.uID;
     });
@@ -327,6 +345,45 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
         }
     }
     m_trayIcons.push_back(std::move(entry));
+}
+
+bool QtPlatform::DeferTrayIcon(unsigned message, const platform::NotifyIconData& data) {
+    // Registering an icon with the desktop's tray asks the session bus first: a cost paid
+    // before the window is on screen for an icon that nobody looks at yet. An icon of a window
+    // that has not drawn its first frame is added right after that frame.
+    auto pending =
+        std::find_if(m_deferredTrayIcons.begin(), m_deferredTrayIcons.end(),
+                     [&](const auto& d) { return d.hWnd == data.hWnd && d.uID == data.uID; });
+    if (pending == m_deferredTrayIcons.end()) {
+        const QtDialogWindow* owner = Window(data.hWnd);
+        if (message != win::kNimAdd || !owner || owner->FirstFrameDrawn())
+            return false;
+        m_deferredTrayIcons.push_back(data);
+        return true;
+    }
+    if (message == win::kNimDelete) {
+        m_deferredTrayIcons.erase(pending);
+    } else if (message == win::kNimModify) {
+        if (data.uFlags & win::kNifIcon)
+            pending->hIcon = data.hIcon;
+        if (data.uFlags & win::kNifTip)
+            pending->szTip = data.szTip;
+    }
+    return true;
+}
+
+void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
+    std::vector<platform::NotifyIconData> due;
+    for (auto it = m_deferredTrayIcons.begin(); it != m_deferredTrayIcons.end();) {
+        if (it->hWnd == window) {
+            due.push_back(*it);
+            it = m_deferredTrayIcons.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (const platform::NotifyIconData& data : due)
+        ShellNotifyIcon(win::kNimAdd, data);
 }
 
 void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,

@@ -55,6 +55,8 @@ class QtPlatform : public platform::IPlatform {
     QIcon Icon(platform::IconHandle icon) const;
     void PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,
                       win::LPARAM lParam);
+    // A window's first frame is on screen: the tray icons it added meanwhile are added now.
+    void OnFirstFrame(platform::WindowHandle window);
 
     // The user's session ends, or the process was asked to end: every open dialog gets the
     // session-ending message, then every modal loop ends and the run with them.
@@ -77,12 +79,16 @@ class QtPlatform : public platform::IPlatform {
                          std::uint32_t callbackMessage, int reason, bool statusNotifier);
     void FillExportedMenu(platform::WindowHandle window, std::uint32_t id,
                           std::uint32_t callbackMessage, QMenu& menu);
+    // Keeps, changes or drops an icon whose window has not drawn its first frame; false when
+    // the request is not about such an icon.
+    bool DeferTrayIcon(unsigned message, const platform::NotifyIconData& data);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
     std::unique_ptr<QWidget> m_ownerWindow;
     platform::WindowHandle m_ownerHandle = 0;
     std::vector<QtDialogWindow*> m_windows;  // the open dialogs, the newest last
     std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
+    std::vector<platform::NotifyIconData> m_deferredTrayIcons;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
     QMenu* m_menuBeingFilled = nullptr;

@@ -27,6 +27,13 @@ extern "C" void OnTerminationSignal(int) {
     if (g_writeFd >= 0) {
         [[maybe_unused]] const ssize_t n = ::write(g_writeFd, &byte, 1);
     }
+    // The first signal asks for an orderly end; a second one, should that end ever stall,
+    // ends the process the system's way rather than being swallowed.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    for (const int signal : kSignals)
+        ::sigaction(signal, &fallback, nullptr);
     errno = saved;
 }
 

@@ -14,7 +14,8 @@ namespace brindlecot::qt {
 class SessionEndWatcher : public QObject {
   public:
     // Watches the session manager's commit request and SIGTERM, SIGHUP and SIGINT; `onEnd`
-    // runs once, at the first of them.
+    // runs once, at the first of them. After the first signal the three get their default
+    // action back, so a second one ends the process at once.
     explicit SessionEndWatcher(std::function<void()> onEnd);
     ~SessionEndWatcher() override;
     SessionEndWatcher(const SessionEndWatcher&) = delete;

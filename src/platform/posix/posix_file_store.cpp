@@ -1,13 +1,19 @@
 #include "platform/posix/posix_file_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <random>
+#include <string_view>
 #include <vector>
 
 namespace brindlecot::platform {
@@ -74,12 +80,83 @@ bool MayReplace(const std::string& path, const struct stat& st) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
+// A temporary's name: hidden, beside the file, with the writer's process id, so that a later
+// run can tell a temporary of a killed run from one that is being written right now.
+std::string TemporaryPrefix(const std::string& base) {
+    return "." + base + ".";
+}
+constexpr std::string_view kTemporarySuffix = ".tmp";
+constexpr size_t kRandomLength = 12;
+
+// The process id in a temporary's name ".<base>.<pid>.<random>.tmp", or 0 for any other name.
+pid_t TemporaryOwner(const std::string& entry, const std::string& base) {
+    const std::string prefix = TemporaryPrefix(base);
+    if (entry.size() <= prefix.size() + kRandomLength + kTemporarySuffix.size() + 2 ||
+        entry.compare(0, prefix.size(), prefix) != 0 ||
+        entry.compare(entry.size() - kTemporarySuffix.size(), kTemporarySuffix.size(),
+                      kTemporarySuffix) != 0)
+        return 0;
+    const std::string middle = entry.substr(
+        prefix.size(), entry.size() - prefix.size() - kTemporarySuffix.size());  // pid.random
+    const size_t dot = middle.find('.');
+    if (dot == std::string::npos || dot == 0 || dot > 9 || middle.size() - dot - 1 != kRandomLength)
+        return 0;
+    pid_t pid = 0;
+    for (size_t i = 0; i < dot; ++i) {
+        if (middle[i] < '0' || middle[i] > '9')
+            return 0;
+        pid = pid * 10 + (middle[i] - '0');
+    }
+    return pid;
+}
+
+bool Before(const struct timespec& a, const struct timespec& b) {
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+bool ProcessRuns(pid_t pid) {
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// Creates a directory and the missing ones above it, private to the user.
+bool MakeDirectories(const std::string& path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The working directory's last name, for a recovery copy's name; "root" for "/".
+std::string WorkingDirectoryName() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE || buffer.size() > (1u << 20))
+            return "unknown";
+        buffer.resize(buffer.size() * 2);
+    }
+    std::string name = BaseNameOf(buffer.data());
+    if (name.empty())
+        name = "root";
+    if (name[0] == '.')
+        name[0] = '_';  // no hidden recovery copies
+    return name;
+}
+
 std::string RandomSuffix() {
     static std::mt19937_64 generator{std::random_device{}() ^
                                      (static_cast<std::uint64_t>(::getpid()) << 32)};
     static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::uniform_int_distribution<int> pick(0, 35);
-    std::string suffix(12, '0');
+    std::string suffix(kRandomLength, '0');
     for (char& c : suffix)
         c = kDigits[pick(generator)];
     return suffix;
@@ -100,33 +177,89 @@ PosixFileStore::SystemCalls PosixFileStore::SystemCalls::Real() {
 }
 
 PosixFileStore::PosixFileStore(SystemCalls calls, size_t writeChunk)
-    : m_calls(std::move(calls)), m_writeChunk(std::max<size_t>(writeChunk, 1)) {}
+    : m_calls(std::move(calls)),
+      m_writeChunk(std::max<size_t>(writeChunk, 1)),
+      m_recoveryDirectory(DefaultRecoveryDirectory()) {
+    ::clock_gettime(CLOCK_REALTIME, &m_runStart);
+}
+
+std::string PosixFileStore::DefaultRecoveryDirectory() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/')
+        return Join(state, "brindlecot");
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0] == '/') {
+        home = h;
+    } else if (const struct passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) {
+        home = pw->pw_dir;
+    }
+    if (home.empty())
+        return "";
+    return Join(home, ".local/state/brindlecot");
+}
 
 std::optional<std::string> PosixFileStore::ReadFileCreating(const std::string& name) {
-    const int fd = m_calls.open(name.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (const std::optional<std::string> target = FollowLinks(name))
+        RemoveStaleTemporaries(DirectoryOf(*target), BaseNameOf(*target));
+
+    // Anything but a regular file is not opened at all: opening a device can act on it.
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        return std::nullopt;
+    // Without O_NONBLOCK, a FIFO put in the file's place in the meantime would hold the open
+    // until some writer comes, which may be never.
+    const int fd = m_calls.open(name.c_str(), O_RDONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0)
         return std::nullopt;
-    std::string content;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && st.st_size > 0)
-        content.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;  // end of input or a read error: what was read stands
-        content.append(buffer, static_cast<size_t>(n));
+    std::optional<std::string> content;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= kMaxReadBytes) {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags >= 0)
+            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        content.emplace();
+        content->reserve(static_cast<size_t>(st.st_size));
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;  // end of input or a read error: what was read stands
+            if (content->size() + static_cast<size_t>(n) > kMaxReadBytes) {
+                content.reset();  // it grew past the bound while being read
+                break;
+            }
+            content->append(buffer, static_cast<size_t>(n));
+        }
     }
     m_calls.close(fd);
     return content;
 }
 
+void PosixFileStore::RemoveStaleTemporaries(const std::string& directory, const std::string& base) {
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(directory.c_str()));
+    if (!dir)
+        return;
+    const pid_t self = ::getpid();
+    while (const struct dirent* entry = ::readdir(dir.get())) {
+        const std::string entryName = entry->d_name;
+        const pid_t owner = TemporaryOwner(entryName, base);
+        if (owner <= 0 || owner == self || ProcessRuns(owner))
+            continue;
+        const std::string path = Join(directory, entryName);
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            Before(st.st_mtim, m_runStart))
+            m_calls.unlink(path.c_str());
+    }
+}
+
 int PosixFileStore::CreateTemporary(const std::string& directory, const std::string& base,
                                     std::string& path) {
     for (int attempt = 0; attempt < kMaxTemporaryAttempts; ++attempt) {
-        path = Join(directory, "." + base + "." + RandomSuffix() + ".tmp");
+        path = Join(directory, TemporaryPrefix(base) + std::to_string(::getpid()) + "." +
+                                   RandomSuffix() + std::string(kTemporarySuffix));
         const int fd = m_calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -146,6 +279,14 @@ bool PosixFileStore::WriteAll(int fd, const std::string& bytes) {
         done += static_cast<size_t>(n);
     }
     return true;
+}
+
+bool PosixFileStore::WriteInPlace(const std::string& path, const std::string& bytes) {
+    const int fd = m_calls.open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes) && m_calls.fsync(fd) == 0;
+    return m_calls.close(fd) == 0 && ok;
 }
 
 void PosixFileStore::SyncDirectory(const std::string& directory) {
@@ -172,8 +313,14 @@ bool PosixFileStore::ReplaceContent(const std::string& name, const std::string& 
     const std::string directory = DirectoryOf(*target);
     std::string temporary;
     const int fd = CreateTemporary(directory, BaseNameOf(*target), temporary);
-    if (fd < 0)
+    if (fd < 0) {
+        // A directory that takes no new file, holding a file the user may write: written in
+        // place, as a plain text-mode stream would, rather than losing the run's edits. Not
+        // for a full disk: truncating the old file there would lose it too.
+        if (exists && (errno == EACCES || errno == EPERM))
+            return WriteInPlace(*target, bytes);
         return false;
+    }
 
     bool ok = true;
     if (exists) {
@@ -192,6 +339,44 @@ bool PosixFileStore::ReplaceContent(const std::string& name, const std::string& 
     }
     SyncDirectory(directory);
     return true;
+}
+
+std::optional<std::string> PosixFileStore::KeepRecoveryCopy(const std::string& name,
+                                                            const std::string& bytes) {
+    if (m_recoveryDirectory.empty() || !MakeDirectories(m_recoveryDirectory))
+        return std::nullopt;
+    char stamp[32] = {};
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    if (::localtime_r(&now, &local) == nullptr ||
+        std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0)
+        return std::nullopt;
+    std::string stem = BaseNameOf(name);
+    std::string extension;
+    if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
+        extension = stem.substr(dot);
+        stem.erase(dot);
+    }
+    const std::string first = stem + "-" + stamp + "-" + WorkingDirectoryName();
+    for (int n = 1; n <= kMaxTemporaryAttempts; ++n) {
+        const std::string path = Join(
+            m_recoveryDirectory, (n == 1 ? first : first + "-" + std::to_string(n)) + extension);
+        const int fd =
+            m_calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return std::nullopt;
+        }
+        bool ok = WriteAll(fd, bytes) && m_calls.fsync(fd) == 0;
+        ok = m_calls.close(fd) == 0 && ok;
+        if (!ok) {
+            m_calls.unlink(path.c_str());
+            return std::nullopt;
+        }
+        return path;
+    }
+    return std::nullopt;
 }
 
 }  // namespace brindlecot::platform

@@ -19,6 +19,8 @@ int main(int argc, char* argv[]) {
         {"TrayAndLaunch", brindlecot::qt::test::MakeTrayAndLaunchTest},
         {"Process", brindlecot::qt::test::MakeProcessTest},
         {"Text", brindlecot::qt::test::MakeTextTest},
+        {"HostileFiles", brindlecot::qt::test::MakeHostileFilesTest},
+        {"StartUp", brindlecot::qt::test::MakeStartUpTest},
     };
     std::vector<char*> args(argv, argv + argc);
     std::vector<std::string> chosen;

@@ -12,5 +12,7 @@ std::unique_ptr<QObject> MakeCommandsTest();
 std::unique_ptr<QObject> MakeTrayAndLaunchTest();
 std::unique_ptr<QObject> MakeProcessTest();
 std::unique_ptr<QObject> MakeTextTest();
+std::unique_ptr<QObject> MakeHostileFilesTest();
+std::unique_ptr<QObject> MakeStartUpTest();
 
 }  // namespace brindlecot::qt::test

@@ -22,8 +22,11 @@ namespace {
 class TrayAndLaunchTest : public QObject {
     Q_OBJECT
 
+    // The icon is added once the window's first frame is drawn.
     static QSystemTrayIcon* Tray(QtPlatform& platform, QtDialogWindow& w) {
-        return platform.TrayIcon(w.Handle(), TRAY_ICON_ID);
+        const bool added =
+            QTest::qWaitFor([&] { return platform.TrayIcon(w.Handle(), TRAY_ICON_ID) != nullptr; });
+        return added ? platform.TrayIcon(w.Handle(), TRAY_ICON_ID) : nullptr;
     }
     // Presses the right button on the icon; `choose` picks from the menu's texts, top to
     // bottom, an item by its index (or -1 to close the menu).

@@ -52,6 +52,20 @@ TEST_P(FileStoreContract, SomethingThatCannotBeReadGivesNothing) {
     EXPECT_EQ(store->ReadFileCreating(kName), std::nullopt);
 }
 
+// ---- Keeping what could not be saved ----
+
+TEST_P(FileStoreContract, ARecoveryCopyIsANewFileEachTimeAndLeavesTheWorkingDirectoryAlone) {
+    m_subject->Put(kName, "old");
+    const std::vector<std::string> before = m_subject->Names();
+    const std::optional<std::string> first = store->KeepRecoveryCopy(kName, "list one");
+    const std::optional<std::string> second = store->KeepRecoveryCopy(kName, "list two");
+    ASSERT_TRUE(first.has_value());
+    ASSERT_TRUE(second.has_value());
+    EXPECT_NE(*first, *second);
+    EXPECT_EQ(m_subject->Names(), before);
+    EXPECT_EQ(m_subject->Peek(kName), std::optional<std::string>("old"));
+}
+
 // ---- Replacing ----
 
 TEST_P(FileStoreContract, ReplacingWritesExactlyTheBytesAndNothingElse) {

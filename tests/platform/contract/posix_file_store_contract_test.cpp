@@ -30,11 +30,14 @@ class PosixStore : public FileStoreSubject {
             throw std::runtime_error("no temporary directory");
         m_dir = pattern;
         fs::current_path(m_dir);
+        // Recovery copies go beside the working directory, never into the user's own.
+        m_store.SetRecoveryDirectory(m_dir.string() + "-state");
     }
     ~PosixStore() override {
         std::error_code ignored;
         fs::current_path(m_oldCwd, ignored);
         fs::remove_all(m_dir, ignored);
+        fs::remove_all(m_dir.string() + "-state", ignored);
     }
 
     platform::IFileStore& Store() override { return m_store; }

@@ -1,0 +1,324 @@
+#include "frontend/win32/win32_dialog_window.h"
+
+#include <vector>
+
+#include "frontend/win32/notify.h"
+#include "frontend/win32/win32_platform.h"
+
+namespace brindlecot::win32 {
+
+namespace {
+
+HWND ToHwnd(platform::WindowHandle h) {
+    return reinterpret_cast<HWND>(h);
+}
+
+std::string WindowText(HWND hwnd) {
+    if (!hwnd)
+        return {};
+    const int length = ::GetWindowTextLengthA(hwnd);
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    const int n = ::GetWindowTextA(hwnd, buffer.data(), static_cast<int>(buffer.size()));
+    return std::string(buffer.data(), static_cast<size_t>(n > 0 ? n : 0));
+}
+
+// Messages whose result a dialog procedure returns itself rather than through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+        case WM_INITDIALOG:
+        case WM_QUERYDRAGICON:
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The edit part of a drop-down combo box. Escape there, while the list is dropped, closes the
+// list and nothing else. Wine's edit control leaves the key unhandled (the list stays open);
+// Windows' own closes the list, which this repeats harmlessly.
+LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                               DWORD_PTR) {
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        const HWND combo = ::GetParent(edit);
+        if (::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) {
+            ::SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+            return 0;
+        }
+    }
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(edit, &ComboEditProc, id);
+    return ::DefSubclassProc(edit, message, wParam, lParam);
+}
+
+void WatchComboEscapes(HWND dialog) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = {};
+        ::GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, "ComboBox") != 0)
+            continue;
+        if (const HWND edit = ::GetWindow(child, GW_CHILD))
+            ::SetWindowSubclass(edit, &ComboEditProc, 1, 0);
+    }
+}
+
+bool ModifierHeld() {
+    return (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU)) < 0;
+}
+
+}  // namespace
+
+// ---- Win32PopupMenu -------------------------------------------------------------------------
+
+void Win32PopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
+                                const std::string& text) {
+    ::InsertMenuA(m_menu, position, flags, id, text.c_str());
+}
+
+void Win32PopupMenu::TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) {
+    // A menu closes on a click elsewhere only if its owner is the foreground window while it
+    // is tracked, and after a message has reached the owner once it has closed.
+    const HWND hwnd = ToHwnd(owner);
+    ::SetForegroundWindow(hwnd);
+    ::TrackPopupMenu(m_menu, flags, x, y, 0, hwnd, nullptr);
+    ::PostMessageA(hwnd, WM_NULL, 0, 0);
+}
+
+// ---- Win32DialogWindow ----------------------------------------------------------------------
+
+INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32DialogWindow*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Win32DialogWindow*>(lParam);
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        self->m_hwnd = hwnd;
+    }
+    return self ? self->Dispatch(message, wParam, lParam) : FALSE;
+}
+
+INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (message == WM_INITDIALOG) {
+        m_platform.Register(this);
+        m_attached = true;
+        WatchComboEscapes(m_hwnd);
+        m_handler.Attach(*this);
+        const bool handled = Forward(message, wParam, lParam, result);
+        CentreWindow(m_hwnd);
+        return handled ? result : TRUE;
+    }
+    if (!m_attached)
+        return FALSE;
+
+    if (message == m_platform.TaskbarCreatedMessage()) {
+        // The taskbar was created anew (the shell restarted): its icons are gone.
+        m_platform.RestoreTrayIcons(m_hwnd);
+        return FALSE;
+    }
+
+    bool handled = false;
+    switch (message) {
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (!header)
+                return FALSE;
+            const auto lv = m_listViews.find(static_cast<int>(header->idFrom));
+            const bool fromListView =
+                lv != m_listViews.end() && lv->second->Hwnd() == header->hwndFrom;
+            win::NmListView record = TranslateNotify(*header, fromListView);
+            handled = Forward(message, wParam, reinterpret_cast<LPARAM>(&record), result);
+            break;
+        }
+        case WM_HELP:
+            // F1 alone is the standard Help command; with a modifier it is something else.
+            if (ModifierHeld())
+                return FALSE;
+            Forward(WM_COMMAND, win::MakeWParam(win::kIdHelp, 0), 0, result);
+            ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        case WM_DESTROY:
+            handled = Forward(message, wParam, lParam, result);
+            m_attached = false;
+            m_handler.Detach();
+            m_platform.Unregister(this);
+            return handled ? TRUE : FALSE;
+        default:
+            handled = Forward(message, wParam, lParam, result);
+            break;
+    }
+    if (!handled)
+        return FALSE;
+    if (ReturnsResultDirectly(message))
+        return static_cast<INT_PTR>(result);
+    ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+bool Win32DialogWindow::Forward(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    win::LRESULT coreResult = 0;
+    // What the core leaves unhandled gets the default processing: a dialog procedure asks for
+    // it by returning FALSE (calling the default dialog procedure from inside would recurse).
+    const bool handled =
+        m_handler.OnMessage(static_cast<win::UINT>(message), static_cast<win::WPARAM>(wParam),
+                            static_cast<win::LPARAM>(lParam), coreResult);
+    result = static_cast<LRESULT>(coreResult);
+    return handled;
+}
+
+platform::WindowHandle Win32DialogWindow::Handle() const {
+    return reinterpret_cast<platform::WindowHandle>(m_hwnd);
+}
+
+platform::IListView* Win32DialogWindow::ListView(int controlId) {
+    auto it = m_listViews.find(controlId);
+    if (it != m_listViews.end())
+        return it->second.get();
+    const HWND control = ::GetDlgItem(m_hwnd, controlId);
+    char className[64] = {};
+    if (!control || !::GetClassNameA(control, className, sizeof className) ||
+        lstrcmpiA(className, WC_LISTVIEWA) != 0) {
+        return nullptr;
+    }
+    auto view = std::make_unique<Win32ListView>(control);
+    platform::IListView* raw = view.get();
+    m_listViews.emplace(controlId, std::move(view));
+    return raw;
+}
+
+std::string Win32DialogWindow::ControlText(int controlId) const {
+    return WindowText(::GetDlgItem(m_hwnd, controlId));
+}
+
+void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
+    // Every exchange shows every field again; setting a window's text costs milliseconds
+    // under Wine, and an edit field that is given its own text again loses its caret place.
+    if (ControlText(controlId) == text)
+        return;
+    ::SetDlgItemTextA(m_hwnd, controlId, text.c_str());
+}
+
+int Win32DialogWindow::ComboGetCount(int controlId) const {
+    return static_cast<int>(::SendDlgItemMessageA(m_hwnd, controlId, CB_GETCOUNT, 0, 0));
+}
+
+std::string Win32DialogWindow::ComboGetItemText(int controlId, int index) const {
+    const LRESULT length = ::SendDlgItemMessageA(m_hwnd, controlId, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR)
+        return {};
+    std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
+    const LRESULT n = ::SendDlgItemMessageA(m_hwnd, controlId, CB_GETLBTEXT, index,
+                                            reinterpret_cast<LPARAM>(buffer.data()));
+    return n == CB_ERR ? std::string() : std::string(buffer.data(), static_cast<size_t>(n));
+}
+
+void Win32DialogWindow::ComboAddString(int controlId, const std::string& text) {
+    ::SendDlgItemMessageA(m_hwnd, controlId, CB_ADDSTRING, 0,
+                          reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Win32DialogWindow::ComboSetCurSel(int controlId, int index) {
+    ::SendDlgItemMessageA(m_hwnd, controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void Win32DialogWindow::SetCaption(const std::string& text) {
+    ::SetWindowTextA(m_hwnd, text.c_str());
+}
+
+void Win32DialogWindow::SetIcon(int iconKind, platform::IconHandle icon) {
+    ::SendMessageA(m_hwnd, WM_SETICON, static_cast<WPARAM>(iconKind), static_cast<LPARAM>(icon));
+}
+
+bool Win32DialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) {
+    const HMENU menu = ::GetSystemMenu(m_hwnd, FALSE);
+    if (!menu)
+        return false;
+    ::AppendMenuA(menu, flags, id, (flags & MF_SEPARATOR) ? nullptr : text.c_str());
+    return true;
+}
+
+void Win32DialogWindow::ShowWindow(int showCommand) {
+    ::ShowWindow(m_hwnd, showCommand);
+}
+
+void Win32DialogWindow::SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx,
+                                     int cy, unsigned flags) {
+    ::SetWindowPos(m_hwnd, ToHwnd(insertAfter), x, y, cx, cy, flags);
+}
+
+void Win32DialogWindow::SetForegroundWindow() {
+    ::SetForegroundWindow(m_hwnd);
+}
+
+void Win32DialogWindow::EndDialog(int result) {
+    ::EndDialog(m_hwnd, result);
+}
+
+std::unique_ptr<platform::IPopupMenu> Win32DialogWindow::CreatePopupMenu() {
+    const HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        return nullptr;
+    return std::make_unique<Win32PopupMenu>(menu);
+}
+
+bool Win32DialogWindow::IsIconic() const {
+    return ::IsIconic(m_hwnd) != 0;
+}
+
+platform::Size Win32DialogWindow::GetClientSize() const {
+    RECT r{};
+    ::GetClientRect(m_hwnd, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void Win32DialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
+    PAINTSTRUCT ps{};
+    const HDC dc = ::BeginPaint(m_hwnd, &ps);
+    ::SendMessageA(m_hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    ::DrawIcon(dc, x, y, reinterpret_cast<HICON>(icon));
+    ::EndPaint(m_hwnd, &ps);
+}
+
+void CentreWindow(HWND hwnd) {
+    RECT window{};
+    ::GetWindowRect(hwnd, &window);
+    const HWND owner = ::GetWindow(hwnd, GW_OWNER);
+    RECT area{};
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+        ::GetWindowRect(owner, &area);
+    } else {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        ::GetMonitorInfoA(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &info);
+        area = info.rcWork;
+    }
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = area.left + ((area.right - area.left) - width) / 2;
+    int y = area.top + ((area.bottom - area.top) - height) / 2;
+    // Keep the caption on the screen even over an owner near its edge.
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoA(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info);
+    if (x + width > info.rcWork.right)
+        x = info.rcWork.right - width;
+    if (y + height > info.rcWork.bottom)
+        y = info.rcWork.bottom - height;
+    if (x < info.rcWork.left)
+        x = info.rcWork.left;
+    if (y < info.rcWork.top)
+        y = info.rcWork.top;
+    ::SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace brindlecot::win32

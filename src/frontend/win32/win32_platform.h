@@ -1,0 +1,80 @@
+// The platform seam on Win32: one call of the Windows API for each call of the seam, with the
+// `A` functions throughout, so that texts are bytes of the user's ANSI code page.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frontend/win32/win32_headers.h"
+#include "platform/platform.h"
+
+namespace brindlecot::win32 {
+
+class Win32DialogWindow;
+
+class Win32Platform : public platform::IPlatform {
+  public:
+    // `instance` holds the resources (icon 128, the string table); `fileStore` keeps the entry
+    // file, the platform's own one when none is given.
+    explicit Win32Platform(HINSTANCE instance,
+                           std::unique_ptr<platform::IFileStore> fileStore = nullptr);
+    ~Win32Platform() override;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    int WSAStartup(std::uint16_t requestedVersion, std::uint16_t& reportedVersion) override;
+    void WSACleanup() override;
+    platform::WindowHandle CreateOwnerWindow() override;
+    int DoModal(int templateId, platform::WindowHandle owner,
+                platform::IDialogHandler& handler) override;
+    platform::WindowHandle ActiveWindow() override;
+    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
+                       const std::string& caption, unsigned type) override;
+    std::string ProgramFileName() override;
+    platform::IconHandle LoadIconResource(int resourceId) override;
+    platform::Size SystemIconSize() override;
+    void ShowHelpFile() override;
+    std::optional<std::string> ShowOpenFileDialog(const platform::FileDialogRequest& req) override;
+    std::string CurrentDirectory() override;
+    void ChangeCurrentDirectory(const std::string& directory) override;
+    void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override;
+    void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
+    platform::Point GetCursorPos() override;
+    platform::IFileStore& FileStore() override { return *m_fileStore; }
+    // Through the C runtime's multibyte comparison, so that double-byte code pages order as
+    // the system orders them.
+    int CompareText(const std::string& a, const std::string& b) override;
+
+    // The help file named like the program file, with ".HLP" for its extension.
+    static std::string HelpFilePath();
+
+    // The registered message the shell broadcasts when it creates its taskbar.
+    UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
+    // Adds the window's notification-area icons again, as they were last added.
+    void RestoreTrayIcons(HWND window);
+
+    // The dialogs open at this moment, the newest last.
+    void Register(Win32DialogWindow* window) { m_windows.push_back(window); }
+    void Unregister(Win32DialogWindow* window);
+    Win32DialogWindow* OpenDialog(int templateId) const;
+    HWND OwnerWindow() const { return m_owner; }
+
+    // The icons in the notification area, as they were last added.
+    const std::vector<NOTIFYICONDATAA>& TrayIcons() const { return m_trayIcons; }
+
+  protected:
+    // The shell's answer to a notification-area request; tests record the requests.
+    virtual BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data);
+
+  private:
+    HINSTANCE m_instance;
+    std::unique_ptr<platform::IFileStore> m_fileStore;
+    ATOM m_ownerClass = 0;
+    HWND m_owner = nullptr;
+    UINT m_taskbarCreated = 0;
+    std::vector<Win32DialogWindow*> m_windows;
+    std::vector<NOTIFYICONDATAA> m_trayIcons;
+};
+
+}  // namespace brindlecot::win32

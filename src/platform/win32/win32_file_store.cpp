@@ -1,0 +1,132 @@
+#include "platform/win32/win32_file_store.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace brindlecot::platform {
+
+namespace {
+
+struct HandleCloser {
+    void operator()(void* h) const {
+        if (h && h != INVALID_HANDLE_VALUE)
+            ::CloseHandle(h);
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+UniqueHandle Adopt(HANDLE h) {
+    return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
+// The directory part of a name, with its separator; empty for a bare name.
+std::string DirectoryOf(const std::string& path) {
+    const size_t cut = path.find_last_of("\\/:");
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+bool WriteAndFlush(void* file, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return ::FlushFileBuffers(file) != 0;
+}
+
+std::optional<std::string> MakeTemporary(const std::string& target) {
+    const std::string directory = DirectoryOf(target);
+    char temporary[MAX_PATH + 1] = {};
+    // A name no other file has, in the target's directory, so that the move stays on one
+    // volume; the call creates the file.
+    if (!::GetTempFileNameA(directory.empty() ? "." : directory.c_str(), "brc", 0, temporary))
+        return std::nullopt;
+    return std::string(temporary);
+}
+
+bool Replace(const std::string& temporary, const std::string& target) {
+    return ::MoveFileExA(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace
+
+Win32FileStore::Steps Win32FileStore::Steps::Real() {
+    return Steps{WriteAndFlush, MakeTemporary, Replace};
+}
+
+std::optional<std::string> Win32FileStore::ReadFileCreating(const std::string& name) {
+    // Other programs may read, write, rename or delete the file while it is open here.
+    UniqueHandle file = Adopt(::CreateFileA(name.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return std::nullopt;
+    if (::GetFileType(file.get()) != FILE_TYPE_DISK)
+        return std::nullopt;  // a device or a pipe under that name is no entry file
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > kMaxReadBytes)
+        return std::nullopt;
+    std::string content;
+    content.reserve(static_cast<size_t>(size.QuadPart));
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) || got == 0)
+            break;  // end of input or a read error: what was read stands
+        content.append(buffer, got);
+        if (static_cast<long long>(content.size()) > kMaxReadBytes)
+            return std::nullopt;  // it grew while being read
+    }
+    return content;
+}
+
+bool Win32FileStore::ReplaceContent(const std::string& name, const std::string& bytes) {
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        // A move would replace a read-only file as well; and Wine, run as the superuser, opens
+        // one for writing whatever its mode: the attribute is what decides.
+        if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+
+    const std::optional<std::string> temporary = m_steps.makeTemporary(name);
+    if (!temporary) {
+        // The directory takes no new file; an existing file that may be written still can be.
+        return attributes != INVALID_FILE_ATTRIBUTES && WriteInPlace(name, bytes);
+    }
+    bool ok = false;
+    {
+        UniqueHandle file = Adopt(::CreateFileA(temporary->c_str(), GENERIC_WRITE, 0, nullptr,
+                                                TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ok = file && m_steps.writeAndFlush(file.get(), bytes);
+    }
+    ok = ok && m_steps.replace(*temporary, name);
+    if (!ok)
+        ::DeleteFileA(temporary->c_str());
+    return ok;
+}
+
+bool Win32FileStore::WriteInPlace(const std::string& name, const std::string& bytes) {
+    UniqueHandle file = Adopt(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || ::GetFileType(file.get()) != FILE_TYPE_DISK)
+        return false;
+    return m_steps.writeAndFlush(file.get(), bytes) && ::SetEndOfFile(file.get()) &&
+           ::FlushFileBuffers(file.get());
+}
+
+}  // namespace brindlecot::platform

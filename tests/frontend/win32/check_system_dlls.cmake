@@ -1,0 +1,27 @@
+# Fails when the program needs a DLL that Windows does not ship (a compiler runtime such as
+# libstdc++-6.dll, libgcc_s or libwinpthread-1.dll would have to travel with it).
+#   cmake -DOBJDUMP=<objdump> -DEXE=<program> -P this file
+cmake_minimum_required(VERSION 3.22)
+execute_process(COMMAND "${OBJDUMP}" -p "${EXE}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "objdump could not read ${EXE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" names "${dump}")
+set(system advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll
+           shell32.dll user32.dll wsock32.dll ws2_32.dll ole32.dll)
+set(foreign "")
+foreach(n IN LISTS names)
+  string(SUBSTRING "${n}" 10 -1 dll)
+  string(STRIP "${dll}" dll)
+  string(TOLOWER "${dll}" lower)
+  if(NOT lower IN_LIST system)
+    list(APPEND foreign "${dll}")
+  endif()
+endforeach()
+if(NOT names)
+  message(FATAL_ERROR "no imported DLL found in ${EXE}: the check is broken")
+endif()
+if(foreign)
+  message(FATAL_ERROR "${EXE} needs DLLs that Windows does not ship: ${foreign}")
+endif()
+message(STATUS "${EXE}: system DLLs only (${names})")

@@ -1,0 +1,345 @@
+// The real main window under the dialog manager, driven as a user drives it.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "app/brindlecot_dlg.h"
+#include "frontend/win32/dialog_template.h"
+#include "resources/dialog_layout.h"
+#include "resources/resource.h"
+#include "resources/strings.h"
+#include "tests/frontend/win32/win32_harness.h"
+
+// The common dialogs' control identifiers; after <windows.h>, which the harness includes.
+#include <dlgs.h>
+
+namespace brindlecot::win32::testing {
+namespace {
+
+const std::string kThreeEntries =
+    "CREATOR=Brindlecot 1.0\r\n"
+    "ST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n"
+    "ST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n"
+    "ST=Gamma\r\nURL=HTTP://gamma.example/\r\nSORTORDER=03\r\n";
+
+std::string Cell(HWND list, int row, int column) {
+    char text[256] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::string> Titles(HWND list) {
+    std::vector<std::string> titles;
+    const int n = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i)
+        titles.push_back(Cell(list, i, 0));
+    return titles;
+}
+
+// A left click at a point of a control's client area, as the mouse gives it.
+void ClickAt(Harness& h, HWND control, int x, int y) {
+    const LPARAM at = MAKELPARAM(x, y);
+    ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(control, WM_LBUTTONUP, 0, at);
+    h.Key(0, nullptr);  // handles what was posted, up to the marker
+}
+
+TEST(Win32MainWindow, ControlsSitWhereTheLayoutTablePutsThemInTabOrder) {
+    Harness h(kThreeEntries);
+    h.Run([](Harness& h) {
+        const HWND main = h.Main();
+        EXPECT_EQ(::GetWindowLongA(main, GWL_EXSTYLE) & WS_EX_APPWINDOW, WS_EX_APPWINDOW);
+        EXPECT_TRUE(::IsWindowVisible(main));
+        EXPECT_EQ(::GetWindow(main, GW_OWNER), h.Platform().OwnerWindow());
+        char caption[64] = {};
+        ::GetWindowTextA(main, caption, sizeof caption);
+        EXPECT_STREQ(caption, "Brindlecot ");
+
+        std::vector<HWND> tabStops;
+        for (const auto& c : resources::MainDialogTemplate().controls) {
+            if (c.id == -1)
+                continue;
+            const HWND control = h.Item(c.id);
+            ASSERT_NE(control, nullptr) << c.id;
+            // The dialog manager maps the position and the size each on its own.
+            RECT expected{c.x, c.y, c.cx, c.cy};
+            ::MapDialogRect(main, &expected);
+            expected.right += expected.left;
+            expected.bottom += expected.top;
+            RECT actual{};
+            ::GetWindowRect(control, &actual);
+            ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&actual), 2);
+            EXPECT_EQ(actual.left, expected.left) << c.id;
+            EXPECT_EQ(actual.top, expected.top) << c.id;
+            EXPECT_EQ(actual.right, expected.right) << c.id;
+            if (c.kind != resources::ControlKind::ComboDropDown) {  // its height is the list's
+                EXPECT_EQ(actual.bottom, expected.bottom) << c.id;
+            }
+            if (c.style & resources::kTabStop)
+                tabStops.push_back(control);
+        }
+        // Tab walks the controls in template order and comes back round.
+        ASSERT_FALSE(tabStops.empty());
+        EXPECT_EQ(::GetFocus(), tabStops.front());
+        for (size_t i = 0; i < tabStops.size(); ++i) {
+            const HWND next = ::GetNextDlgTabItem(main, tabStops[i], FALSE);
+            EXPECT_EQ(next, tabStops[(i + 1) % tabStops.size()]) << i;
+        }
+        // The whole window lies inside the screen's work area, centred on it.
+        RECT window{};
+        ::GetWindowRect(main, &window);
+        RECT work{};
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_LE(std::abs((window.left - work.left) - (work.right - window.right)), 1);
+    });
+}
+
+TEST(Win32MainWindow, SystemMenuEndsWithAboutWhichOpensTheAboutBoxOverADisabledMainWindow) {
+    Harness h;
+    bool mainEnabled = true;
+    std::string aboutCaption;
+    h.onDialog = [&](HWND about) {
+        mainEnabled = ::IsWindowEnabled(h.Main()) != 0;
+        char text[64] = {};
+        ::GetWindowTextA(about, text, sizeof text);
+        aboutCaption = text;
+    };
+    h.Run([](Harness& h) {
+        const HMENU menu = ::GetSystemMenu(h.Main(), FALSE);
+        const int n = ::GetMenuItemCount(menu);
+        ASSERT_GE(n, 2);
+        char text[64] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(n - 1), text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, "&About Brindlecot...");
+        EXPECT_EQ(::GetMenuItemID(menu, n - 1), IDM_ABOUTBOX);
+        EXPECT_EQ(::GetMenuState(menu, static_cast<UINT>(n - 2), MF_BYPOSITION) & MF_SEPARATOR,
+                  static_cast<UINT>(MF_SEPARATOR));
+        ::SendMessageA(h.Main(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        EXPECT_TRUE(::IsWindowEnabled(h.Main()));
+        EXPECT_FALSE(h.Ended());
+    });
+    EXPECT_EQ(aboutCaption, "About Brindlecot");
+    EXPECT_FALSE(mainEnabled);
+}
+
+TEST(Win32MainWindow, EnterInAFieldQuitsAndWritesTheTableAsTheEntryFile) {
+    Harness h;
+    h.Run([](Harness& h) {
+        h.SetText(IDC_TITLE, "Docs");
+        h.SetText(IDC_TARGET, "C:\\docs\\readme.txt ");
+        h.SetText(IDC_SORTORDER, "07");
+        h.Click(IDC_ADD);
+        ::SetFocus(h.Item(IDC_TITLE));
+        h.Key(VK_RETURN);
+        EXPECT_TRUE(h.Ended());
+    });
+    EXPECT_EQ(h.EntryFile(),
+              "CREATOR=Brindlecot 1.0\r\nST=Docs\r\nURL=C:\\docs\\readme.txt \r\n"
+              "SORTORDER=07\r\n");
+}
+
+TEST(Win32MainWindow, EscapeWithTheSortListDroppedOnlyClosesTheList) {
+    Harness h(kThreeEntries);
+    h.Run([](Harness& h) {
+        const HWND combo = h.Item(IDC_SORTORDER);
+        ::SetFocus(combo);
+        ::SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+        ASSERT_TRUE(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+        h.Key(VK_ESCAPE);
+        EXPECT_FALSE(::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0));
+        EXPECT_FALSE(h.Ended());
+        h.Key(VK_ESCAPE);
+        EXPECT_TRUE(h.Ended());
+    });
+    // Escape ends the run like Quit: the table is written.
+    EXPECT_NE(h.EntryFile().find("ST=Gamma\r\n"), std::string::npos);
+}
+
+TEST(Win32MainWindow, BoxesCarryTheirCaptionTextButtonsAndIcon) {
+    Harness h(kThreeEntries);
+    h.AnswerBoxesWith(IDNO);
+    h.Run([](Harness& h) {
+        h.Click(IDC_ADD);  // blank fields
+        h.SetText(IDC_TITLE, "Alpha");
+        h.SetText(IDC_TARGET, "http://alpha.example/");
+        h.Click(IDC_ADD);       // a duplicate, declined
+        h.Click(IDC_CLEARALL);  // declined
+        EXPECT_EQ(Titles(h.Item(IDC_LIST)).size(), 3u);
+    });
+    ASSERT_EQ(h.boxes.size(), 3u);
+    EXPECT_EQ(h.boxes[0].caption, "Error");
+    EXPECT_EQ(
+        h.boxes[0].text,
+        "URL or Title Blank.\r\nNo entry added.\r\nPlease add a title and url and try again.");
+    EXPECT_EQ(h.boxes[0].buttons, std::vector<int>{IDOK});
+    EXPECT_FALSE(h.boxes[0].hasIcon);
+    EXPECT_FALSE(h.boxes[0].ownerEnabled);
+    // The application's boxes: the program file's name as caption, the exclamation icon.
+    for (int i : {1, 2}) {
+        EXPECT_EQ(h.boxes[i].caption, "brindlecot_win32_tests");
+        EXPECT_TRUE(h.boxes[i].hasIcon);
+        EXPECT_EQ(h.boxes[i].buttons, (std::vector<int>{IDYES, IDNO}));
+    }
+    EXPECT_EQ(h.boxes[2].text, "Are you sure that you want to clear list?");
+}
+
+TEST(Win32MainWindow, TheFiftyFirstEntryIsRefusedWithTheLimitBox) {
+    std::string file = "CREATOR=Brindlecot 1.0\r\n";
+    for (int i = 1; i <= 50; ++i) {
+        const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+        file += "ST=T" + n + "\r\nURL=u" + n + "\r\nSORTORDER=" + n + "\r\n";
+    }
+    Harness h(file);
+    h.Run([](Harness& h) {
+        EXPECT_EQ(h.Text(IDC_COUNT), "50");
+        h.SetText(IDC_TITLE, "One more");
+        h.SetText(IDC_TARGET, "more.exe");
+        h.Click(IDC_ADD);
+        EXPECT_EQ(h.Text(IDC_COUNT), "50");
+    });
+    ASSERT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes[0].text, "Maximum Items Reached");
+    EXPECT_EQ(h.boxes[0].caption, "The maximum number of entries is 50.");
+    EXPECT_FALSE(h.boxes[0].hasIcon);
+}
+
+TEST(Win32MainWindow, HeaderClicksSortAndToggleRowClicksLoadTheFields) {
+    Harness h(kThreeEntries);
+    h.Run([](Harness& h) {
+        const HWND list = h.Item(IDC_LIST);
+        const HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+        ASSERT_NE(header, nullptr);
+        RECT column{};
+        // The target column: "HTTP://" < "beta.exe" < "http://" byte-wise.
+        ::SendMessageA(header, HDM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&column));
+        const int cx = (column.left + column.right) / 2, cy = (column.top + column.bottom) / 2;
+        ClickAt(h, header, cx, cy);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"Gamma", "Beta", "Alpha"}));
+        ClickAt(h, header, cx, cy);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
+
+        RECT row{LVIR_BOUNDS, 0, 0, 0};
+        ::SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+        ClickAt(h, list, row.left + 5, (row.top + row.bottom) / 2);
+        EXPECT_EQ(h.Text(IDC_TITLE), "Beta");
+        EXPECT_EQ(h.Text(IDC_TARGET), "beta.exe");
+        EXPECT_EQ(h.Text(IDC_SORTORDER), "02");
+        EXPECT_EQ(::SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0), 1);
+
+        // Empty space below the rows: the highlight goes, the mark and the fields stay.
+        RECT client{};
+        ::GetClientRect(list, &client);
+        ClickAt(h, list, 10, client.bottom - 5);
+        EXPECT_EQ(::SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0), 1);
+        EXPECT_EQ(h.Text(IDC_TITLE), "Beta");
+        h.Click(IDC_REMOVE);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"Alpha", "Gamma"}));
+    });
+}
+
+TEST(Win32MainWindow, TestAndHelpAskTheShellWithTheShowCommandOfTheTarget) {
+    Harness h;
+    h.Run([](Harness& h) {
+        h.SetText(IDC_TARGET, "http://x.example/");
+        h.Click(IDC_TEST);
+        h.SetText(IDC_TARGET, "HTTP://x.example/");
+        h.Click(IDC_TEST);
+        h.Click(IDC_HELPBUTTON);
+    });
+    const auto& r = h.Platform().shellRequests;
+    ASSERT_EQ(r.size(), 3u);
+    EXPECT_EQ(r[0].file, "http://x.example/");
+    EXPECT_EQ(r[0].showCommand, SW_HIDE);
+    EXPECT_EQ(r[1].showCommand, SW_SHOW);
+    EXPECT_EQ(r[2].file, std::string(resources::kHelpPageUrl));
+    EXPECT_EQ(r[2].showCommand, SW_HIDE);
+    for (const auto& request : r) {
+        EXPECT_EQ(request.operation, "open");
+        EXPECT_FALSE(request.parameters);
+        EXPECT_FALSE(request.directory);
+    }
+}
+
+}  // namespace
+}  // namespace brindlecot::win32::testing
+
+namespace brindlecot::win32::testing {
+namespace {
+
+TEST(Win32MainWindow, BrowseOffersTheProgramFiltersAndKeepsTheWorkingDirectory) {
+    Harness h;
+    std::vector<std::string> choices;
+    h.onFileDialog = [&](HWND dialog) {
+        // The type list, as the user sees it.
+        const HWND types = ::GetDlgItem(dialog, cmb1);
+        const int n = static_cast<int>(::SendMessageA(types, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            char text[128] = {};
+            ::SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+            choices.push_back(text);
+        }
+        // Somewhere else, and a file there chosen.
+        char system[MAX_PATH] = {};
+        ::GetSystemDirectoryA(system, MAX_PATH);
+        ::SetCurrentDirectoryA(system);
+        const HWND name =
+            ::GetDlgItem(dialog, cmb13) ? ::GetDlgItem(dialog, cmb13) : ::GetDlgItem(dialog, edt1);
+        // Typed without its extension: the dialog adds the default one, ".exe".
+        ::SetWindowTextA(name, (std::string(system) + "\\notepad").c_str());
+        ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+    h.Run([](Harness& h) {
+        h.SetText(IDC_TITLE, "kept");
+        h.Click(IDC_BROWSE);
+        char system[MAX_PATH] = {};
+        ::GetSystemDirectoryA(system, MAX_PATH);
+        EXPECT_EQ(h.Text(IDC_TARGET), std::string(system) + "\\notepad.exe");
+        EXPECT_EQ(h.Text(IDC_TITLE), "kept");
+        char now[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, now);
+        EXPECT_EQ(std::string(now), h.Directory());
+    });
+    EXPECT_EQ(choices, (std::vector<std::string>{"Executable Files (*.exe)", "Com Files (*.com)",
+                                                 "All Files (*.*)"}));
+}
+
+TEST(Win32MainWindow, F1AloneOpensTheHelpFileBesideTheProgramWhenThereIsOne) {
+    const std::string help = Win32Platform::HelpFilePath();
+    Harness h;
+    h.Run([&](Harness& h) {
+        ::SetForegroundWindow(h.Main());
+        ::SetFocus(h.Item(IDC_TITLE));
+        h.RealKey(VK_F1);
+        EXPECT_TRUE(h.Platform().shellRequests.empty());  // no help file: nothing
+        { std::ofstream(help) << "help"; }
+        h.RealKey(VK_F1);
+        ::DeleteFileA(help.c_str());
+    });
+    const auto& r = h.Platform().shellRequests;
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(r[0].file, help);
+    EXPECT_EQ(r[0].operation, "open");
+}
+
+TEST(Win32MainWindow, SessionEndSavesOnceAndTheDragIconIsTheProgramIcon) {
+    Harness h("CREATOR=Brindlecot 1.0\r\nST=A\r\nURL=a\r\nSORTORDER=01\r\n");
+    h.Run([](Harness& h) {
+        EXPECT_NE(::SendMessageA(h.Main(), WM_QUERYDRAGICON, 0, 0), 0);
+        h.SetText(IDC_TITLE, "B");
+        h.SetText(IDC_TARGET, "b");
+        h.Click(IDC_ADD);
+        ::SendMessageA(h.Main(), WM_ENDSESSION, TRUE, 0);
+        EXPECT_NE(h.EntryFile().find("ST=B\r\n"), std::string::npos);
+        // Another program changes the file: the end of the window does not write it again.
+        std::ofstream("brcot.dat", std::ios::binary) << "changed";
+    });
+    EXPECT_EQ(h.EntryFile(), "changed");
+}
+
+}  // namespace
+}  // namespace brindlecot::win32::testing

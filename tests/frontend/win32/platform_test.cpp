@@ -1,0 +1,250 @@
+// The Win32 platform's pieces that need no window: the notification records, the entry file's
+// storage, the text comparison, the string table and the dialog templates.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <fstream>
+#include <sstream>
+
+#include "frontend/win32/dialog_template.h"
+#include "frontend/win32/notify.h"
+#include "frontend/win32/win32_platform.h"
+#include "platform/win32/win32_file_store.h"
+#include "resources/resource.h"
+#include "resources/strings.h"
+
+namespace brindlecot::win32 {
+namespace {
+
+TEST(Win32Notify, ListViewRecordsAreCopiedFieldByFieldOthersOnlyTheirHeader) {
+    // The real record is laid out differently from the core's: on x64 NMHDR is 24 bytes.
+    static_assert(offsetof(NMHDR, idFrom) == 8 && offsetof(NMHDR, code) == 16);
+    static_assert(offsetof(NMLISTVIEW, iSubItem) == 28);
+    NMLISTVIEW lv{};
+    lv.hdr.hwndFrom = reinterpret_cast<HWND>(0x1234);
+    lv.hdr.idFrom = IDC_LIST;
+    lv.hdr.code = LVN_COLUMNCLICK;
+    lv.iItem = -1;
+    lv.iSubItem = 2;
+    win::NmListView out = TranslateNotify(lv.hdr, true);
+    EXPECT_EQ(out.hdr.idFrom, static_cast<win::UINT>(IDC_LIST));
+    EXPECT_EQ(out.hdr.code, win::kLvnColumnClick);
+    EXPECT_EQ(out.iItem, -1);
+    EXPECT_EQ(out.iSubItem, 2);
+
+    lv.hdr.code = NM_CLICK;
+    lv.iItem = 4;
+    lv.iSubItem = 1;
+    out = TranslateNotify(lv.hdr, true);
+    EXPECT_EQ(out.hdr.code, win::kNmClick);
+    EXPECT_EQ(out.iItem, 4);
+    EXPECT_EQ(out.iSubItem, 1);
+
+    // From some other control only the header is read: its record may be a bare NMHDR.
+    NMHDR bare{reinterpret_cast<HWND>(0x99), 77, static_cast<UINT>(NM_CLICK)};
+    out = TranslateNotify(bare, false);
+    EXPECT_EQ(out.hdr.idFrom, 77u);
+    EXPECT_EQ(out.iItem, -1);
+    EXPECT_EQ(out.iSubItem, 0);
+}
+
+TEST(Win32Platform, StringTableAndSeamAgree) {
+    for (int id : {IDS_ABOUTBOX, IDP_SOCKETS_INIT_FAILED}) {
+        char text[256] = {};
+        ASSERT_GT(
+            ::LoadStringA(::GetModuleHandleA(nullptr), static_cast<UINT>(id), text, sizeof text),
+            0);
+        EXPECT_EQ(text, resources::LoadStringResource(id)) << id;
+    }
+    EXPECT_NE(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME)), nullptr);
+}
+
+TEST(Win32Platform, CompareTextOrdersBytesUnsignedAndReportsOnlyTheSign) {
+    Win32Platform p(::GetModuleHandleA(nullptr));
+    EXPECT_EQ(p.CompareText("abc", "abc"), 0);
+    EXPECT_EQ(p.CompareText("ab", "abc"), -1);
+    EXPECT_EQ(p.CompareText("B", "a"), -1);    // case-sensitive
+    EXPECT_EQ(p.CompareText("\xe9", "z"), 1);  // a high byte sorts after ASCII
+}
+
+TEST(Win32Platform, TheProgramFileAndItsHelpFileAreNamedAfterTheExecutable) {
+    Win32Platform p(::GetModuleHandleA(nullptr));
+    EXPECT_EQ(p.ProgramFileName(), "brindlecot_win32_tests.exe");
+    const std::string help = Win32Platform::HelpFilePath();
+    EXPECT_EQ(help.substr(help.size() - 27), "\\brindlecot_win32_tests.HLP");
+}
+
+TEST(Win32Platform, TheCurrentDirectoryComesBackAfterAChange) {
+    Win32Platform p(::GetModuleHandleA(nullptr));
+    const std::string before = p.CurrentDirectory();
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    p.ChangeCurrentDirectory(temp);
+    EXPECT_NE(p.CurrentDirectory(), before);
+    p.ChangeCurrentDirectory(before);
+    EXPECT_EQ(p.CurrentDirectory(), before);
+}
+
+TEST(Win32DialogTemplate, TemplatesCarryTheTableStylesAndEveryControl) {
+    const auto& main = resources::MainDialogTemplate();
+    const DialogStyles s = StylesOf(main);
+    EXPECT_EQ(s.exStyle, static_cast<std::uint32_t>(WS_EX_APPWINDOW));
+    EXPECT_TRUE(s.style & WS_VISIBLE);
+    EXPECT_TRUE(s.style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(s.style & WS_THICKFRAME);
+    const auto& about = resources::AboutDialogTemplate();
+    EXPECT_FALSE(StylesOf(about).style & WS_VISIBLE);
+    const std::vector<std::uint16_t> words = BuildDialogTemplate(main);
+    const auto* header = reinterpret_cast<const DLGTEMPLATE*>(words.data());
+    EXPECT_EQ(header->cdit, main.controls.size());
+    EXPECT_EQ(header->cx, main.cx);
+    EXPECT_EQ(header->cy, main.cy);
+    for (const auto& c : main.controls) {
+        const std::uint32_t style = StylesOf(c).style;
+        EXPECT_EQ((style & WS_TABSTOP) != 0, (c.style & resources::kTabStop) != 0) << c.id;
+    }
+}
+
+// ---- The entry file on Win32 ----------------------------------------------------------------
+
+class Win32FileStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char base[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, base);
+        char name[MAX_PATH] = {};
+        ::GetTempFileNameA(base, "bfs", 0, name);
+        ::DeleteFileA(name);
+        ::CreateDirectoryA(name, nullptr);
+        dir = name;
+        path = dir + "\\brcot.dat";
+    }
+    void TearDown() override {
+        for (const std::string& f : Files()) {
+            ::SetFileAttributesA((dir + "\\" + f).c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA((dir + "\\" + f).c_str());
+        }
+        ::RemoveDirectoryA(dir.c_str());
+    }
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data{};
+        const HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return names;
+        do {
+            if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
+                names.push_back(data.cFileName);
+        } while (::FindNextFileA(find, &data));
+        ::FindClose(find);
+        return names;
+    }
+    std::string Content() const {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void Put(const std::string& bytes) const { std::ofstream(path, std::ios::binary) << bytes; }
+
+    std::string dir;
+    std::string path;
+};
+
+const std::string kAwkwardBytes = "CREATOR=x\r\nST=a \r\n\x1a\nURL=\xe9\r\r\n";
+
+TEST_F(Win32FileStoreTest, AMissingFileIsCreatedEmptyAndBytesRoundTripExactly) {
+    platform::Win32FileStore store;
+    EXPECT_EQ(store.ReadFileCreating(path), std::string());
+    EXPECT_EQ(Files(), std::vector<std::string>{"brcot.dat"});
+    ASSERT_TRUE(store.ReplaceContent(path, kAwkwardBytes));
+    EXPECT_EQ(Content(), kAwkwardBytes);
+    EXPECT_EQ(store.ReadFileCreating(path), kAwkwardBytes);
+    ASSERT_TRUE(store.ReplaceContent(path, "short"));
+    EXPECT_EQ(Content(), "short");
+    EXPECT_EQ(Files(), std::vector<std::string>{"brcot.dat"});
+}
+
+TEST_F(Win32FileStoreTest, ReadingSharesTheFileWithWritersAndDeleters) {
+    Put("old");
+    // Another program holds it open for writing, and allows others everything.
+    const HANDLE other = ::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    platform::Win32FileStore store;
+    EXPECT_EQ(store.ReadFileCreating(path), std::string("old"));
+    ::CloseHandle(other);
+}
+
+TEST_F(Win32FileStoreTest, AReadOnlyFileOrADirectoryIsRefusedAndLeftAsItWas) {
+    Put("kept");
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    platform::Win32FileStore store;
+    EXPECT_FALSE(store.ReplaceContent(path, "new"));
+    EXPECT_EQ(Content(), "kept");
+    EXPECT_EQ(Files(), std::vector<std::string>{"brcot.dat"});
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    const std::string sub = dir + "\\sub";
+    ::CreateDirectoryA(sub.c_str(), nullptr);
+    EXPECT_FALSE(store.ReplaceContent(sub, "new"));
+    EXPECT_EQ(store.ReadFileCreating(sub), std::nullopt);
+    ::RemoveDirectoryA(sub.c_str());
+}
+
+TEST_F(Win32FileStoreTest, AFailedWriteOrMoveLeavesTheOldFileAndNoTemporary) {
+    Put("kept");
+    platform::Win32FileStore::Steps failWrite = platform::Win32FileStore::Steps::Real();
+    failWrite.writeAndFlush = [](void*, const std::string&) { return false; };
+    EXPECT_FALSE(platform::Win32FileStore(failWrite).ReplaceContent(path, "new"));
+    EXPECT_EQ(Content(), "kept");
+    EXPECT_EQ(Files(), std::vector<std::string>{"brcot.dat"});
+
+    platform::Win32FileStore::Steps failMove = platform::Win32FileStore::Steps::Real();
+    std::string seenTemporary;
+    failMove.replace = [&](const std::string& temporary, const std::string&) {
+        seenTemporary = temporary;
+        return false;
+    };
+    EXPECT_FALSE(platform::Win32FileStore(failMove).ReplaceContent(path, "new"));
+    EXPECT_EQ(Content(), "kept");
+    EXPECT_EQ(Files(), std::vector<std::string>{"brcot.dat"});
+    // The temporary was made beside the file, so that the move stays on one volume.
+    EXPECT_EQ(seenTemporary.rfind(dir, 0), 0u);
+}
+
+TEST_F(Win32FileStoreTest, AFileFarLargerThanAnyEntryFileIsNotRead) {
+    {
+        const HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(f, INVALID_HANDLE_VALUE);
+        LARGE_INTEGER end{};
+        end.QuadPart = platform::Win32FileStore::kMaxReadBytes + 1;
+        ::SetFilePointerEx(f, end, nullptr, FILE_BEGIN);
+        ::SetEndOfFile(f);
+        ::CloseHandle(f);
+    }
+    platform::Win32FileStore store;
+    EXPECT_EQ(store.ReadFileCreating(path), std::nullopt);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(platform::Win32FileStore::kMaxReadBytes + 1));
+}
+
+TEST_F(Win32FileStoreTest, WithoutRoomForATemporaryAnExistingFileIsWrittenInPlace) {
+    platform::Win32FileStore::Steps steps = platform::Win32FileStore::Steps::Real();
+    steps.makeTemporary = [](const std::string&) { return std::nullopt; };
+    platform::Win32FileStore store(steps);
+    EXPECT_FALSE(store.ReplaceContent(path, "new"));  // nothing there to write into
+    EXPECT_TRUE(Files().empty());
+    Put("a longer old content");
+    ASSERT_TRUE(store.ReplaceContent(path, kAwkwardBytes));
+    EXPECT_EQ(Content(), kAwkwardBytes);
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(store.ReplaceContent(path, "new"));
+    EXPECT_EQ(Content(), kAwkwardBytes);
+}
+
+}  // namespace
+}  // namespace brindlecot::win32
