@@ -105,6 +105,20 @@ class TextTest : public QObject {
                             "ber.exe\r\nSORTORDER=01\r\n"));
     }
 
+    void aFieldFilledBeforeTheWindowShowsKeepsItsBytes() {
+        // Start-up puts the last sort order read into its field while the window is still
+        // hidden; the text reaches the widget only when the window shows, and the bytes must
+        // come along.
+        ScratchDirectory dir;
+        dir.Write("brcot.dat", "CREATOR=Brindlecot 1.0\r\nST=T\r\nURL=u\r\nSORTORDER=7\xE9\r\n");
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            auto* sort = qobject_cast<QComboBox*>(w.Control(IDC_SORTORDER));
+            QCOMPARE(sort->currentText(), QStringLiteral("7\u00E9"));
+            QCOMPARE(w.ControlText(IDC_SORTORDER), std::string("7\xE9"));
+        });
+    }
+
     void theSortOrderIsAsLongAsTheUserMakesIt() {
         ScratchDirectory dir;
         const QByteArray longSort(40000, '7');
