@@ -9,7 +9,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace brindlecot::platform {
 
@@ -53,6 +55,50 @@ std::optional<std::string> MakeTemporary(const std::string& target) {
     if (!::GetTempFileNameA(directory.empty() ? "." : directory.c_str(), "brc", 0, temporary))
         return std::nullopt;
     return std::string(temporary);
+}
+
+// The last component of a path; empty for a drive's root.
+std::string BaseNameOf(const std::string& path) {
+    std::string trimmed = path;
+    while (!trimmed.empty() && (trimmed.back() == '\\' || trimmed.back() == '/'))
+        trimmed.pop_back();
+    const size_t cut = trimmed.find_last_of("\\/:");
+    return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+}
+
+std::string WorkingDirectoryName() {
+    const DWORD needed = ::GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0)
+        return "unknown";
+    std::vector<char> buffer(needed + 1);
+    const DWORD got = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (got == 0 || got >= buffer.size())
+        return "unknown";
+    std::string name = BaseNameOf(std::string(buffer.data(), got));
+    if (name.empty())
+        name = "root";
+    if (name[0] == '.')
+        name[0] = '_';
+    return name;
+}
+
+// The user's own state folder for the program, created when missing.
+std::optional<std::string> RecoveryDirectory() {
+    const DWORD needed = ::GetEnvironmentVariableA("LOCALAPPDATA", nullptr, 0);
+    if (needed == 0)
+        return std::nullopt;
+    std::vector<char> buffer(needed + 1);
+    const DWORD got =
+        ::GetEnvironmentVariableA("LOCALAPPDATA", buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (got == 0 || got >= buffer.size())
+        return std::nullopt;
+    std::string directory(buffer.data(), got);
+    if (!directory.empty() && directory.back() != '\\' && directory.back() != '/')
+        directory += '\\';
+    directory += "Brindlecot";
+    if (!::CreateDirectoryA(directory.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+        return std::nullopt;
+    return directory;
 }
 
 bool Replace(const std::string& temporary, const std::string& target) {
@@ -127,6 +173,45 @@ bool Win32FileStore::WriteInPlace(const std::string& name, const std::string& by
         return false;
     return m_steps.writeAndFlush(file.get(), bytes) && ::SetEndOfFile(file.get()) &&
            ::FlushFileBuffers(file.get());
+}
+
+std::optional<std::string> Win32FileStore::KeepRecoveryCopy(const std::string& name,
+                                                            const std::string& bytes) {
+    const std::optional<std::string> directory = RecoveryDirectory();
+    if (!directory)
+        return std::nullopt;
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    char stamp[32] = {};
+    std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay,
+                  now.wHour, now.wMinute, now.wSecond);
+    std::string stem = BaseNameOf(name);
+    std::string extension;
+    if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
+        extension = stem.substr(dot);
+        stem.erase(dot);
+    }
+    const std::string first = stem + "-" + stamp + "-" + WorkingDirectoryName();
+    for (int n = 1; n <= 100; ++n) {
+        const std::string path =
+            *directory + "\\" + (n == 1 ? first : first + "-" + std::to_string(n)) + extension;
+        UniqueHandle file = Adopt(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            const DWORD error = ::GetLastError();
+            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+                continue;
+            return std::nullopt;
+        }
+        const bool ok = WriteAndFlush(file.get(), bytes);
+        file.reset();
+        if (!ok) {
+            ::DeleteFileA(path.c_str());
+            return std::nullopt;
+        }
+        return path;
+    }
+    return std::nullopt;
 }
 
 }  // namespace brindlecot::platform

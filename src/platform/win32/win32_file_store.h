@@ -40,6 +40,10 @@ class Win32FileStore : public IFileStore {
 
     std::optional<std::string> ReadFileCreating(const std::string& name) override;
     bool ReplaceContent(const std::string& name, const std::string& bytes) override;
+    // A new file in %LOCALAPPDATA%\Brindlecot, named after `name`, the local time and the
+    // working directory's name.
+    std::optional<std::string> KeepRecoveryCopy(const std::string& name,
+                                                const std::string& bytes) override;
 
   private:
     bool WriteInPlace(const std::string& name, const std::string& bytes);

@@ -246,5 +246,28 @@ TEST_F(Win32FileStoreTest, WithoutRoomForATemporaryAnExistingFileIsWrittenInPlac
     EXPECT_EQ(Content(), kAwkwardBytes);
 }
 
+TEST_F(Win32FileStoreTest, ARecoveryCopyKeepsTheExactBytesInTheUsersOwnFolder) {
+    // Point the user's local data folder at the test folder, so the copy is easy to find.
+    char saved[MAX_PATH + 1] = {};
+    const DWORD had = ::GetEnvironmentVariableA("LOCALAPPDATA", saved, sizeof saved);
+    ::SetEnvironmentVariableA("LOCALAPPDATA", dir.c_str());
+    platform::Win32FileStore store;
+    const std::optional<std::string> copy = store.KeepRecoveryCopy("brcot.dat", kAwkwardBytes);
+    ::SetEnvironmentVariableA("LOCALAPPDATA", had ? saved : nullptr);
+    ASSERT_TRUE(copy.has_value());
+    const std::string folder = dir + "\\Brindlecot\\";
+    ASSERT_EQ(copy->rfind(folder, 0), 0u) << *copy;
+    const std::string file = copy->substr(folder.size());
+    EXPECT_EQ(file.rfind("brcot-", 0), 0u) << file;
+    EXPECT_EQ(file.substr(file.size() - 4), ".dat") << file;
+    std::ifstream in(*copy, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    in.close();
+    EXPECT_EQ(bytes.str(), kAwkwardBytes);
+    ::DeleteFileA(copy->c_str());
+    ::RemoveDirectoryA((dir + "\\Brindlecot").c_str());
+}
+
 }  // namespace
 }  // namespace brindlecot::win32
