@@ -86,14 +86,11 @@ void CBrindlecotDlg::SaveEntryFile() {
         writer.AddEntry(m_strTitle, m_strTarget, m_strSortOrder);
     }
     const std::string name(entry_text::kFileName);
-    bool saved = false;
-    if (m_bEntryFileUnread) {
-        saved = false;
-    } else if (count == 0 && m_bEntryFileForeign) {
-        saved = true;  // nothing of ours to write: the other file stays as it was
-    } else {
-        saved = Platform().FileStore().ReplaceContent(name, writer.Bytes());
-    }
+    // An unread file is never written over; with nothing of ours to write, a foreign file
+    // stays as it was.
+    const bool saved =
+        !m_bEntryFileUnread && ((count == 0 && m_bEntryFileForeign) ||
+                                Platform().FileStore().ReplaceContent(name, writer.Bytes()));
     if (!saved && !m_bSessionEnding) {
         ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
     } else if (!saved) {
