@@ -15,16 +15,8 @@ app_id=org.brindlecot.Brindlecot
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-# Waits up to $1 seconds for the command that follows to succeed.
-wait_for() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit))
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/waits.sh"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -95,7 +87,7 @@ touch -d '2000-01-01 00:00:00' "$work/home/brcot.dat"
     BRINDLECOT_PAINT_PROBE="$work/first-paint" "$@" >"$work/program.log" 2>&1) &
 pid=$!
 painted() { [ -s "$work/first-paint" ]; }
-if ! wait_for 30 painted; then
+if ! wait_for 300 painted; then
     cat "$work/program.log" >&2
     fail "the installed program did not paint a window within 30 s"
 fi

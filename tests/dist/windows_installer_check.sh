@@ -16,16 +16,8 @@ mkdir -p "$work"
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
-# Waits up to $1 seconds for the command that follows to succeed.
-wait_for() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit))
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.1
-    done
-}
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/waits.sh"
 
 # ---- The zip: the program, README and licence in one folder named after the package ----
 name=$(basename "$zip" .zip)
@@ -59,7 +51,7 @@ export DISPLAY=":$display_number"
 openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-wait_for 20 wm_running || fail "openbox did not take over the display"
+wait_for 200 wm_running || fail "openbox did not take over the display"
 
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -116,15 +108,15 @@ cmp -s "$listdir/brcot.dat" "$work/brcot.expected" || fail "the second install c
 window_id() { xdotool search --onlyvisible --name '^Brindlecot' | head -n 1; }
 has_window() { [ -n "$(window_id)" ]; }
 wine start "$(winepath -w "$shortcut")" >/dev/null 2>&1 || fail "the shortcut did not start"
-wait_for 60 has_window || fail "the installed program showed no window within 60 s"
+wait_for 600 has_window || fail "the installed program showed no window within 60 s"
 win=$(window_id)
 echo "The installed program shows its window ($(xdotool getwindowname "$win"))."
 import -display "$DISPLAY" -window root "$work/installed-program.png" 2>/dev/null || true
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 xdotool key --clearmodifiers Escape
 rewritten() { [ "$(stat -c %Y "$listdir/brcot.dat")" -gt 946684800 ]; }
-wait_for 30 rewritten || fail "closing the program did not write brcot.dat in its working folder"
-wait_for 30 bash -c '! xdotool search --onlyvisible --name "^Brindlecot" | grep -q .' ||
+wait_for 300 rewritten || fail "closing the program did not write brcot.dat in its working folder"
+wait_for 300 bash -c '! xdotool search --onlyvisible --name "^Brindlecot" | grep -q .' ||
     fail "the program's window stayed after Escape"
 cmp -s "$listdir/brcot.dat" "$work/brcot.expected" ||
     fail "the program did not read the brcot.dat of its working folder (its rewrite differs)"
@@ -134,7 +126,7 @@ echo "It read and rewrote $listdir/brcot.dat unchanged."
 # The uninstaller copies itself elsewhere and runs from there, so wait for its effect.
 wine "$instdir/Uninstall.exe" /S || fail "the uninstaller returned $?"
 gone() { [ ! -e "$instdir" ]; }
-wait_for 60 gone || fail "the program folder is still there: $(ls "$instdir" | tr '\n' ' ')"
+wait_for 600 gone || fail "the program folder is still there: $(ls "$instdir" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu shortcut is still there"
 [ ! -e "$autostart" ] || fail "the sign-in shortcut is still there"
 if wine reg query "$key" >/dev/null 2>&1; then fail "the uninstall entry is still there"; fi

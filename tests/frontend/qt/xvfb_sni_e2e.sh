@@ -74,16 +74,8 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        if "$@" >/dev/null 2>&1; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
 
 watcher_property() {
     dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
@@ -163,18 +155,13 @@ menu_closed() { ! menu_open; }
 choose_from_menu() {
     local index=$1 count=$2 shot=$3 before
     before=$(grep -c -- '--end--' "$work/opened.log" 2>/dev/null || true)
-    xdotool mousemove "$icon_x" "$icon_y"
-    sleep 0.2
-    xdotool click 3
+    xdotool mousemove --sync "$icon_x" "$icon_y" click 3
     # The panel's menu is a popup window of its own; wait until it is on screen.
     wait_for 50 menu_open || fail "no menu appeared on the right press"
-    sleep 0.3
-    import -window root -crop 360x200+0+0 "$shot"
+    capture_settled "$shot" -window root -crop 360x200+0+0
     # The items share the menu's height but for a small border above and below.
-    xdotool mousemove $((MENU_X + MENU_WIDTH / 2)) \
-        $((MENU_Y + 4 + (MENU_HEIGHT - 8) * (2 * index + 1) / (2 * count)))
-    sleep 0.2
-    xdotool click 1
+    xdotool mousemove --sync $((MENU_X + MENU_WIDTH / 2)) \
+        $((MENU_Y + 4 + (MENU_HEIGHT - 8) * (2 * index + 1) / (2 * count))) click 1
     wait_for 50 bash -c "[ \$(grep -c -- '--end--' '$work/opened.log' 2>/dev/null || echo 0) -gt $before ]" ||
         fail "choosing item $index from the top launched nothing"
     wait_for 50 menu_closed || fail "the menu stayed open"
@@ -195,13 +182,13 @@ add_entry() {
     xdotool type --delay 20 -- "$2"
     xdotool key Tab
     xdotool type --delay 20 -- "$3"
+    # The program takes its input in order, so the next keys need not wait for this Add.
     xdotool key Tab Tab Tab Tab space
-    sleep 0.3
 }
 add_entry "Delta" "-not an option" "04"
 add_entry "Epsilon" "caf%C3%A9 & more" "05"
-import -window root -crop "$((MAIN_WIDTH + 40))x$((MAIN_HEIGHT + 60))+$((MAIN_X - 20))+$((MAIN_Y - 40))" \
-    "$shots/sni-main-window.png"
+capture_settled "$shots/sni-main-window.png" -window root \
+    -crop "$((MAIN_WIDTH + 40))x$((MAIN_HEIGHT + 60))+$((MAIN_X - 20))+$((MAIN_Y - 40))"
 choose_from_menu 0 5 "$shots/sni-menu-3.png"  # Epsilon, the new top item
 expected=$'x; touch gamma\n--end--\nalpha target\n--end--\ncaf%C3%A9 & more\n--end--'
 [ "$(cat "$work/opened.log")" = "$expected" ] ||
@@ -214,7 +201,7 @@ wait_for 50 bash -c "xwininfo -id $window | grep -q IsUnMapped" || fail "the win
 xdotool mousemove "$icon_x" "$icon_y" click 1
 wait_for 50 bash -c "xwininfo -id $window | grep -q IsViewable" ||
     fail "a click on the icon did not restore the window"
-import -window root "$shots/sni-restored.png"
+capture_settled "$shots/sni-restored.png" -window root
 
 # The end of the run: Alt+F4, the file written, the process gone at once.
 xdotool windowactivate --sync "$window"

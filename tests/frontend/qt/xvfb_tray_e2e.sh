@@ -47,16 +47,8 @@ fail_with_log() {
     exit 1
 }
 
-# Waits up to $1 tenths of a second for the command after it to succeed.
-wait_for() {
-    local tenths=$1
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        if "$@" >/dev/null 2>&1; then return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
 
 # A display of our own, picked by the server itself so that runs side by side cannot collide.
 # -noreset: by default the server resets whenever its last client disconnects, and a client

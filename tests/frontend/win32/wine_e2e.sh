@@ -28,18 +28,8 @@ fail() {
     import -window root "$out/failure.png" 2>/dev/null || true
     exit 1
 }
-# Polls until the command succeeds, for at most $1 tenths of a second.
-wait_for() {
-    local tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do
-        if "$@" >/dev/null 2>&1; then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
-}
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
 
 # A web address goes to the desktop's opener: record it instead of opening a browser.
 mkdir "$work/bin" "$work/run"
@@ -60,8 +50,7 @@ pids+=($program)
 wait_for 300 xdotool search --name '^Brindlecot $' || fail "the main window did not appear"
 main=$(xdotool search --name '^Brindlecot $' | head -n1)
 xdotool windowactivate --sync "$main"
-sleep 0.3  # the first paint after mapping; only the screenshot waits on it
-import -window "$main" "$out/main-window.png"
+capture_settled "$out/main-window.png" -window "$main"
 
 # The focus starts in the title field; Tab follows the template's order.
 xdotool type --delay 20 'Gamma site'
@@ -73,14 +62,23 @@ xdotool type --delay 20 '03'
 xdotool mousemove --window "$main" $(((260 + 25) * 7 / 4)) $(((37 + 7) * 13 / 8)) click 1
 wait_for 50 sh -c "xdotool getwindowname $main >/dev/null" || fail "main window lost"
 
-# The About box: the last item of the system menu.
+# The About box: the last item of the system menu, a popup window of the program's class.
+other_popup() {
+    local w
+    for w in $(xdotool search --onlyvisible --class brindlecot.exe 2>/dev/null); do
+        if [ "$w" != "$main" ]; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
 xdotool key alt+space
-sleep 0.3
+wait_for 50 other_popup || fail "the system menu did not open"
 xdotool key Up Return
 wait_for 50 xdotool search --name '^About Brindlecot$' || fail "the About box did not open"
 about=$(xdotool search --name '^About Brindlecot$' | head -n1)
-sleep 0.3
-import -window "$about" "$out/about-box.png"
+capture_settled "$out/about-box.png" -window "$about"
 xdotool windowactivate --sync "$about" key Return
 wait_for 50 sh -c "! xdotool search --name '^About Brindlecot$'" || fail "About stayed open"
 
@@ -91,20 +89,12 @@ wait_for 50 xdotool search --name '^Wine System Tray$' || fail "no tray window"
 tray=$(xdotool search --name '^Wine System Tray$' | head -n1)
 xdotool windowactivate --sync "$tray"
 xdotool mousemove --window "$tray" 10 10 click 3
-menu=""
-for _ in $(seq 50); do
-    for w in $(xdotool search --onlyvisible --class brindlecot.exe 2>/dev/null); do
-        [ "$w" != "$main" ] && menu=$w
-    done
-    [ -n "$menu" ] && break
-    sleep 0.1
-done
-[ -n "$menu" ] || fail "the tray menu did not open"
-sleep 0.3
-import -window root "$out/tray-menu.png"
+wait_for 50 other_popup || fail "the tray menu did not open"
+menu=$(other_popup)
+capture_settled "$out/tray-menu.png" -window root
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 [ "$HEIGHT" -gt 40 ] || fail "the tray menu has fewer than three items (${HEIGHT} px)"
-xdotool mousemove --window "$menu" $((WIDTH / 2)) $((HEIGHT - 10)) sleep 0.2 click 1
+xdotool mousemove --sync --window "$menu" $((WIDTH / 2)) $((HEIGHT - 10)) click 1
 wait_for 50 test -s "$work/opened" || fail "choosing a tray item opened nothing"
 [ "$(cat "$work/opened")" = "http://alpha.example/" ] ||
     fail "the tray item opened '$(cat "$work/opened")'"
