@@ -129,13 +129,15 @@ QtTray::QtTray(const QIcon& icon, const QString& tip, Activated activated, FillM
         if (action)
             m_chosen(*action);
     });
-    m_host = FindHost();
-    if (m_host != Host::None) {
-        MakeIcon();
-        if (m_host == Host::StatusNotifier)
-            m_icon->setContextMenu(&m_menu);
-        m_icon->show();
-        RefreshMenuSoon();
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        if (m_host == Host::None)
+            ShowOn(FindHost());
+    });
+    const Host host = FindHost();
+    if (host != Host::None) {
+        ShowOn(host);
         return;
     }
 
@@ -224,7 +226,22 @@ void QtTray::TrayMayHaveAppeared() {
     if (m_host != Host::None)
         return;  // once shown, Qt follows a restarted tray or watcher itself
     const Host host = FindHost();
-    if (host == Host::None)
+    if (host == Host::StatusNotifier) {
+        m_settle.stop();
+        ShowOn(host);
+    } else if (host == Host::XEmbed && !m_settle.isActive()) {
+        // A panel that offers both kinds of tray (xfce4-panel, lxqt-panel) takes the XEmbed
+        // selection and registers its StatusNotifierItem host at nearly the same moment, in
+        // either order. Qt settles the kind of icon once per process, at the first icon:
+        // made now, the icon would be an XEmbed one or not by chance. So the host is given a
+        // moment to register first (its signal ends the wait), and the XEmbed tray is used
+        // only if none does.
+        m_settle.start();
+    }
+}
+
+void QtTray::ShowOn(Host host) {
+    if (host == Host::None || m_host != Host::None)
         return;
     MakeIcon();
     m_host = host;

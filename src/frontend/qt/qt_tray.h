@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -53,6 +54,10 @@ class QtTray : public QObject {
     // prefers it, then an XEmbed tray manager.
     static Host FindHost();
 
+    // How long an XEmbed tray that has just appeared is given for a StatusNotifierItem host
+    // to register too, before the icon is made for the XEmbed tray.
+    static constexpr int kSettleMs = 1000;
+
   public slots:
     // Looks for a tray again (a watcher, host or tray manager came up) and shows the icon if
     // it waits for one.
@@ -61,6 +66,7 @@ class QtTray : public QObject {
   private:
     class XEmbedWatcher;
     void MakeIcon();
+    void ShowOn(Host host);
 
     QIcon m_iconImage;
     QString m_tip;
@@ -72,6 +78,7 @@ class QtTray : public QObject {
     Host m_host = Host::None;
     bool m_refillPending = false;
     std::unique_ptr<XEmbedWatcher> m_xembedWatcher;
+    QTimer m_settle;  // runs while a new XEmbed tray waits for a StatusNotifierItem host
 };
 
 }  // namespace brindlecot::qt

@@ -1,30 +1,45 @@
 #!/usr/bin/env bash
-# The real program under Xvfb with xfce4-panel's status tray, a StatusNotifierItem host on a
-# D-Bus session bus of its own: the right press on the icon shows the program's own entries,
-# last row on top, in the menu the panel draws; choosing an item launches its target through a
-# stand-in for xdg-open; a click on the icon brings the minimised window back; the program
-# ends promptly when its window is closed.
-# Usage: xvfb_sni_e2e.sh BRINDLECOT_EXECUTABLE SCREENSHOT_DIRECTORY
+# The real program under Xvfb with a panel that hosts StatusNotifierItems, on a D-Bus session
+# bus of its own: the right press on the icon opens exactly one menu, the one the panel draws
+# from the program's own entries, last row on top; choosing an item launches its target through
+# a stand-in for xdg-open; a click on the icon brings the minimised window back, also right
+# after a menu was closed without a choice; the program ends promptly when its window is
+# closed.
+#
+# Usage: xvfb_sni_e2e.sh BRINDLECOT_EXECUTABLE SCREENSHOT_DIRECTORY [PANEL [later]]
+#   PANEL  xfce4-panel (its status tray; the default) or lxqt-panel (its status notifier and
+#          its XEmbed tray side by side, as LXQt sets it up)
+#   later  the panel starts after the program: the icon must still be a StatusNotifierItem,
+#          although the panel offers an XEmbed tray as well
 set -euo pipefail
 
 program=$(realpath "$1")
 shots=$2
-for tool in Xvfb openbox xfce4-panel dbus-run-session dbus-send xdotool import xwininfo xprop; do
+panel=${3:-xfce4-panel}
+order=${4:-first}
+case "$panel" in
+    xfce4-panel | lxqt-panel) ;;
+    *) echo "unknown panel: $panel"; exit 2 ;;
+esac
+for tool in Xvfb openbox "$panel" dbus-run-session dbus-send xdotool import convert xwininfo xprop; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (tools/test.sh installs it)"
         exit 77
     fi
 done
 mkdir -p "$shots"
+shot_prefix="sni-${panel%-panel}"
+[ "$order" = later ] && shot_prefix+="-later"
 
-# The panel reads its layout through xfconfd, which the session bus starts: the settings must
-# be in place, and the bus our own, before either starts.
+# The panels read their settings when they start (xfce4-panel through xfconfd, which the
+# session bus starts): the settings must be in place, and the bus our own, before either starts.
 if [ -z "${BRINDLECOT_SNI_BUS:-}" ]; then
     work=$(mktemp -d)
-    config="$work/config/xfce4/xfconf/xfce-perchannel-xml"
-    mkdir -p "$config"
-    # One panel along the top edge, as wide as its only plugin: the status tray.
-    cat >"$config/xfce4-panel.xml" <<'XML'
+    if [ "$panel" = xfce4-panel ]; then
+        config="$work/config/xfce4/xfconf/xfce-perchannel-xml"
+        mkdir -p "$config"
+        # One panel along the top edge, as wide as its only plugin: the status tray.
+        cat >"$config/xfce4-panel.xml" <<'XML'
 <?xml version="1.0" encoding="UTF-8"?>
 <channel name="xfce4-panel" version="1.0">
   <property name="configver" type="int" value="2"/>
@@ -46,6 +61,34 @@ if [ -z "${BRINDLECOT_SNI_BUS:-}" ]; then
   </property>
 </channel>
 XML
+    else
+        mkdir -p "$work/config/lxqt"
+        # One short panel in the top left corner with the status notifier and, after it, the
+        # XEmbed tray, as in LXQt's own panel.
+        cat >"$work/config/lxqt/panel.conf" <<'CONF'
+[General]
+__userfile__=true
+
+[panel1]
+alignment=-1
+plugins=statusnotifier, tray
+position=Top
+width=64
+width-percent=false
+panelSize=32
+iconSize=22
+hidable=false
+desktop=0
+
+[statusnotifier]
+type=statusnotifier
+
+[tray]
+type=tray
+CONF
+        printf '[General]\n__userfile__=true\ntheme=Clearlooks\nicon_theme=hicolor\n' \
+            >"$work/config/lxqt/lxqt.conf"
+    fi
     status=0
     BRINDLECOT_SNI_BUS=1 BRINDLECOT_SNI_WORK="$work" XDG_CONFIG_HOME="$work/config" \
         XDG_DATA_HOME="$work/data" XDG_CACHE_HOME="$work/cache" \
@@ -55,66 +98,29 @@ XML
 fi
 
 work=$BRINDLECOT_SNI_WORK
-pids=()
-cleanup() {
-    local p
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        p=${pids[i]}
-        kill "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-}
-trap cleanup EXIT
-
 fail() {
     echo "FAIL: $*"
     [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log"
-    [ -f "$work/panel.log" ] && tail -n 20 "$work/panel.log" | sed 's/^/  panel: /'
-    import -window root "$shots/sni-failure.png" 2>/dev/null || true
+    show_logs panel
+    import -window root "$shots/$shot_prefix-failure.png" 2>/dev/null || true
     exit 1
 }
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+trap stop_helpers EXIT
 
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
-
-watcher_property() {
-    dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
-        /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-        string:org.kde.StatusNotifierWatcher "string:$1" 2>/dev/null
+start_display
+make_opener
+start_panel() {
+    "$panel" >"$work/panel.log" 2>&1 &
+    pids+=($!)
+    wait_for 100 sni_host_registered || fail "$panel registered no StatusNotifierItem host"
 }
-
-# A display of our own.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-wait_for 50 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-unset WAYLAND_DISPLAY
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 50 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" ||
-    fail "openbox did not start"
-xfce4-panel >"$work/panel.log" 2>&1 &
-pids+=($!)
-host_registered() { watcher_property IsStatusNotifierHostRegistered | grep -q true; }
-wait_for 100 host_registered || fail "xfce4-panel registered no StatusNotifierItem host"
-
-# The opener writes each argument on a line of its own, then "--end--".
-mkdir "$work/bin"
-cat >"$work/bin/xdg-open" <<SCRIPT
-#!/bin/sh
-for a in "\$@"; do printf '%s\n' "\$a" >> "$work/opened.log"; done
-printf -- '--end--\n' >> "$work/opened.log"
-SCRIPT
-chmod +x "$work/bin/xdg-open"
 
 mkdir "$work/run"
 printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r\nST=Beta\r\nURL=HTTP://Beta.example/a b\r\nSORTORDER=02\r\nST=Gamma\r\nURL=x; touch gamma\r\nSORTORDER=03\r\n' \
     >"$work/run/brcot.dat"
+[ "$order" = later ] || start_panel
 (cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb exec "$program") \
     >"$work/program.log" 2>&1 &
 app=$!
@@ -122,54 +128,73 @@ pids+=($app)
 
 wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
 window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
-item_registered() { watcher_property RegisteredStatusNotifierItems | grep -q StatusNotifierItem; }
-wait_for 50 item_registered || fail "the program registered no StatusNotifierItem"
-grep -q 'no system tray' "$work/program.log" && fail "the program said there was no tray"
+if [ "$order" = later ]; then
+    # No tray yet: the program says so once, and shows its icon when the panel comes.
+    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
+        fail "the program did not say that there is no tray"
+    start_panel
+else
+    grep -q 'no system tray' "$work/program.log" && fail "the program said there was no tray"
+fi
+# Qt makes a StatusNotifierItem or an XEmbed icon, never both: a registered item is the proof.
+wait_for 50 sni_item_registered || fail "the program registered no StatusNotifierItem"
 
-# The panel grows to hold the icon; the icon is its only content.
-panel_geometry() {
-    local p
-    p=$(xdotool search --onlyvisible --class xfce4-panel | head -1)
-    [ -n "$p" ] || return 1
-    eval "$(xdotool getwindowgeometry --shell "$p" | sed 's/^/PANEL_/')"
-    [ "$PANEL_WIDTH" -ge 24 ]
+# The icon: the only thing drawn in the panel, found in a screenshot of the panel.
+panel_window=$(xdotool search --onlyvisible --class "$panel" | head -1)
+[ -n "$panel_window" ] || fail "no panel window"
+icon_drawn() {
+    eval "$(xdotool getwindowgeometry --shell "$panel_window" | sed 's/^/PANEL_/')"
+    local box
+    import -window root "$work/screen.png" 2>/dev/null || return 1
+    box=$(convert "$work/screen.png" -crop "${PANEL_WIDTH}x${PANEL_HEIGHT}+${PANEL_X}+${PANEL_Y}" \
+        +repage -fuzz 10% -trim -format '%w %h %X %Y' info: 2>/dev/null) || return 1
+    read -r ICON_WIDTH ICON_HEIGHT ICON_X ICON_Y <<<"$box"
+    [ "$ICON_WIDTH" -ge 16 ] && [ "$ICON_WIDTH" -le 40 ] && [ "$ICON_HEIGHT" -ge 16 ]
 }
-wait_for 50 panel_geometry || fail "the icon did not appear in the panel"
-panel_geometry
-icon_x=$((PANEL_X + PANEL_WIDTH / 2))
-icon_y=$((PANEL_Y + PANEL_HEIGHT / 2))
+wait_for 50 icon_drawn || fail "the icon did not appear in the panel"
+icon_x=$((PANEL_X + ICON_X + ICON_WIDTH / 2))
+icon_y=$((PANEL_Y + ICON_Y + ICON_HEIGHT / 2))
 
-# The status tray runs in a panel plugin process of its own ("wrapper-2.0"); the menu it
-# shows is a popup window of that process, taller than the panel.
-menu_open() {
+# A menu is a window that was not on screen before the press, taller than a tooltip.
+visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+menus() {
     local w
-    for w in $(xdotool search --onlyvisible --class wrapper-2.0 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$w" | sed 's/^/MENU_/')"
-        [ "$MENU_HEIGHT" -gt 40 ] && return 0
+    for w in $(comm -13 <(printf '%s\n' "$1") <(visible_windows)); do
+        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null | sed 's/^/W_/')" || continue
+        [ "$W_HEIGHT" -gt 40 ] && echo "$w"
     done
-    return 1
+    return 0
 }
+menu_open() { [ -n "$(menus "$before")" ]; }
 menu_closed() { ! menu_open; }
 
-# Opens the menu with the right press and clicks item $1 (0 is the top one) of $2.
-choose_from_menu() {
-    local index=$1 count=$2 shot=$3 before
-    before=$(grep -c -- '--end--' "$work/opened.log" 2>/dev/null || true)
+# Presses the right button on the icon and waits for the menu; exactly one may open.
+open_menu() {
+    local shot=$1 found
+    before=$(visible_windows)
     xdotool mousemove --sync "$icon_x" "$icon_y" click 3
-    # The panel's menu is a popup window of its own; wait until it is on screen.
     wait_for 50 menu_open || fail "no menu appeared on the right press"
     capture_settled "$shot" -window root -crop 360x200+0+0
+    found=$(menus "$before")
+    [ "$(wc -l <<<"$found")" -eq 1 ] || fail "the right press opened more than one menu"
+    eval "$(xdotool getwindowgeometry --shell "$found" | sed 's/^/MENU_/')"
+}
+
+# Opens the menu and clicks item $1 (0 is the top one) of $2.
+choose_from_menu() {
+    local index=$1 count=$2 shot=$3 calls
+    calls=$(opener_calls)
+    open_menu "$shot"
     # The items share the menu's height but for a small border above and below.
     xdotool mousemove --sync $((MENU_X + MENU_WIDTH / 2)) \
         $((MENU_Y + 4 + (MENU_HEIGHT - 8) * (2 * index + 1) / (2 * count))) click 1
-    wait_for 50 bash -c "[ \$(grep -c -- '--end--' '$work/opened.log' 2>/dev/null || echo 0) -gt $before ]" ||
+    wait_for 50 test "$(opener_calls)" -gt "$calls" ||
         fail "choosing item $index from the top launched nothing"
     wait_for 50 menu_closed || fail "the menu stayed open"
 }
 
-: >"$work/opened.log"
-choose_from_menu 0 3 "$shots/sni-menu.png"    # the top item: the last row, Gamma
-choose_from_menu 2 3 "$shots/sni-menu-2.png"  # the bottom item: row 0, Alpha
+choose_from_menu 0 3 "$shots/$shot_prefix-menu.png"    # the top item: the last row, Gamma
+choose_from_menu 2 3 "$shots/$shot_prefix-menu-2.png"  # the bottom item: row 0, Alpha
 # Entries added now are in the next menu, on top. The fields hold the chosen entry: click
 # into the title field and select its text; Tab selects the text of each next field.
 xdotool windowactivate --sync "$window"
@@ -187,21 +212,26 @@ add_entry() {
 }
 add_entry "Delta" "-not an option" "04"
 add_entry "Epsilon" "caf%C3%A9 & more" "05"
-capture_settled "$shots/sni-main-window.png" -window root \
+capture_settled "$shots/$shot_prefix-main-window.png" -window root \
     -crop "$((MAIN_WIDTH + 40))x$((MAIN_HEIGHT + 60))+$((MAIN_X - 20))+$((MAIN_Y - 40))"
-choose_from_menu 0 5 "$shots/sni-menu-3.png"  # Epsilon, the new top item
+choose_from_menu 0 5 "$shots/$shot_prefix-menu-3.png"  # Epsilon, the new top item
 expected=$'x; touch gamma\n--end--\nalpha target\n--end--\ncaf%C3%A9 & more\n--end--'
 [ "$(cat "$work/opened.log")" = "$expected" ] ||
     fail "the opener got: $(cat "$work/opened.log")"
 [ -e "$work/run/gamma" ] && fail "a shell ran the target"
 
-# A click on the icon restores the minimised window.
+# A click on the icon restores the minimised window, also the first click after a menu that
+# was closed without a choice.
 xdotool windowminimize --sync "$window"
-wait_for 50 bash -c "xwininfo -id $window | grep -q IsUnMapped" || fail "the window did not minimise"
-xdotool mousemove "$icon_x" "$icon_y" click 1
-wait_for 50 bash -c "xwininfo -id $window | grep -q IsViewable" ||
+wait_for 50 window_state "$window" IsUnMapped || fail "the window did not minimise"
+open_menu "$shots/$shot_prefix-menu-4.png"
+xdotool key Escape
+wait_for 50 menu_closed || fail "Escape did not close the menu"
+xdotool mousemove --sync "$icon_x" "$icon_y" click 1
+wait_for 50 window_state "$window" IsViewable ||
     fail "a click on the icon did not restore the window"
-capture_settled "$shots/sni-restored.png" -window root
+capture_settled "$shots/$shot_prefix-restored.png" -window root
+[ "$(opener_calls)" -eq 3 ] || fail "the menu closed with Escape launched something"
 
 # The end of the run: Alt+F4, the file written, the process gone at once.
 xdotool windowactivate --sync "$window"
@@ -214,4 +244,5 @@ wait "$app" || status=$?
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
 echo "ended ${ms} ms after Alt+F4"
 grep -q $'URL=caf%C3%A9 & more\r' "$work/run/brcot.dat" || fail "brcot.dat lacks the new entry"
-echo "PASS (StatusNotifierItem menu, launch, restore, end of run; screenshots in $shots)"
+echo "PASS ($panel, $order, StatusNotifierItem menu, launch, restore, end of run;" \
+    "screenshots in $shots)"
