@@ -6,11 +6,11 @@ BUILD_PACKAGES=(g++ cmake ninja-build make)
 # The core's tests, and the benchmarks the test builds compile (never required otherwise).
 TEST_PACKAGES=(libgtest-dev libbenchmark-dev)
 CORE_PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
-# The Qt 6 front end, and the X server, window manager, trays (XEmbed: trayer; StatusNotifierItem:
-# xfce4-panel on a session bus) and input tools its tests use.
+# The Qt 6 front end, and the X server, window manager, trays (XEmbed: trayer, tint2;
+# StatusNotifierItem: xfce4-panel and lxqt-panel on a session bus) and input tools its tests use.
 QT_PACKAGES=(qt6-base-dev libxcb1-dev)
-GUI_TEST_PACKAGES=(xvfb xauth openbox trayer xdotool x11-utils imagemagick
-    xfce4-panel xfconf dbus-x11)
+GUI_TEST_PACKAGES=(xvfb xauth openbox trayer tint2 xdotool x11-utils imagemagick
+    xfce4-panel xfconf dbus-x11 lxqt-panel)
 # The Windows program: the mingw-w64 cross compiler (with its -posix threading, which
 # GoogleTest needs) and icoutils for the .ico; its tests run under Wine in Xvfb with openbox.
 WIN32_BUILD_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils googletest)

@@ -68,6 +68,14 @@ bool XEmbedTrayExists() {
 }
 #endif
 
+bool StatusNotifierPossible() {
+#ifdef BRINDLECOT_HAVE_QTDBUS
+    return QDBusConnection::sessionBus().isConnected();
+#else
+    return false;
+#endif
+}
+
 }  // namespace
 
 // A tray manager that starts announces itself to every client with a "MANAGER" client message
@@ -229,6 +237,8 @@ void QtTray::TrayMayHaveAppeared() {
     if (host == Host::StatusNotifier) {
         m_settle.stop();
         ShowOn(host);
+    } else if (host == Host::XEmbed && !StatusNotifierPossible()) {
+        ShowOn(host);  // no session bus: no StatusNotifierItem host can come
     } else if (host == Host::XEmbed && !m_settle.isActive()) {
         // A panel that offers both kinds of tray (xfce4-panel, lxqt-panel) takes the XEmbed
         // selection and registers its StatusNotifierItem host at nearly the same moment, in

@@ -2,107 +2,77 @@
 # One run of the real program under Xvfb with a window manager, an XEmbed tray and a real
 # pointer and keyboard: it loads a prepared brcot.dat, takes an entry typed into its fields,
 # opens the tray menu with the right button, launches the chosen entry through a stand-in for
-# xdg-open, is closed through the window manager, and the file it leaves is compared byte for
-# byte.
-# Usage: xvfb_tray_e2e.sh BRINDLECOT_EXECUTABLE SCREENSHOT_DIRECTORY
+# xdg-open, comes back from the taskbar's minimise with a double click on its icon, is closed
+# through the window manager, and the file it leaves is compared byte for byte.
+#
+# Usage: xvfb_tray_e2e.sh BRINDLECOT_EXECUTABLE SCREENSHOT_DIRECTORY [TRAY [later]]
+#   TRAY   trayer (the default) or tint2 (a panel with its taskbar, tray and clock, as it
+#          comes)
+#   later  the tray starts after the program, which must then dock its icon in it
 set -euo pipefail
 
 program=$(realpath "$1")
 shots=$2
-for tool in Xvfb openbox trayer xdotool import xwininfo; do
+tray_program=${3:-trayer}
+order=${4:-first}
+case "$tray_program" in
+    trayer | tint2) ;;
+    *) echo "unknown tray: $tray_program"; exit 2 ;;
+esac
+for tool in Xvfb openbox "$tray_program" xdotool import xwininfo xprop; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (tools/test.sh installs it)"
         exit 77
     fi
 done
 mkdir -p "$shots"
+shot_prefix="tray"
+[ "$tray_program" = trayer ] || shot_prefix+="-$tray_program"
+[ "$order" = later ] && shot_prefix+="-later"
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    local p
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        p=${pids[i]}
-        kill "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() {
     echo "FAIL: $*"
     [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log"
+    show_logs tray
+    import -window root "$shots/$shot_prefix-failure.png" 2>/dev/null || true
     exit 1
 }
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+trap 'stop_helpers; rm -rf "$work"' EXIT
 
-# Fails, showing the logs of the helpers named after the message (xvfb, openbox, trayer).
-fail_with_log() {
-    local message=$1 name
-    shift
-    echo "FAIL: $message"
-    for name in "$@"; do
-        [ -s "$work/$name.log" ] && sed "s/^/  $name: /" "$work/$name.log"
-    done
-    exit 1
-}
+start_display
+unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem: the XEmbed tray
 
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
-
-# A display of our own, picked by the server itself so that runs side by side cannot collide.
-# -noreset: by default the server resets whenever its last client disconnects, and a client
-# that connects during that reset is turned away ("cannot open display"). Every short-lived
-# probe below (xdotool, xprop) is such a last client while the window manager and the tray
-# are still connecting; that is how the tray sometimes failed to start.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-wait_for 100 test -s "$work/display" || fail_with_log "Xvfb did not start" xvfb
-export DISPLAY=":$(cat "$work/display")"
-unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem: the XEmbed tray
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-# The window manager first: it announces itself on the root window once it manages the screen.
-openbox >"$work/openbox.log" 2>&1 &
-openbox_pid=$!
-pids+=($openbox_pid)
-wm_ready() {
-    kill -0 "$openbox_pid" 2>/dev/null || return 2
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
-}
-wait_for 100 wm_ready || fail_with_log "openbox did not take over the screen" openbox xvfb
-
-# Then the tray. It is a helper, not what is tested: if it dies on the way up it is started
-# once more, and the run says so.
+# The tray is a helper, not what is tested: if it dies on the way up it is started once more,
+# and the run says so.
 start_tray() {
-    trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-        --transparent false >>"$work/trayer.log" 2>&1 &
+    if [ "$tray_program" = trayer ]; then
+        trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+            --transparent false >>"$work/tray.log" 2>&1 &
+    else
+        tint2 -c /etc/xdg/tint2/tint2rc >>"$work/tray.log" 2>&1 &
+    fi
     tray_pid=$!
     pids+=($tray_pid)
 }
 tray_ready() {
     kill -0 "$tray_pid" 2>/dev/null || return 2
-    xdotool search --onlyvisible --class trayer
+    xdotool search --onlyvisible --class "$tray_program"
 }
-start_tray
-if ! wait_for 100 tray_ready; then
-    echo "note: trayer did not come up; starting it again"
-    kill "$tray_pid" 2>/dev/null || true
+run_tray() {
     start_tray
-    wait_for 100 tray_ready || fail_with_log "trayer did not start" trayer openbox xvfb
-fi
+    if ! wait_for 100 tray_ready; then
+        echo "note: $tray_program did not come up; starting it again"
+        kill "$tray_pid" 2>/dev/null || true
+        start_tray
+        wait_for 100 tray_ready || { show_logs tray openbox xvfb; fail "$tray_program did not start"; }
+    fi
+}
+[ "$order" = later ] || run_tray
 
-# The opener writes each argument on a line of its own, then "--end--".
-mkdir "$work/bin"
-cat >"$work/bin/xdg-open" <<SCRIPT
-#!/bin/sh
-for a in "\$@"; do printf '%s\n' "\$a" >> "$work/opened.log"; done
-printf -- '--end--\n' >> "$work/opened.log"
-SCRIPT
-chmod +x "$work/bin/xdg-open"
+make_opener
 
 # LF line ends, no header, not in sort order: the file written at the end differs from it.
 mkdir "$work/run"
@@ -116,6 +86,11 @@ pids+=($app)
 
 wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
 window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
+if [ "$order" = later ]; then
+    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
+        fail "the program did not say that there is no tray"
+    run_tray
+fi
 caption=$(xdotool getwindowname "$window")
 xdotool windowactivate --sync "$window"
 has_focus() { [ "$(xdotool getwindowfocus)" = "$window" ]; }
@@ -130,8 +105,8 @@ xdotool key Tab
 xdotool type --delay 20 "03"
 xdotool key Tab Tab Tab Tab space
 
-# The program's icon, docked in trayer's window (window ids as xwininfo prints them).
-tray=$(xdotool search --onlyvisible --class trayer | head -1)
+# The program's icon, docked in the tray's window (window ids as xwininfo prints them).
+tray=$(xdotool search --onlyvisible --class "$tray_program" | head -1)
 docked_icon() { xwininfo -tree -id "$tray" | awk '/"brindlecot"/ { print $1; exit }'; }
 icon_docked() { [ -n "$(docked_icon)" ]; }
 wait_for 100 icon_docked || fail "the program's icon did not dock in the tray"
@@ -157,7 +132,10 @@ wait_for 50 new_window "$before" || fail "no menu opened on the tray icon"
 menu=$(new_window "$before")
 eval "$(xdotool getwindowgeometry --shell "$menu" | sed 's/^/MENU_/')"
 wait_for 30 drawn "${MENU_WIDTH}x${MENU_HEIGHT}+${MENU_X}+${MENU_Y}" || true
-import -window root -crop 420x260+$((1024 - 420))+0 "$shots/tray-menu.png"
+# The menu with the tray beside it: 420x260 around the menu, within the screen's 1024x768.
+shot_x=$((MENU_X - 150)); shot_x=$((shot_x < 0 ? 0 : shot_x > 604 ? 604 : shot_x))
+shot_y=$((MENU_Y - 40)); shot_y=$((shot_y < 0 ? 0 : shot_y > 508 ? 508 : shot_y))
+import -window root -crop "420x260+$shot_x+$shot_y" "$shots/$shot_prefix-menu.png"
 
 # Three rows, three items; the top item is the last row: the entry typed above. The pointer
 # chooses it: a click reaches the menu as soon as it is on screen, keys only once it has taken
@@ -175,14 +153,14 @@ esac
 # The new row was in the menu, so it is in the table: the main window as it is now.
 eval "$(xdotool getwindowgeometry --shell "$window")"
 import -window root -crop "$((WIDTH + 40))x$((HEIGHT + 60))+$((X - 20))+$((Y - 40))" \
-    "$shots/main-window.png"
+    "$shots/$shot_prefix-main-window.png"
 
 # A double click on the icon brings the minimised window back.
 xdotool windowminimize --sync "$window"
-wait_for 50 bash -c "xwininfo -id $window | grep -q IsUnMapped" || fail "the window did not minimise"
+wait_for 50 window_state "$window" IsUnMapped || fail "the window did not minimise"
 xdotool mousemove --sync $((ICON_X + ICON_WIDTH / 2)) $((ICON_Y + ICON_HEIGHT / 2))
 xdotool click --repeat 2 --delay 80 1
-wait_for 50 bash -c "xwininfo -id $window | grep -q IsViewable" ||
+wait_for 50 window_state "$window" IsViewable ||
     fail "a double click on the icon did not restore the window"
 
 # Close the window through the window manager (Alt+F4 is its Close).
