@@ -125,9 +125,14 @@ class QtTray::XEmbedWatcher : public QAbstractNativeEventFilter {
 #endif
 };
 
+QtTray::Probe QtTray::DesktopProbe() {
+    return Probe{&QtTray::FindHost, &StatusNotifierPossible, 1000};
+}
+
 QtTray::QtTray(const QIcon& icon, const QString& tip, Activated activated, FillMenu fillMenu,
-               Chosen chosen)
-    : m_iconImage(icon),
+               Chosen chosen, Probe probe)
+    : m_probe(std::move(probe)),
+      m_iconImage(icon),
       m_tip(tip),
       m_activated(std::move(activated)),
       m_fillMenu(std::move(fillMenu)),
@@ -138,12 +143,12 @@ QtTray::QtTray(const QIcon& icon, const QString& tip, Activated activated, FillM
             m_chosen(*action);
     });
     m_settle.setSingleShot(true);
-    m_settle.setInterval(kSettleMs);
+    m_settle.setInterval(m_probe.settleMs);
     connect(&m_settle, &QTimer::timeout, this, [this] {
         if (m_host == Host::None)
-            ShowOn(FindHost());
+            ShowOn(m_probe.findHost());
     });
-    const Host host = FindHost();
+    const Host host = m_probe.findHost();
     if (host != Host::None) {
         ShowOn(host);
         return;
@@ -233,11 +238,11 @@ QtTray::Host QtTray::FindHost() {
 void QtTray::TrayMayHaveAppeared() {
     if (m_host != Host::None)
         return;  // once shown, Qt follows a restarted tray or watcher itself
-    const Host host = FindHost();
+    const Host host = m_probe.findHost();
     if (host == Host::StatusNotifier) {
         m_settle.stop();
         ShowOn(host);
-    } else if (host == Host::XEmbed && !StatusNotifierPossible()) {
+    } else if (host == Host::XEmbed && !m_probe.statusNotifierPossible()) {
         ShowOn(host);  // no session bus: no StatusNotifierItem host can come
     } else if (host == Host::XEmbed && !m_settle.isActive()) {
         // A panel that offers both kinds of tray (xfce4-panel, lxqt-panel) takes the XEmbed

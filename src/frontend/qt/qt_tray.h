@@ -30,8 +30,18 @@ class QtTray : public QObject {
     using FillMenu = std::function<void(QMenu& menu)>;
     using Chosen = std::function<void(const QAction& action)>;
 
+    // How the tray looks at the desktop: which tray there is now, and whether a
+    // StatusNotifierItem host could still come (a session bus is there). The desktop's own
+    // by default; tests give their own.
+    struct Probe {
+        std::function<Host()> findHost;
+        std::function<bool()> statusNotifierPossible;
+        int settleMs = 1000;
+    };
+    static Probe DesktopProbe();
+
     QtTray(const QIcon& icon, const QString& tip, Activated activated, FillMenu fillMenu,
-           Chosen chosen);
+           Chosen chosen, Probe probe = DesktopProbe());
     ~QtTray() override;
     QtTray(const QtTray&) = delete;
     QtTray& operator=(const QtTray&) = delete;
@@ -54,10 +64,6 @@ class QtTray : public QObject {
     // prefers it, then an XEmbed tray manager.
     static Host FindHost();
 
-    // How long an XEmbed tray that has just appeared is given for a StatusNotifierItem host
-    // to register too, before the icon is made for the XEmbed tray.
-    static constexpr int kSettleMs = 1000;
-
   public slots:
     // Looks for a tray again (a watcher, host or tray manager came up) and shows the icon if
     // it waits for one.
@@ -68,6 +74,7 @@ class QtTray : public QObject {
     void MakeIcon();
     void ShowOn(Host host);
 
+    Probe m_probe;
     QIcon m_iconImage;
     QString m_tip;
     Activated m_activated;
@@ -78,7 +85,9 @@ class QtTray : public QObject {
     Host m_host = Host::None;
     bool m_refillPending = false;
     std::unique_ptr<XEmbedWatcher> m_xembedWatcher;
-    QTimer m_settle;  // runs while a new XEmbed tray waits for a StatusNotifierItem host
+    // Runs while an XEmbed tray that has just appeared gives a StatusNotifierItem host the
+    // chance to register too (Probe::settleMs).
+    QTimer m_settle;
 };
 
 }  // namespace brindlecot::qt

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "app/brindlecot_dlg.h"
+#include "frontend/qt/qt_tray.h"
 #include "frontend/qt/shell_open.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
@@ -133,6 +134,71 @@ class TrayAndLaunchTest : public QObject {
         });
     }
 
+    // The kind of icon when a tray comes after the program. Qt fixes the kind at the first
+    // icon for the whole run, so the tray must not guess: a panel that offers both kinds
+    // gets a StatusNotifierItem, whichever of its two trays shows up first.
+    void aTrayThatComesLaterGetsTheRightKindOfIcon() {
+        using Host = QtTray::Host;
+        Host now = Host::None;
+        bool bus = true;
+        const auto make = [&] {
+            return std::make_unique<QtTray>(
+                QIcon(), QStringLiteral("tip"), [](QSystemTrayIcon::ActivationReason, bool) {},
+                [](QMenu&) {}, [](const QAction&) {},
+                QtTray::Probe{[&] { return now; }, [&] { return bus; }, 50});
+        };
+
+        // The XEmbed tray first, the StatusNotifierItem host a moment later.
+        auto tray = make();
+        QVERIFY(!tray->Shown());
+        now = Host::XEmbed;
+        tray->TrayMayHaveAppeared();
+        QVERIFY(!tray->Shown());
+        now = Host::StatusNotifier;
+        tray->TrayMayHaveAppeared();
+        QVERIFY(tray->Shown());
+        QVERIFY(tray->StatusNotifier());
+        QCOMPARE(tray->Icon()->contextMenu(), &tray->ExportedMenu());
+        // Once shown, the icon stays what it is (Qt follows a restarted tray itself).
+        QSystemTrayIcon* const shown = tray->Icon();
+        now = Host::XEmbed;
+        tray->TrayMayHaveAppeared();
+        QCOMPARE(tray->Icon(), shown);
+        QVERIFY(tray->StatusNotifier());
+
+        // Only an XEmbed tray: the icon comes once the moment is over. Qt's own menu stays
+        // unset there, as the program shows its own on the right press: one menu, not two.
+        now = Host::None;
+        tray = make();
+        now = Host::XEmbed;
+        tray->TrayMayHaveAppeared();
+        tray->TrayMayHaveAppeared();  // the tray announced twice: still one wait
+        QVERIFY(!tray->Shown());
+        QTRY_VERIFY(tray->Shown());
+        QVERIFY(!tray->StatusNotifier());
+        QCOMPARE(tray->Icon()->contextMenu(), nullptr);
+
+        // Without a session bus no StatusNotifierItem host can come: no wait.
+        now = Host::None;
+        bus = false;
+        tray = make();
+        now = Host::XEmbed;
+        tray->TrayMayHaveAppeared();
+        QVERIFY(tray->Shown());
+        QVERIFY(!tray->StatusNotifier());
+
+        // A tray already there: the icon at once, of its kind.
+        bus = true;
+        now = Host::StatusNotifier;
+        tray = make();
+        QVERIFY(tray->StatusNotifier());
+        now = Host::XEmbed;
+        tray = make();
+        QVERIFY(tray->Shown());
+        QVERIFY(!tray->StatusNotifier());
+        QCOMPARE(tray->Icon()->contextMenu(), nullptr);
+    }
+
     // Test opens the target field's text: a program is started itself, with no arguments;
     // everything else reaches the opener as exactly one argument, and no shell sees it.
     void targetsOpenAsOneStringAndNeverThroughAShell() {
@@ -245,7 +311,8 @@ class TrayAndLaunchTest : public QObject {
             {"./-notes.txt"},  // the same file, never an option to the opener
             {latin},
             {latin}};
-        QTest::qWait(200);  // "--help" and "-" name nothing: the opener is not called for them
+        // "--help" and "-" name no file here: they never reach the opener, which would take
+        // them for options (theOpenPlanForEachKindOfTarget holds that decision).
         // The openers run on their own, so their calls may be logged in any order.
         auto raw = opener.RawCalls();
         auto wanted = expected;
@@ -275,6 +342,9 @@ class TrayAndLaunchTest : public QObject {
         QCOMPARE(plan.argument, std::string("sh"));
         QCOMPARE(int(PlanOpen("").kind), int(OpenPlan::Kind::Nothing));
         QCOMPARE(int(PlanOpen("-folder").kind), int(OpenPlan::Kind::Nothing));
+        // The opener reads any argument that begins with '-' as an option.
+        QCOMPARE(int(PlanOpen("--help").kind), int(OpenPlan::Kind::Nothing));
+        QCOMPARE(int(PlanOpen("-").kind), int(OpenPlan::Kind::Nothing));
         QDir().mkdir("-folder");
         QCOMPARE(PlanOpen("-folder").argument, std::string("./-folder"));
     }
