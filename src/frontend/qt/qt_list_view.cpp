@@ -86,7 +86,12 @@ void QtListView::PutText(QTreeWidgetItem& item, int row, int column, const std::
     if (cells.size() <= static_cast<size_t>(column))
         cells.resize(static_cast<size_t>(column) + 1);
     Cell& cell = cells[static_cast<size_t>(column)];
-    cell = {text, true, IsPlain(text), -1, false};
+    // In place: a text sorted into this cell reuses the room of the one it replaces.
+    cell.bytes.assign(text);
+    cell.set = true;
+    cell.plain = IsPlain(text);
+    cell.width = -1;
+    cell.pending = false;
     if (kShortcuts && !isVisible()) {
         // Loading the entry file sorts the table after every entry, moving texts between rows
         // a thousand times while the window is hidden: only the last of them is ever seen.
