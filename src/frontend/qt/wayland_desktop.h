@@ -1,0 +1,51 @@
+// What a Wayland desktop needs from the front end that an X11 one does not. A Wayland client
+// can neither place its own windows nor take the focus: the compositor does both. Two gestures
+// of the tray rely on them:
+//
+// - The window brought back by the icon: a compositor gives the focus to a window that asks
+//   with an activation token, which only an input event in the program yields (the click on
+//   the icon happened in the bar), and sway by default only marks such a window urgent. Every
+//   compositor focuses a window that is mapped anew, on the workspace the user looks at: the
+//   window is hidden and shown again (`BringToFront`).
+// - The popup menu that the program shows itself (a bar that asks the item for its menu, such
+//   as swaybar): without a window of the program under the pointer it becomes a window of its
+//   own, which a tiling compositor tiles, full-screen on an empty workspace. It is given a
+//   fixed size, which tiling compositors float, and on sway a rule that floats it without a
+//   frame at the pointer, where the icon was pressed (`PrepareMenuWindow`).
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QMenu;
+class QWidget;
+
+namespace brindlecot::qt {
+
+// True when the program is a client of a Wayland compositor.
+bool OnWayland();
+
+// The title of the window of a popup menu on Wayland, by which the compositor's rule finds it.
+extern const char* const kMenuWindowTitle;
+
+// Readies `menu`, about to be shown with no window of the program under it, for a Wayland
+// compositor. Nothing elsewhere.
+void PrepareMenuWindow(QMenu& menu);
+
+// Whether `window`, already shown, must be mapped anew to come to the front: on Wayland, when
+// it is not the active window.
+bool NeedsRemapToFront(const QWidget& window);
+
+// sway's command for a popup menu window of process `pid`: floating, without a frame, at the
+// pointer.
+std::string SwayMenuRule(long pid);
+
+// One command to sway over its IPC socket (the i3 protocol: "i3-ipc", the payload's length and
+// the message type as native 32-bit integers, the payload). The reply's payload, or nothing
+// when the socket cannot be reached or answers wrongly within a second.
+std::optional<std::string> SwayCommand(const std::string& socketPath, const std::string& command);
+
+// Whether sway's reply to a command says that every command in it succeeded.
+bool SwayReplySucceeded(const std::string& reply);
+
+}  // namespace brindlecot::qt
