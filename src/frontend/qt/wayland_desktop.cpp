@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,6 +15,7 @@
 #include <QWidget>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace brindlecot::qt {
@@ -89,7 +91,13 @@ void AddSwayMenuRule() {
     const QByteArray socket = qgetenv("SWAYSOCK");
     if (socket.isEmpty())
         return;
-    (void)SwayCommand(socket.toStdString(), SwayMenuRule(static_cast<long>(::getpid())));
+    // Without the rule the menu still works, centred or tiled as sway places new windows.
+    const std::optional<std::string> reply =
+        SwayCommand(socket.toStdString(), SwayMenuRule(static_cast<long>(::getpid())));
+    if (reply && !SwayReplySucceeded(*reply)) {
+        std::fprintf(stderr, "%s: sway did not take the tray menu's placement: %s\n",
+                     qPrintable(QCoreApplication::applicationName()), reply->c_str());
+    }
 }
 
 }  // namespace
