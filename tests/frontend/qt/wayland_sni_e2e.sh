@@ -38,15 +38,24 @@ if [ -z "${BRINDLECOT_WL_INNER:-}" ]; then
     work=$(mktemp -d)
     chmod 755 "$work"
     status=0
-    # sway refuses to run as root: the session runs as nobody, in a directory of its own.
+    # sway refuses to run as root: the session runs as nobody, in a directory of its own, with
+    # copies of what it runs (the build tree may be out of that user's reach).
     as_user=()
+    script=$0
     if [ "$(id -u)" -eq 0 ]; then
-        chown nobody:nogroup "$work"
+        mkdir -p "$work/tests/frontend/qt" "$work/tests/support"
+        cp "$0" "$work/tests/frontend/qt/"
+        cp "$(dirname "$0")/../../support/waits.sh" "$work/tests/support/"
+        cp "$program" "$pointer" "$work/"
+        script="$work/tests/frontend/qt/$(basename "$0")"
+        program="$work/$(basename "$program")"
+        pointer="$work/$(basename "$pointer")"
+        chown -R nobody:nogroup "$work"
         as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
     fi
     env BRINDLECOT_WL_INNER=1 HOME="$work" XDG_CONFIG_HOME="$work/config" \
         XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data" "${as_user[@]}" \
-        dbus-run-session -- bash "$0" "$program" "$pointer" "$work/shots" || status=$?
+        dbus-run-session -- bash "$script" "$program" "$pointer" "$work/shots" || status=$?
     cp "$work"/shots/*.png "$shots"/ 2>/dev/null || true
     rm -rf "$work"
     exit "$status"
