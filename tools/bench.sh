@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Qt front end's start-up benchmark in a Release build and prints its figures
 # offscreen and under Xvfb: times to the first complete frame, peak and idle memory, and
-# instruction counts (callgrind) against a bare QDialog and the same widgets with no content.
+# instruction counts (callgrind) against a bare QDialog, the same widgets with no content, and
+# the same widgets showing the same 50 rows with stock Qt.
 #   tools/bench.sh [runs] [--no-valgrind] [--before OTHER_BENCH]
 # 15 runs of each kind when not given; OTHER_BENCH, the benchmark built from an earlier commit,
 # adds that build's figures from the same rounds.

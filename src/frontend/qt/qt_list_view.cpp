@@ -75,10 +75,10 @@ void QtListView::InsertItem(int row, const std::string& title) {
 }
 
 void QtListView::SetItemText(int row, int column, const std::string& text) {
-    QTreeWidgetItem* item = topLevelItem(row);
-    if (!item || column < 0 || column >= columnCount())
+    if (row < 0 || static_cast<size_t>(row) >= m_cells.size() || column < 0 ||
+        column >= columnCount())
         return;
-    PutText(*item, row, column, text);
+    PutText(*topLevelItem(row), row, column, text);
 }
 
 void QtListView::PutText(QTreeWidgetItem& item, int row, int column, const std::string& text) {
@@ -86,7 +86,12 @@ void QtListView::PutText(QTreeWidgetItem& item, int row, int column, const std::
     if (cells.size() <= static_cast<size_t>(column))
         cells.resize(static_cast<size_t>(column) + 1);
     Cell& cell = cells[static_cast<size_t>(column)];
-    cell = {text, true, IsPlain(text), -1, false};
+    // In place: a text sorted into this cell reuses the room of the one it replaces.
+    cell.bytes.assign(text);
+    cell.set = true;
+    cell.plain = IsPlain(text);
+    cell.width = -1;
+    cell.pending = false;
     if (kShortcuts && !isVisible()) {
         // Loading the entry file sorts the table after every entry, moving texts between rows
         // a thousand times while the window is hidden: only the last of them is ever seen.
@@ -131,8 +136,8 @@ void QtListView::showEvent(QShowEvent* event) {
 }
 
 std::string QtListView::GetItemText(int row, int column) const {
-    const QTreeWidgetItem* item = topLevelItem(row);
-    if (!item || column < 0 || column >= columnCount())
+    if (row < 0 || static_cast<size_t>(row) >= m_cells.size() || column < 0 ||
+        column >= columnCount())
         return {};
     if (kShortcuts) {
         // The bytes as they were given: the same as converting the item's text back.
@@ -140,6 +145,7 @@ std::string QtListView::GetItemText(int row, int column) const {
         return static_cast<size_t>(column) < cells.size() ? cells[static_cast<size_t>(column)].bytes
                                                           : std::string();
     }
+    const QTreeWidgetItem* item = topLevelItem(row);
     const QVariant bytes = item->data(column, kBytesRole);
     if (bytes.isValid())
         return bytes.toByteArray().toStdString();
@@ -235,7 +241,7 @@ int QtListView::ContentWidth(int column) const {
             continue;  // no text: no width
         const Cell& cell = cells[static_cast<size_t>(column)];
         if (cell.width < 0)
-            cell.width = TextWidth(ToQString(cell.bytes));  // what the item holds or will hold
+            cell.width = BytesWidth(cell.bytes);
         widest = std::max(widest, cell.width);
     }
     return widest;
@@ -287,6 +293,7 @@ int QtListView::RowHeight() {
 
 void QtListView::ForgetSizes() {
     m_textWidths.clear();
+    m_bytesWidths.clear();
     for (auto& row : m_cells) {
         for (Cell& cell : row)
             cell.width = -1;
@@ -305,6 +312,16 @@ int QtListView::TextWidth(const QString& text) const {
     const int width = QFontMetrics(font()).horizontalAdvance(text);
     m_textWidths.insert(text, width);
     return width;
+}
+
+int QtListView::BytesWidth(const std::string& bytes) const {
+    // Sorting moves texts between rows, and a moved text is measured again by its bytes,
+    // which costs less than making the text it shows to look it up.
+    auto it = m_bytesWidths.find(bytes);
+    if (it == m_bytesWidths.end())
+        it = m_bytesWidths.emplace(bytes, QFontMetrics(font()).horizontalAdvance(ToQString(bytes)))
+                 .first;
+    return it->second;
 }
 
 void QtListView::changeEvent(QEvent* event) {

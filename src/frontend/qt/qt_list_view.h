@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/list_view.h"
@@ -58,6 +59,7 @@ class QtListView : public QTreeWidget, public platform::IListView {
     void PutText(QTreeWidgetItem& item, int row, int column, const std::string& text);
     void ApplyPendingTexts(int onlyRow = -1);  // all rows, or this one
     int TextWidth(const QString& text) const;
+    int BytesWidth(const std::string& bytes) const;  // the width of the text the bytes show
     // The widest text in a column, from the widths the cells remember.
     int ContentWidth(int column) const;
     int HeaderHint(int column) const;
@@ -77,6 +79,7 @@ class QtListView : public QTreeWidget, public platform::IListView {
     int m_mark = -1;
     QPalette m_palette;  // the palette with the highlight shown
     mutable QHash<QString, int> m_textWidths;
+    mutable std::unordered_map<std::string, int> m_bytesWidths;
 
     // Every change of the table fits all columns again, each time asking for the header's and
     // the rows' size hints, which Qt computes anew at each call. What those depend on changes
