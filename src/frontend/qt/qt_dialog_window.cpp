@@ -650,6 +650,15 @@ void QtPopupMenu::TrackPopupMenu(unsigned, int x, int y, platform::WindowHandle 
         CopyItemsTo(*m_exported);
         return;  // the desktop shows it, and delivers the choice through the tray
     }
+    // A press that asks for a menu while one is open closes that one and opens none, as a
+    // press outside a menu does. Elsewhere the open menu's grab takes the press first; on
+    // Wayland a bar's press reaches the program, and would otherwise open a second menu.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu*>(window) && window->isVisible()) {
+            window->close();
+            return;
+        }
+    }
     PrepareMenuWindow(*m_menu);
     // Either mouse button chooses an item in a Qt menu, as TPM_RIGHTBUTTON asks.
     const QAction* chosen = m_menu->exec(QPoint(x, y));

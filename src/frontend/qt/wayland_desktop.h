@@ -11,7 +11,8 @@
 //   as swaybar): without a window of the program under the pointer it becomes a window of its
 //   own, which a tiling compositor tiles, full-screen on an empty workspace. It is given a
 //   fixed size, which tiling compositors float, and on sway a rule that floats it without a
-//   frame at the pointer, where the icon was pressed (`PrepareMenuWindow`).
+//   frame at the pointer, where the icon was pressed; then it is moved off the icon, to the
+//   edge of the bar (`PrepareMenuWindow`).
 #pragma once
 
 #include <optional>
@@ -40,10 +41,21 @@ bool NeedsRemapToFront(const QWidget& window);
 // pointer.
 std::string SwayMenuRule(long pid);
 
-// One command to sway over its IPC socket (the i3 protocol: "i3-ipc", the payload's length and
-// the message type as native 32-bit integers, the payload). The reply's payload, or nothing
-// when the socket cannot be reached or answers wrongly within a second.
-std::optional<std::string> SwayCommand(const std::string& socketPath, const std::string& command);
+// Where a menu that sway has placed at the pointer goes next, so that it no longer covers the
+// pointer, which rests on the icon (a second press there would choose the item under it):
+// beside the bar, as a menu hangs from a bar's icon. From sway's window tree, the command that
+// moves the menu window of process `pid`; nothing while that window is not there or not yet
+// placed by the rule.
+std::optional<std::string> SwayMenuMove(const std::string& tree, long pid);
+
+// One message to sway over its IPC socket (the i3 protocol: "i3-ipc", the payload's length and
+// the message type as native 32-bit integers, the payload): a command (type 0) or a question
+// such as the window tree (type 4). The reply's payload, or nothing when the socket cannot be
+// reached or answers wrongly within a second.
+constexpr unsigned kSwayRunCommand = 0;
+constexpr unsigned kSwayGetTree = 4;
+std::optional<std::string> SwayCommand(const std::string& socketPath, const std::string& command,
+                                       unsigned type = kSwayRunCommand);
 
 // Whether sway's reply to a command says that every command in it succeeded.
 bool SwayReplySucceeded(const std::string& reply);

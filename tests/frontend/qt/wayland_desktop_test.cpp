@@ -107,6 +107,26 @@ class FakeSway {
     std::thread m_thread;
 };
 
+// sway's window tree with one output of 1024x768, one workspace with `workspace` as its
+// usable area, and in it the main window and a floating window.
+std::string Tree(const char* workspace, const char* floating) {
+    return std::string(R"({"id":1,"type":"root","rect":{"x":0,"y":0,"width":1024,"height":768},
+      "nodes":[{"id":2,"type":"output","name":"HEADLESS-1",
+        "rect":{"x":0,"y":0,"width":1024,"height":768},
+        "nodes":[{"id":3,"type":"workspace","name":"1","rect":)") +
+           workspace + R"(,"nodes":[],"floating_nodes":[
+            {"id":9,"type":"floating_con","name":"Brindlecot ","pid":42,"border":"normal",
+             "rect":{"x":230,"y":250,"width":564,"height":299},"nodes":[]},)" +
+           floating + "]}]}]}";
+}
+
+std::string Menu(const char* rect, const char* border = "none", int pid = 42,
+                 const char* name = "Brindlecot menu") {
+    return std::string(R"({"id":17,"type":"floating_con","name":")") + name + R"(","pid":)" +
+           std::to_string(pid) + R"(,"border":")" + border + R"(","rect":)" + rect +
+           R"(,"nodes":[]})";
+}
+
 class WaylandDesktopTest : public QObject {
     Q_OBJECT
 
@@ -188,6 +208,42 @@ class WaylandDesktopTest : public QObject {
                  std::string("for_window [pid=4321 title=\"^Brindlecot menu$\"] "
                              "\"floating enable, border none, move position cursor\""));
         QCOMPARE(QString::fromUtf8(kMenuWindowTitle), QStringLiteral("Brindlecot menu"));
+    }
+
+    void theMenuHangsFromTheBarOffThePointer() {
+        const char* topBar = R"({"x":0,"y":23,"width":1024,"height":745})";
+        const char* bottomBar = R"({"x":0,"y":0,"width":1024,"height":745})";
+        const char* noBar = R"({"x":0,"y":0,"width":1024,"height":768})";
+        // Placed at the pointer on the icon, pushed back onto the screen at the corner.
+        QCOMPARE(SwayMenuMove(
+                     Tree(topBar, Menu(R"({"x":904,"y":0,"width":120,"height":66})").c_str()), 42),
+                 std::optional<std::string>("[con_id=17] move absolute position 904 23"));
+        QCOMPARE(
+            SwayMenuMove(
+                Tree(bottomBar, Menu(R"({"x":904,"y":702,"width":120,"height":66})").c_str()), 42),
+            std::optional<std::string>("[con_id=17] move absolute position 904 679"));
+        // No room kept for a bar: half the menu's height off the pointer, away from the edge.
+        QCOMPARE(SwayMenuMove(
+                     Tree(noBar, Menu(R"({"x":904,"y":0,"width":120,"height":66})").c_str()), 42),
+                 std::optional<std::string>("[con_id=17] move absolute position 904 35"));
+        QCOMPARE(SwayMenuMove(
+                     Tree(noBar, Menu(R"({"x":100,"y":702,"width":120,"height":66})").c_str()), 42),
+                 std::optional<std::string>("[con_id=17] move absolute position 100 667"));
+        // Already beside the bar: nothing to do, and nothing to wait for.
+        QCOMPARE(SwayMenuMove(
+                     Tree(topBar, Menu(R"({"x":904,"y":23,"width":120,"height":66})").c_str()), 42),
+                 std::optional<std::string>(""));
+    }
+
+    void aMenuNotYetPlacedOrNotOursIsLeftAlone() {
+        const char* topBar = R"({"x":0,"y":23,"width":1024,"height":745})";
+        const char* rect = R"({"x":450,"y":362,"width":120,"height":66})";
+        QCOMPARE(SwayMenuMove(Tree(topBar, Menu(rect, "normal").c_str()), 42), std::nullopt);
+        QCOMPARE(SwayMenuMove(Tree(topBar, Menu(rect, "none", 43).c_str()), 42), std::nullopt);
+        QCOMPARE(SwayMenuMove(Tree(topBar, Menu(rect, "none", 42, "Brindlecot").c_str()), 42),
+                 std::nullopt);
+        QCOMPARE(SwayMenuMove("not a tree", 42), std::nullopt);
+        QCOMPARE(SwayMenuMove("", 42), std::nullopt);
     }
 
     void offWaylandNothingChanges() {

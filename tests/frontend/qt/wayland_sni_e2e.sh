@@ -223,7 +223,7 @@ pids+=($!)
 wait_for 100 item_registered || fail "no icon in swaybar"
 icon_x=1013 icon_y=11
 wait_for 50 icon_drawn || fail "swaybar drew no icon"
-# The menu's own window: floating, frameless, by the pointer (the icon, top right); items
+# The menu's own window: floating, frameless, by the icon (top right) and below the bar; items
 # share its height.
 swaybar_item() {
     local rect
@@ -233,12 +233,27 @@ swaybar_item() {
     [ -n "$rect" ] || return 1
     read -r mx my mw mh <<<"$rect"
     [ $((mx + mw)) -ge 1000 ] && [ "$my" -le 40 ] || return 1
+    # Off the icon: a second press there must not choose the item under it.
+    [ "$icon_y" -lt "$my" ] || [ "$icon_y" -ge $((my + mh)) ] || return 1
     light_at $((mx + mw - 4)) $((my + mh / 2)) || return 1  # drawn
     echo "$((mx + mw / 2)) $((my + mh * (2 * $1 + 1) / (2 * $2)))"
 }
 menu_closed() { ! windows | jq -e 'select(.name == "Brindlecot menu")' >/dev/null; }
 choose "$icon_x" "$icon_y" 0 3 swaybar_item "$shots/wayland-swaybar-menu.png"
 wait_for 50 menu_closed || fail "the menu stayed open"
+# A second press on the icon while the menu is open closes it, opens no other, chooses nothing.
+before=$(launches)
+pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
+wait_for 50 swaybar_item 0 3 >/dev/null || fail "no menu appeared on the first of two presses"
+pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
+wait_for 50 menu_closed || fail "a second press on the icon left a menu open"
+[ "$(launches)" = "$before" ] || fail "a second press on the icon launched something"
+# A click elsewhere closes it too.
+pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
+wait_for 50 swaybar_item 0 3 >/dev/null || fail "no menu appeared on the right press"
+pointer "move 100 600" "click left"
+wait_for 50 menu_closed || fail "a click elsewhere left the menu open"
+[ "$(launches)" = "$before" ] || fail "a click elsewhere launched something"
 # The window on another workspace: the menu still comes to the pointer, not full-screen.
 swaymsg workspace 3 >/dev/null
 choose "$icon_x" "$icon_y" 2 3 swaybar_item "$shots/wayland-swaybar-menu-elsewhere.png"
