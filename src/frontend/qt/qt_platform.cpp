@@ -181,6 +181,7 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     // (Qt makes it application-modal when the loop ends, so the modality is set each time).
     while (!window->Ended()) {
         window->setWindowModality(Qt::WindowModal);
+        (void)window->TakeRemapped();  // only a showing anew during this loop counts
         window->exec();
         if (!window->TakeRemapped())
             break;
