@@ -148,6 +148,9 @@ printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r
 app=$!
 pids+=($app)
 wait_for 100 main_in_front || fail "no main window"
+# The icon is added after the window's first frame; it finds no tray yet, and says so.
+wait_for 50 grep -q 'no system tray' "$work/program.log" ||
+    fail "the program did not say that there was no tray before the bar"
 
 # The pointer: a virtual one, the compositor having no input device.
 coproc POINTER { exec "$pointer" 1024 768; }
@@ -194,8 +197,6 @@ waybar -c "$work/config/waybar.json" >"$work/bar.log" 2>&1 &
 waybar_pid=$!
 pids+=($waybar_pid)
 wait_for 100 item_registered || fail "no icon in waybar (the program started before it)"
-grep -q 'no system tray' "$work/program.log" ||
-    fail "the program did not say that there was no tray before the bar"
 icon_x=1010 icon_y=15  # the tray is the bar's only module, at its right end
 # The icon differs from the empty bar beside it.
 icon_drawn() {
