@@ -3,10 +3,10 @@
 // of the tray rely on them:
 //
 // - The window brought back by the icon: a compositor gives the focus to a window that asks
-//   with an activation token, which only an input event in the program yields (the click on
-//   the icon happened in the bar), and sway by default only marks such a window urgent. Every
-//   compositor focuses a window that is mapped anew, on the workspace the user looks at: the
-//   window is hidden and shown again (`BringToFront`).
+//   with an activation token, which Qt only gets from an input event in the program (the
+//   click on the icon happened in the bar). A compositor focuses a window that is mapped
+//   anew, on the workspace the user looks at: the window is hidden and shown again
+//   (`NeedsRemapToFront`, used by the dialog window).
 // - The popup menu that the program shows itself (a bar that asks the item for its menu, such
 //   as swaybar): without a window of the program under the pointer it becomes a window of its
 //   own, which a tiling compositor tiles, full-screen on an empty workspace. It is given a
