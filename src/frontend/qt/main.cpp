@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/brindlecot_app.h"
+#include "frontend/qt/clipboard_handover.h"
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/session_end.h"
 
@@ -21,5 +22,8 @@ int main(int argc, char* argv[]) {
     brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });
     brindlecot::CBrindlecotApp app(platform);
     app.InitInstance();
+    // The window is gone and the list saved: what was copied goes to the clipboard manager
+    // without holding the ending process for long.
+    brindlecot::qt::HandClipboardOver(std::chrono::milliseconds(300));
     return 0;
 }

@@ -21,6 +21,7 @@
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
+#include "frontend/qt/wayland_desktop.h"
 #include "resources/resource.h"
 
 #ifdef __GLIBC__
@@ -457,6 +458,12 @@ void QtDialogWindow::SetWindowPos(platform::WindowHandle, int x, int y, int cx, 
 
 void QtDialogWindow::SetForegroundWindow() {
     activateWindow();
+    if (NeedsRemapToFront(*this)) {
+        // Nothing else brings a window to the front on Wayland (see wayland_desktop.h).
+        m_remapped = true;
+        hide();
+        show();
+    }
 }
 
 void QtDialogWindow::EndDialog(int result) {
@@ -643,6 +650,16 @@ void QtPopupMenu::TrackPopupMenu(unsigned, int x, int y, platform::WindowHandle 
         CopyItemsTo(*m_exported);
         return;  // the desktop shows it, and delivers the choice through the tray
     }
+    // A press that asks for a menu while one is open closes that one and opens none, as a
+    // press outside a menu does. Elsewhere the open menu's grab takes the press first; on
+    // Wayland a bar's press reaches the program, and would otherwise open a second menu.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu*>(window) && window->isVisible()) {
+            window->close();
+            return;
+        }
+    }
+    PrepareMenuWindow(*m_menu);
     // Either mouse button chooses an item in a Qt menu, as TPM_RIGHTBUTTON asks.
     const QAction* chosen = m_menu->exec(QPoint(x, y));
     if (chosen && chosen->data().isValid()) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -45,6 +46,9 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     QWidget* Control(int controlId) const;  // nullptr when there is no such control
     const DialogBaseUnits& BaseUnits() const { return m_units; }
     bool Ended() const { return m_ended; }
+    // Whether the window was hidden and shown again to come to the front since the last
+    // call: that ends a dialog's modal loop, which is then entered again.
+    bool TakeRemapped() { return std::exchange(m_remapped, false); }
     bool FirstFrameDrawn() const { return m_firstFrameDrawn; }
     int Result() const { return m_result; }
     void FocusFirstTabStop();
@@ -124,6 +128,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
     std::map<int, PendingText> m_pendingTexts;
     bool m_ended = false;
+    bool m_remapped = false;
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
     bool m_firstFrameDrawn = false;

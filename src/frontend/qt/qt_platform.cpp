@@ -176,10 +176,16 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     if (!parent)
         window->CentreOnScreen();
     // Modal to its owner alone, as a Win32 dialog disables only its owner: an application-wide
-    // modal window would also keep the notification-area icon from receiving the mouse.
-    window->setWindowModality(Qt::WindowModal);
-    if (!window->Ended())
+    // modal window would also keep the notification-area icon from receiving the mouse. A
+    // window brought to the front by being shown anew has left its loop, and enters it again
+    // (Qt makes it application-modal when the loop ends, so the modality is set each time).
+    while (!window->Ended()) {
+        window->setWindowModality(Qt::WindowModal);
+        (void)window->TakeRemapped();  // only a showing anew during this loop counts
         window->exec();
+        if (!window->TakeRemapped())
+            break;
+    }
     const int result = window->Ended() ? window->Result() : win::kIdCancel;
     window->hide();
     window->Send(win::kWmDestroy);

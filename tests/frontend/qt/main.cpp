@@ -21,6 +21,7 @@ int main(int argc, char* argv[]) {
         {"Text", brindlecot::qt::test::MakeTextTest},
         {"HostileFiles", brindlecot::qt::test::MakeHostileFilesTest},
         {"StartUp", brindlecot::qt::test::MakeStartUpTest},
+        {"WaylandDesktop", brindlecot::qt::test::MakeWaylandDesktopTest},
     };
     std::vector<char*> args(argv, argv + argc);
     std::vector<std::string> chosen;

@@ -14,5 +14,6 @@ std::unique_ptr<QObject> MakeProcessTest();
 std::unique_ptr<QObject> MakeTextTest();
 std::unique_ptr<QObject> MakeHostileFilesTest();
 std::unique_ptr<QObject> MakeStartUpTest();
+std::unique_ptr<QObject> MakeWaylandDesktopTest();
 
 }  // namespace brindlecot::qt::test

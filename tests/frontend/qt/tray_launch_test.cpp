@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -115,6 +117,39 @@ class TrayAndLaunchTest : public QObject {
             Click(w.Control(IDC_TEST));
         });
         QCOMPARE(opener.WaitForCalls(1), std::vector<QStringList>({{"http://after.example/"}}));
+    }
+
+    void aPressWhileTheMenuIsOpenClosesItAndOpensNoOther() {
+        // A bar on Wayland passes the press on while the menu is open (no grab takes it).
+        ScratchDirectory dir;
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            QSystemTrayIcon* tray = Tray(platform, w);
+            QPointer<QMenu> first;
+            bool secondShown = false;
+            QTimer otherMenus;  // closes any menu besides the first, so that nothing hangs
+            otherMenus.setInterval(10);
+            connect(&otherMenus, &QTimer::timeout, [&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                if (menu && first && menu != first) {
+                    secondShown = true;
+                    QTest::keyClick(menu, Qt::Key_Escape);
+                    first->close();
+                }
+            });
+            otherMenus.start();
+            PopupWatcher popup([&](QMenu* menu) {
+                first = menu;
+                emit tray->activated(QSystemTrayIcon::Context);
+                DeliverPostedMessages();
+            });
+            emit tray->activated(QSystemTrayIcon::Context);
+            QTRY_VERIFY(popup.Seen());
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+            QVERIFY(!secondShown);
+            otherMenus.stop();
+            RightClickTray(tray, -1);  // the next press opens a menu again
+        });
     }
 
     void aDoubleClickRestoresTheMinimisedWindow() {

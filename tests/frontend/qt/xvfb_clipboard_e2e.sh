@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# The real program under Xvfb with a clipboard manager: what the user copied from a field goes
+# to the manager as the program ends, and the program ends promptly once its window is gone,
+# even when the manager never answers (Qt alone waits five seconds for it).
+# Usage: xvfb_clipboard_e2e.sh BRINDLECOT_EXECUTABLE FAKE_CLIPBOARD_MANAGER
+set -euo pipefail
+
+program=$(realpath "$1")
+manager=$(realpath "$2")
+for tool in Xvfb openbox xdotool xprop; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIP: $tool is not installed (tools/test.sh installs it)"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local i p
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+        p=${pids[i]}
+        kill "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    for log in program manager; do
+        [ -s "$work/$log.log" ] && sed "s/^/  $log: /" "$work/$log.log"
+    done
+    exit 1
+}
+
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
+
+# A display of our own (-noreset: see xvfb_tray_e2e.sh) with a window manager.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+exec 3>&-
+wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
+export DISPLAY=":$(cat "$work/display")"
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+openbox >"$work/openbox.log" 2>&1 &
+pids+=($!)
+wait_for 100 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" ||
+    fail "openbox did not take over the screen"
+
+# run_case NAME MANAGER_MODE KEYS: the manager in that mode, the program with a text typed
+# into its title field and KEYS pressed, then Escape. Sets `gone_to_end` (tenths of a second
+# from the window going to the process ending, as waited for).
+run_case() {
+    local name=$1 mode=$2 keys=$3
+    : >"$work/manager.log"
+    "$manager" "$mode" >"$work/manager.log" 2>&1 &
+    local manager_pid=$!
+    pids+=($manager_pid)
+    wait_for 50 grep -qx ready "$work/manager.log" || fail "$name: the manager did not start"
+
+    mkdir -p "$work/$name"
+    : >"$work/$name/brcot.dat"
+    (cd "$work/$name" && QT_QPA_PLATFORM=xcb exec "$program") >"$work/program.log" 2>&1 &
+    local app=$!
+    pids+=($app)
+    wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "$name: no main window"
+    local window
+    window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
+    xdotool windowactivate --sync "$window"
+    wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $window ]" ||
+        fail "$name: the main window did not get the keyboard focus"
+    xdotool type --delay 20 "copied $name"
+    # shellcheck disable=SC2086
+    xdotool key $keys
+    xdotool key Escape
+    wait_for 50 bash -c "! xdotool search --onlyvisible --name '^Brindlecot'" ||
+        fail "$name: the window did not close on Escape"
+    gone_to_end=0
+    while kill -0 "$app" 2>/dev/null && ((gone_to_end < 40)); do
+        sleep 0.1
+        gone_to_end=$((gone_to_end + 1))
+    done
+    kill -0 "$app" 2>/dev/null && fail "$name: the program was still running 4 s after its window went"
+    wait "$app" || fail "$name: the program ended with a failure"
+    kill "$manager_pid" 2>/dev/null || true
+    wait "$manager_pid" 2>/dev/null || true
+    echo "$name: ended $((gone_to_end * 100)) ms or less after its window went"
+}
+
+# A manager that saves: it gets exactly the copied text.
+run_case answering answer "ctrl+a ctrl+c"
+grep -qx "saved: copied answering" "$work/manager.log" ||
+    fail "the manager did not get the copied text"
+
+# A manager that never answers: the program waits for it only briefly.
+run_case silent silent "ctrl+a ctrl+c"
+grep -qx asked "$work/manager.log" || fail "the program did not offer the clipboard to the manager"
+((gone_to_end <= 15)) || fail "with a silent manager the program took $((gone_to_end * 100)) ms to end"
+
+# Text only selected, not copied: nothing for the manager, and no wait for it either.
+run_case selected silent "ctrl+a"
+grep -qx asked "$work/manager.log" && fail "the program offered a clipboard it had not been given"
+((gone_to_end <= 15)) || fail "with a selection only the program took $((gone_to_end * 100)) ms to end"
+echo "PASS"
