@@ -43,14 +43,19 @@ QByteArray ScratchDirectory::Read(const QString& name) const {
 FakeOpener::FakeOpener() : m_previousPath(qgetenv("PATH")) {
     QFile script(m_dir.filePath(QStringLiteral("xdg-open")));
     QVERIFY(script.open(QIODevice::WriteOnly));
-    // Each argument as it arrived, then a NUL: arguments may hold any byte but NUL.
+    // Each argument as it arrived, then a NUL: arguments may hold any byte but NUL. Openers
+    // run side by side, so a call goes to the log in one append (one write of a few bytes),
+    // never interleaved with another's arguments.
     script.write(
         "#!/bin/sh\n"
         "log='" +
         m_dir.filePath(QStringLiteral("calls.log")).toUtf8() +
         "'\n"
-        "for a in \"$@\"; do printf 'arg %s\\000' \"$a\" >> \"$log\"; done\n"
-        "printf 'end\\000' >> \"$log\"\n");
+        "call=$(mktemp \"$log.XXXXXX\") || exit 1\n"
+        "for a in \"$@\"; do printf 'arg %s\\000' \"$a\" >> \"$call\"; done\n"
+        "printf 'end\\000' >> \"$call\"\n"
+        "cat \"$call\" >> \"$log\"\n"
+        "rm -f \"$call\"\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("PATH", m_dir.path().toUtf8() + ':' + m_previousPath);
