@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the end-to-end scripts that drive the real program under Xvfb: a display of the
 # script's own with a window manager on it, the helpers' clean-up, and a stand-in for the
 # desktop's opener. Sources waits.sh too.
@@ -39,17 +40,19 @@ start_display() {
     local size=${1:-1024x768}
     exec 3>"$work/display"
     Xvfb -displayfd 3 -noreset -screen 0 "${size}x24" -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
     exec 3>&-
     wait_for 100 test -s "$work/display" || { show_logs xvfb; fail "Xvfb did not start"; }
-    export DISPLAY=":$(cat "$work/display")"
+    DISPLAY=":$(cat "$work/display")"
+    export DISPLAY
     unset WAYLAND_DISPLAY
     export XDG_RUNTIME_DIR="$work/runtime"
-    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+    mkdir -p "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
 
     openbox >"$work/openbox.log" 2>&1 &
     local openbox_pid=$!
-    pids+=($openbox_pid)
+    pids+=("$openbox_pid")
     wm_ready() {
         kill -0 "$openbox_pid" 2>/dev/null || return 2
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'

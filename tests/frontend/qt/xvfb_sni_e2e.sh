@@ -113,7 +113,7 @@ start_display
 make_opener
 start_panel() {
     "$panel" >"$work/panel.log" 2>&1 &
-    pids+=($!)
+    pids+=("$!")
     wait_for 100 sni_host_registered || fail "$panel registered no StatusNotifierItem host"
 }
 
@@ -124,7 +124,7 @@ printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r
 (cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb exec "$program") \
     >"$work/program.log" 2>&1 &
 app=$!
-pids+=($app)
+pids+=("$app")
 
 wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
 window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)

@@ -55,7 +55,7 @@ start_tray() {
         tint2 -c /etc/xdg/tint2/tint2rc >>"$work/tray.log" 2>&1 &
     fi
     tray_pid=$!
-    pids+=($tray_pid)
+    pids+=("$tray_pid")
 }
 tray_ready() {
     kill -0 "$tray_pid" 2>/dev/null || return 2
@@ -82,7 +82,7 @@ printf 'ST=Notes\nURL=http://notes.example/\nSORTORDER=02\nST=Calc\nURL=calc.exe
 (cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb exec "$program") \
     >"$work/program.log" 2>&1 &
 app=$!
-pids+=($app)
+pids+=("$app")
 
 wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
 window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
