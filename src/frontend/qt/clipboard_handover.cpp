@@ -7,34 +7,12 @@
 #include <QGuiApplication>
 #include <QTimer>
 
-#ifdef BRINDLECOT_HAVE_XCB
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
-#include <memory>
-#endif
+#include "frontend/qt/x11.h"
 
 namespace brindlecot::qt {
 
 #ifdef BRINDLECOT_HAVE_XCB
 namespace {
-
-xcb_atom_t InternAtom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
-
-xcb_window_t SelectionOwner(xcb_connection_t* c, xcb_atom_t selection) {
-    xcb_get_selection_owner_reply_t* reply =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-    const xcb_window_t owner = reply ? reply->owner : xcb_window_t{XCB_NONE};
-    std::free(reply);
-    return owner;
-}
 
 // An unmapped window of the program's own that asks the manager and receives its answer.
 class RequestorWindow {
@@ -96,8 +74,7 @@ class AnswerFilter : public QAbstractNativeEventFilter {
 
 bool HandClipboardOver(std::chrono::milliseconds limit) {
 #ifdef BRINDLECOT_HAVE_XCB
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t* c = x11::Connection();
     if (!c)
         return false;
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -108,14 +85,14 @@ bool HandClipboardOver(std::chrono::milliseconds limit) {
         clipboard->clear(QClipboard::Selection);
     if (!clipboard->ownsClipboard())
         return false;
-    const xcb_atom_t manager = InternAtom(c, "CLIPBOARD_MANAGER");
-    if (manager == XCB_ATOM_NONE || SelectionOwner(c, manager) == XCB_NONE)
+    const xcb_atom_t manager = x11::Atom(c, "CLIPBOARD_MANAGER");
+    if (manager == XCB_ATOM_NONE || x11::SelectionOwner(c, manager) == XCB_NONE)
         return false;  // nothing would keep the text; Qt does not wait either
 
     // The manager fetches the contents from the clipboard's owner window, which Qt serves
     // while the event loop below runs.
-    const xcb_atom_t saveTargets = InternAtom(c, "SAVE_TARGETS");
-    const xcb_atom_t property = InternAtom(c, "_BRINDLECOT_CLIPBOARD_SAVED");
+    const xcb_atom_t saveTargets = x11::Atom(c, "SAVE_TARGETS");
+    const xcb_atom_t property = x11::Atom(c, "_BRINDLECOT_CLIPBOARD_SAVED");
     RequestorWindow requestor(c);
     QEventLoop loop;
     AnswerFilter answer(requestor.Id(), loop);

@@ -13,12 +13,7 @@
 #include <QDBusVariant>
 #endif
 
-#ifdef BRINDLECOT_HAVE_XCB
-#include <xcb/xcb.h>
-
-#include <cstdlib>
-#include <cstring>
-#endif
+#include "frontend/qt/x11.h"
 
 namespace brindlecot::qt {
 
@@ -30,19 +25,6 @@ const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 #endif
 
 #ifdef BRINDLECOT_HAVE_XCB
-xcb_connection_t* X11Connection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return atom;
-}
-
 // The tray manager's selection is per screen: "_NET_SYSTEM_TRAY_S" and the screen number of
 // the display name (":0.1" is screen 1).
 QByteArray TraySelectionName() {
@@ -54,17 +36,13 @@ QByteArray TraySelectionName() {
 }
 
 bool XEmbedTrayExists() {
-    xcb_connection_t* c = X11Connection();
+    xcb_connection_t* c = x11::Connection();
     if (!c)
         return false;
-    const xcb_atom_t selection = Atom(c, TraySelectionName().constData());
+    const xcb_atom_t selection = x11::Atom(c, TraySelectionName().constData());
     if (selection == XCB_ATOM_NONE)
         return false;
-    xcb_get_selection_owner_reply_t* reply =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
-    const bool owned = reply && reply->owner != XCB_NONE;
-    std::free(reply);
-    return owned;
+    return x11::SelectionOwner(c, selection) != XCB_NONE;
 }
 #endif
 
@@ -84,9 +62,9 @@ class QtTray::XEmbedWatcher : public QAbstractNativeEventFilter {
   public:
     explicit XEmbedWatcher(QtTray& tray) : m_tray(tray) {
 #ifdef BRINDLECOT_HAVE_XCB
-        if (xcb_connection_t* c = X11Connection()) {
-            m_manager = Atom(c, "MANAGER");
-            m_selection = Atom(c, TraySelectionName().constData());
+        if (xcb_connection_t* c = x11::Connection()) {
+            m_manager = x11::Atom(c, "MANAGER");
+            m_selection = x11::Atom(c, TraySelectionName().constData());
             QCoreApplication::instance()->installNativeEventFilter(this);
         }
 #endif

@@ -15,17 +15,6 @@ for tool in Xvfb openbox xdotool xprop; do
 done
 
 work=$(mktemp -d)
-pids=()
-cleanup() {
-    local i p
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        p=${pids[i]}
-        kill "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() {
     echo "FAIL: $*"
     for log in program manager; do
@@ -33,24 +22,12 @@ fail() {
     done
     exit 1
 }
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+trap 'stop_helpers; rm -rf "$work"' EXIT
 
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
-
-# A display of our own (-noreset: see xvfb_tray_e2e.sh) with a window manager.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-exec 3>&-
-wait_for 100 test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(cat "$work/display")"
-unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wait_for 100 bash -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'" ||
-    fail "openbox did not take over the screen"
+start_display
+unset DBUS_SESSION_BUS_ADDRESS
 
 # run_case NAME MANAGER_MODE KEYS: the manager in that mode, the program with a text typed
 # into its title field and KEYS pressed, then Escape. Sets `gone_to_end` (tenths of a second
@@ -60,14 +37,14 @@ run_case() {
     : >"$work/manager.log"
     "$manager" "$mode" >"$work/manager.log" 2>&1 &
     local manager_pid=$!
-    pids+=($manager_pid)
+    pids+=("$manager_pid")
     wait_for 50 grep -qx ready "$work/manager.log" || fail "$name: the manager did not start"
 
     mkdir -p "$work/$name"
     : >"$work/$name/brcot.dat"
     (cd "$work/$name" && QT_QPA_PLATFORM=xcb exec "$program") >"$work/program.log" 2>&1 &
     local app=$!
-    pids+=($app)
+    pids+=("$app")
     wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "$name: no main window"
     local window
     window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
