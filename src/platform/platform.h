@@ -156,6 +156,14 @@ class IFileStore {
                                                         const std::string& bytes) = 0;
 };
 
+// The name a recovery copy of the file `fileName` (a last component) takes at its `attempt`-th
+// try, from 1, given the local time as "YYYYMMDD-HHMMSS" and the working directory's last
+// component: "brcot-20261208-134501-Documents.dat", then "...-Documents-2.dat". The root
+// (an empty component) reads "root", and a leading dot becomes "_": no copy is hidden. Both
+// file stores name their copies so.
+std::string RecoveryCopyName(const std::string& fileName, const std::string& stamp,
+                             std::string directoryName, int attempt);
+
 // Process-wide services.
 class IPlatform {
   public:

@@ -504,6 +504,17 @@ TEST_F(PosixFileStoreTest, ARecoveryCopyIsAPrivateNewFileNamedWithTheTimeAndTheD
     EXPECT_EQ(Names(), (Strings{"state", "work dir"}));
 }
 
+// Both file stores name their copies by this rule.
+TEST(RecoveryCopyNameTest, NamesCarryTheTimeAndTheDirectoryAndNoDirectoryHidesTheCopy) {
+    using brindlecot::platform::RecoveryCopyName;
+    const std::string t = "20261208-134501";
+    EXPECT_EQ(RecoveryCopyName("brcot.dat", t, "Documents", 1), "brcot-" + t + "-Documents.dat");
+    EXPECT_EQ(RecoveryCopyName("brcot.dat", t, "Documents", 2), "brcot-" + t + "-Documents-2.dat");
+    EXPECT_EQ(RecoveryCopyName("brcot.dat", t, "", 1), "brcot-" + t + "-root.dat");
+    EXPECT_EQ(RecoveryCopyName("brcot.dat", t, ".config", 1), "brcot-" + t + "-_config.dat");
+    EXPECT_EQ(RecoveryCopyName("list", t, "a.b", 3), "list-" + t + "-a.b-3");
+}
+
 TEST_F(PosixFileStoreTest, NoRecoveryCopyWhereTheStateDirectoryCannotBeMade) {
     Put("state", "a file in the way");
     PosixFileStore store;

@@ -292,7 +292,6 @@ int QtListView::RowHeight() {
 }
 
 void QtListView::ForgetSizes() {
-    m_textWidths.clear();
     m_bytesWidths.clear();
     for (auto& row : m_cells) {
         for (Cell& cell : row)
@@ -304,23 +303,15 @@ void QtListView::ForgetSizes() {
 }
 
 int QtListView::TextWidth(const QString& text) const {
-    // Every change of the table fits all columns to all cells again, so each text is measured
-    // once and remembered for this font.
-    auto it = m_textWidths.constFind(text);
-    if (it != m_textWidths.constEnd())
-        return *it;
-    const int width = QFontMetrics(font()).horizontalAdvance(text);
-    m_textWidths.insert(text, width);
-    return width;
+    return QFontMetrics(font()).horizontalAdvance(text);
 }
 
 int QtListView::BytesWidth(const std::string& bytes) const {
-    // Sorting moves texts between rows, and a moved text is measured again by its bytes,
-    // which costs less than making the text it shows to look it up.
+    // Every change of the table fits all columns to all cells again, and sorting moves texts
+    // between rows: each text is measured once for this font, and found again by its bytes.
     auto it = m_bytesWidths.find(bytes);
     if (it == m_bytesWidths.end())
-        it = m_bytesWidths.emplace(bytes, QFontMetrics(font()).horizontalAdvance(ToQString(bytes)))
-                 .first;
+        it = m_bytesWidths.emplace(bytes, TextWidth(ToQString(bytes))).first;
     return it->second;
 }
 

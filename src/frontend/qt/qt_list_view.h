@@ -2,7 +2,6 @@
 // mark the way a Win32 list view does, and reports clicks as the list view's notifications.
 #pragma once
 
-#include <QHash>
 #include <QTreeWidget>
 #include <functional>
 #include <map>
@@ -78,7 +77,6 @@ class QtListView : public QTreeWidget, public platform::IListView {
     std::vector<QString> m_headers;
     int m_mark = -1;
     QPalette m_palette;  // the palette with the highlight shown
-    mutable QHash<QString, int> m_textWidths;
     mutable std::unordered_map<std::string, int> m_bytesWidths;
 
     // Every change of the table fits all columns again, each time asking for the header's and

@@ -135,7 +135,7 @@ bool MakeDirectories(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// The working directory's last name, for a recovery copy's name; "root" for "/".
+// The working directory's last name, for a recovery copy's name; empty for "/".
 std::string WorkingDirectoryName() {
     std::vector<char> buffer(4096);
     while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
@@ -143,12 +143,7 @@ std::string WorkingDirectoryName() {
             return "unknown";
         buffer.resize(buffer.size() * 2);
     }
-    std::string name = BaseNameOf(buffer.data());
-    if (name.empty())
-        name = "root";
-    if (name[0] == '.')
-        name[0] = '_';  // no hidden recovery copies
-    return name;
+    return BaseNameOf(buffer.data());
 }
 
 std::string RandomSuffix() {
@@ -351,16 +346,11 @@ std::optional<std::string> PosixFileStore::KeepRecoveryCopy(const std::string& n
     if (::localtime_r(&now, &local) == nullptr ||
         std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0)
         return std::nullopt;
-    std::string stem = BaseNameOf(name);
-    std::string extension;
-    if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
-        extension = stem.substr(dot);
-        stem.erase(dot);
-    }
-    const std::string first = stem + "-" + stamp + "-" + WorkingDirectoryName();
+    const std::string fileName = BaseNameOf(name);
+    const std::string directoryName = WorkingDirectoryName();
     for (int n = 1; n <= kMaxTemporaryAttempts; ++n) {
-        const std::string path = Join(
-            m_recoveryDirectory, (n == 1 ? first : first + "-" + std::to_string(n)) + extension);
+        const std::string path =
+            Join(m_recoveryDirectory, RecoveryCopyName(fileName, stamp, directoryName, n));
         const int fd =
             m_calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {

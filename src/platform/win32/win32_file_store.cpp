@@ -74,12 +74,7 @@ std::string WorkingDirectoryName() {
     const DWORD got = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
     if (got == 0 || got >= buffer.size())
         return "unknown";
-    std::string name = BaseNameOf(std::string(buffer.data(), got));
-    if (name.empty())
-        name = "root";
-    if (name[0] == '.')
-        name[0] = '_';
-    return name;
+    return BaseNameOf(std::string(buffer.data(), got));
 }
 
 // The user's own state folder for the program, created when missing.
@@ -185,16 +180,11 @@ std::optional<std::string> Win32FileStore::KeepRecoveryCopy(const std::string& n
     char stamp[32] = {};
     std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", now.wYear, now.wMonth, now.wDay,
                   now.wHour, now.wMinute, now.wSecond);
-    std::string stem = BaseNameOf(name);
-    std::string extension;
-    if (const size_t dot = stem.rfind('.'); dot != std::string::npos && dot > 0) {
-        extension = stem.substr(dot);
-        stem.erase(dot);
-    }
-    const std::string first = stem + "-" + stamp + "-" + WorkingDirectoryName();
+    const std::string fileName = BaseNameOf(name);
+    const std::string directoryName = WorkingDirectoryName();
     for (int n = 1; n <= 100; ++n) {
         const std::string path =
-            *directory + "\\" + (n == 1 ? first : first + "-" + std::to_string(n)) + extension;
+            *directory + "\\" + RecoveryCopyName(fileName, stamp, directoryName, n);
         UniqueHandle file = Adopt(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) {

@@ -45,7 +45,7 @@ if [ -z "${BRINDLECOT_WL_INNER:-}" ]; then
     if [ "$(id -u)" -eq 0 ]; then
         mkdir -p "$work/tests/frontend/qt" "$work/tests/support"
         cp "$0" "$work/tests/frontend/qt/"
-        cp "$(dirname "$0")/../../support/waits.sh" "$work/tests/support/"
+        cp "$(dirname "$0")"/../../support/{waits,xvfb_session}.sh "$work/tests/support/"
         cp "$program" "$pointer" "$work/"
         script="$work/tests/frontend/qt/$(basename "$0")"
         program="$work/$(basename "$program")"
@@ -63,15 +63,6 @@ fi
 
 work=$HOME
 mkdir -p "$shots"
-pids=()
-cleanup() {
-    local i
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-        kill "${pids[i]}" 2>/dev/null || true
-        wait "${pids[i]}" 2>/dev/null || true
-    done
-}
-trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*"
@@ -83,8 +74,11 @@ fail() {
     exit 1
 }
 
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
+# The helpers' clean-up, the stand-in opener and the watcher's queries are those of the Xvfb
+# runs; this run makes its own display.
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+trap stop_helpers EXIT
 
 # A compositor of our own, without input devices or a GPU. Its bar is started by hand below
 # (swaybar_command does nothing), so that it comes after the program.
@@ -124,23 +118,9 @@ windows() {
 main_in_front() {
     windows | jq -e 'select((.name | test("^Brindlecot *$")) and .focused and .visible)' >/dev/null
 }
-watcher_property() {
-    dbus-send --session --print-reply --dest=org.kde.StatusNotifierWatcher \
-        /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-        string:org.kde.StatusNotifierWatcher "string:$1" 2>/dev/null
-}
-item_registered() { watcher_property RegisteredStatusNotifierItems | grep -q StatusNotifierItem; }
 
-# The opener writes each argument on a line of its own, then "--end--".
-mkdir "$work/bin" "$work/run"
-cat >"$work/bin/xdg-open" <<SCRIPT
-#!/bin/sh
-for a in "\$@"; do printf '%s\n' "\$a" >> "$work/opened.log"; done
-printf -- '--end--\n' >> "$work/opened.log"
-SCRIPT
-chmod +x "$work/bin/xdg-open"
-: >"$work/opened.log"
-launches() { grep -c -- '--end--' "$work/opened.log" || true; }
+mkdir "$work/run"
+make_opener
 printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r\nST=Beta\r\nURL=HTTP://Beta.example/a b\r\nSORTORDER=02\r\nST=Gamma\r\nURL=x; touch gamma\r\nSORTORDER=03\r\n' \
     >"$work/run/brcot.dat"
 (cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=wayland exec "$program") \
@@ -173,7 +153,7 @@ light_at() {
 # at $5 (a function that prints the item's centre); the launch it makes must follow.
 choose() {
     local icon_x=$1 icon_y=$2 index=$3 count=$4 locate=$5 shot=$6 before x y
-    before=$(launches)
+    before=$(opener_calls)
     pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
     wait_for 50 "$locate" 0 "$count" || fail "no menu appeared on the right press"
     grim "$shot"
@@ -196,7 +176,7 @@ restore_from_workspace() {
 waybar -c "$work/config/waybar.json" >"$work/bar.log" 2>&1 &
 waybar_pid=$!
 pids+=($waybar_pid)
-wait_for 100 item_registered || fail "no icon in waybar (the program started before it)"
+wait_for 100 sni_item_registered || fail "no icon in waybar (the program started before it)"
 icon_x=1010 icon_y=15  # the tray is the bar's only module, at its right end
 # The icon differs from the empty bar beside it.
 icon_drawn() {
@@ -221,7 +201,7 @@ kill "$waybar_pid"
 wait "$waybar_pid" 2>/dev/null || true
 swaybar -b bar-0 >"$work/bar.log" 2>&1 &
 pids+=($!)
-wait_for 100 item_registered || fail "no icon in swaybar"
+wait_for 100 sni_item_registered || fail "no icon in swaybar"
 icon_x=1013 icon_y=11
 wait_for 50 icon_drawn || fail "swaybar drew no icon"
 # The menu's own window: floating, frameless, by the icon (top right) and below the bar; items
@@ -243,18 +223,18 @@ menu_closed() { ! windows | jq -e 'select(.name == "Brindlecot menu")' >/dev/nul
 choose "$icon_x" "$icon_y" 0 3 swaybar_item "$shots/wayland-swaybar-menu.png"
 wait_for 50 menu_closed || fail "the menu stayed open"
 # A second press on the icon while the menu is open closes it, opens no other, chooses nothing.
-before=$(launches)
+before=$(opener_calls)
 pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
 wait_for 50 swaybar_item 0 3 >/dev/null || fail "no menu appeared on the first of two presses"
 pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
 wait_for 50 menu_closed || fail "a second press on the icon left a menu open"
-[ "$(launches)" = "$before" ] || fail "a second press on the icon launched something"
+[ "$(opener_calls)" = "$before" ] || fail "a second press on the icon launched something"
 # A click elsewhere closes it too.
 pointer "move $((icon_x - 2)) $icon_y" "move $icon_x $icon_y" "click right"
 wait_for 50 swaybar_item 0 3 >/dev/null || fail "no menu appeared on the right press"
 pointer "move 100 600" "click left"
 wait_for 50 menu_closed || fail "a click elsewhere left the menu open"
-[ "$(launches)" = "$before" ] || fail "a click elsewhere launched something"
+[ "$(opener_calls)" = "$before" ] || fail "a click elsewhere launched something"
 # The window on another workspace: the menu still comes to the pointer, not full-screen.
 swaymsg workspace 3 >/dev/null
 choose "$icon_x" "$icon_y" 2 3 swaybar_item "$shots/wayland-swaybar-menu-elsewhere.png"

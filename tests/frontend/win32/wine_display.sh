@@ -6,6 +6,8 @@
 # With WINE_RUN (the build's Wine launcher) the Wine server is started persistent and warmed
 # up: a cold start costs several seconds, a warm one a fraction of a second per process.
 set -euo pipefail
+# shellcheck source=tests/support/waits.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
 action=$1
 dir=$2
 mkdir -p "$dir"
@@ -33,10 +35,7 @@ fdfile=$(mktemp)
 setsid Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp >"$fdfile" 2>/dev/null &
 xvfb=$!
 echo "$xvfb" >"$dir/display.pids"
-for _ in $(seq 100); do
-    [ -s "$fdfile" ] && break
-    sleep 0.05
-done
+wait_for 50 test -s "$fdfile" || true
 number=$(head -n1 "$fdfile" | tr -dc 0-9)
 rm -f "$fdfile"
 if [ -z "$number" ]; then
@@ -52,12 +51,8 @@ sed '/<keyboard>/,/<\/keyboard>/{/<keyboard>/!{/<\/keyboard>/!d}}' /etc/xdg/open
 setsid openbox --sm-disable --config-file "$dir/openbox-rc.xml" >/dev/null 2>&1 &
 echo $! >>"$dir/display.pids"
 # Wait for the window manager to announce itself, so that the first window gets a frame.
-for _ in $(seq 200); do
-    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
-        break
-    fi
-    sleep 0.05
-done
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+wait_for 100 wm_ready || true
 # A Wine server of this prefix that started without the display would keep its desktop
 # process there: start afresh on this display.
 WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null || true
