@@ -49,6 +49,37 @@ void ClickAt(Harness& h, HWND control, int x, int y) {
     h.Key(0, nullptr);  // handles what was posted, up to the marker
 }
 
+// The system menu opened with Alt+Space on the keyboard, and the item of the access key `key`
+// chosen as soon as the menu is up.
+HHOOK g_systemMenuHook = nullptr;
+WPARAM g_systemMenuKey = 0;
+bool g_systemMenuSeen = false;
+
+LRESULT CALLBACK SystemMenuHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && msg->message == WM_INITMENUPOPUP && HIWORD(msg->lParam) &&
+        !g_systemMenuSeen) {
+        g_systemMenuSeen = true;
+        ::PostMessageA(msg->hwnd, WM_KEYDOWN, g_systemMenuKey, 1);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void OpenSystemMenuAndChoose(Harness& h, WPARAM key) {
+    g_systemMenuKey = key;
+    g_systemMenuSeen = false;
+    g_systemMenuHook =
+        ::SetWindowsHookExA(WH_CALLWNDPROC, &SystemMenuHook, nullptr, ::GetCurrentThreadId());
+    h.RealKey(VK_SPACE, VK_MENU);
+    ::UnhookWindowsHookEx(g_systemMenuHook);
+    EXPECT_TRUE(g_systemMenuSeen);
+}
+
+// The style bits of a control, `mask` of them.
+LONG StyleOf(HWND window, LONG mask) {
+    return ::GetWindowLongA(window, GWL_STYLE) & mask;
+}
+
 TEST(Win32MainWindow, ControlsSitWhereTheLayoutTablePutsThemInTabOrder) {
     Harness h(kThreeEntries);
     h.Run([](Harness& h) {
@@ -99,6 +130,42 @@ TEST(Win32MainWindow, ControlsSitWhereTheLayoutTablePutsThemInTabOrder) {
     });
 }
 
+TEST(Win32MainWindow, TheWindowAndItsControlsCarryTheTemplatesStyles) {
+    Harness h;
+    h.Run([](Harness& h) {
+        // Caption buttons and a frame that does not size; its own taskbar button.
+        const HWND main = h.Main();
+        const LONG frame = WS_MAXIMIZEBOX | WS_MINIMIZEBOX | DS_MODALFRAME | WS_SYSMENU;
+        EXPECT_EQ(StyleOf(main, frame | WS_THICKFRAME), frame);
+        const LONG ex = ::GetWindowLongA(main, GWL_EXSTYLE);
+        EXPECT_EQ(ex & WS_EX_APPWINDOW, WS_EX_APPWINDOW);
+        EXPECT_EQ(ex & WS_EX_DLGMODALFRAME, WS_EX_DLGMODALFRAME);
+
+        // Only the count box is read-only.
+        EXPECT_EQ(StyleOf(h.Item(IDC_COUNT), ES_READONLY), ES_READONLY);
+        EXPECT_EQ(StyleOf(h.Item(IDC_TITLE), ES_READONLY), 0);
+        EXPECT_EQ(StyleOf(h.Item(IDC_TARGET), ES_READONLY), 0);
+
+        // An editable drop-down whose list keeps the order it is given, with a scroll bar: the
+        // combo box hands its scroll-bar style on to the list that drops down.
+        const HWND combo = h.Item(IDC_SORTORDER);
+        EXPECT_EQ(StyleOf(combo, CBS_DROPDOWN | CBS_DROPDOWNLIST), CBS_DROPDOWN);
+        EXPECT_EQ(StyleOf(combo, CBS_SORT), 0);
+        COMBOBOXINFO parts{};
+        parts.cbSize = sizeof parts;
+        ASSERT_TRUE(::GetComboBoxInfo(combo, &parts));
+        EXPECT_EQ(StyleOf(parts.hwndList, WS_VSCROLL), WS_VSCROLL);
+
+        // Report view, one row selected at a time; the highlight goes with the focus, and the
+        // headers are buttons that sort.
+        const HWND list = h.Item(IDC_LIST);
+        EXPECT_EQ(StyleOf(list, LVS_TYPEMASK), LVS_REPORT);
+        EXPECT_EQ(StyleOf(list, LVS_SINGLESEL), LVS_SINGLESEL);
+        EXPECT_EQ(StyleOf(list, LVS_SHOWSELALWAYS), 0);
+        EXPECT_EQ(StyleOf(list, LVS_NOSORTHEADER), 0);
+    });
+}
+
 TEST(Win32MainWindow, SystemMenuEndsWithAboutWhichOpensTheAboutBoxOverADisabledMainWindow) {
     Harness h;
     bool mainEnabled = true;
@@ -127,20 +194,96 @@ TEST(Win32MainWindow, SystemMenuEndsWithAboutWhichOpensTheAboutBoxOverADisabledM
     EXPECT_FALSE(mainEnabled);
 }
 
-TEST(Win32MainWindow, EnterInAFieldQuitsAndWritesTheTableAsTheEntryFile) {
+TEST(Win32MainWindow, TheAboutBoxIsAPopupWithTheIconBothTextsAndOkAsItsDefaultButton) {
     Harness h;
-    h.Run([](Harness& h) {
-        h.SetText(IDC_TITLE, "Docs");
-        h.SetText(IDC_TARGET, "C:\\docs\\readme.txt ");
-        h.SetText(IDC_SORTORDER, "07");
-        h.Click(IDC_ADD);
-        ::SetFocus(h.Item(IDC_TITLE));
-        h.Key(VK_RETURN);
-        EXPECT_TRUE(h.Ended());
-    });
-    EXPECT_EQ(h.EntryFile(),
-              "CREATOR=Brindlecot 1.0\r\nST=Docs\r\nURL=C:\\docs\\readme.txt \r\n"
-              "SORTORDER=07\r\n");
+    struct Seen {
+        LONG style = 0;
+        bool icon = false;
+        std::string version, notice, ok;
+        LONG versionStyle = 0;
+        LRESULT defaultId = 0;
+    } seen;
+    h.onDialog = [&](HWND about) {
+        seen.style = ::GetWindowLongA(about, GWL_STYLE);
+        const HWND icon = ::GetDlgItem(about, IDC_ABOUT_ICON);
+        seen.icon = icon && StyleOf(icon, SS_TYPEMASK) == SS_ICON &&
+                    ::SendMessageA(icon, STM_GETICON, 0, 0) != 0;
+        char text[256] = {};
+        ::GetDlgItemTextA(about, IDC_ABOUT_VERSION, text, sizeof text);
+        seen.version = text;
+        seen.versionStyle = StyleOf(::GetDlgItem(about, IDC_ABOUT_VERSION), SS_NOPREFIX);
+        ::GetDlgItemTextA(about, IDC_ABOUT_NOTICE, text, sizeof text);
+        seen.notice = text;
+        ::GetDlgItemTextA(about, IDOK, text, sizeof text);
+        seen.ok = text;
+        seen.defaultId = ::SendMessageA(about, DM_GETDEFID, 0, 0);
+    };
+    h.Run([](Harness& h) { ::SendMessageA(h.Main(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0); });
+    EXPECT_EQ(seen.style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
+              WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+    EXPECT_TRUE(seen.icon);
+    EXPECT_EQ(seen.version, "Brindlecot Version 1.0");
+    EXPECT_EQ(seen.versionStyle, SS_NOPREFIX);  // an ampersand there would be shown as typed
+    EXPECT_EQ(seen.notice, std::string(resources::kMakerNotice));
+    EXPECT_EQ(seen.ok, "OK");
+    EXPECT_EQ(seen.defaultId, MAKELRESULT(IDOK, DC_HASDEFID));
+}
+
+TEST(Win32MainWindow, EnterInAFieldOrInTheListQuitsAndWritesTheTableAsTheEntryFile) {
+    for (int field : {IDC_TITLE, IDC_TARGET, IDC_SORTORDER, IDC_LIST}) {
+        Harness h;
+        h.Run([field](Harness& h) {
+            h.SetText(IDC_TITLE, "Docs");
+            h.SetText(IDC_TARGET, "C:\\docs\\readme.txt ");
+            h.SetText(IDC_SORTORDER, "07");
+            h.Click(IDC_ADD);
+            ::SetFocus(h.Item(field));
+            // The sort-order field's list is closed: Enter is the dialog's, not the list's.
+            ASSERT_FALSE(::SendMessageA(h.Item(IDC_SORTORDER), CB_GETDROPPEDSTATE, 0, 0));
+            h.Key(VK_RETURN);
+            EXPECT_TRUE(h.Ended()) << field;
+        });
+        EXPECT_EQ(h.EntryFile(),
+                  "CREATOR=Brindlecot 1.0\r\nST=Docs\r\nURL=C:\\docs\\readme.txt \r\n"
+                  "SORTORDER=07\r\n")
+            << field;
+    }
+}
+
+// What the platform's dialog handling turns into a Cancel: the system menu's Close and the
+// close box (both WM_SYSCOMMAND with SC_CLOSE; Wine posts that for the frame's close box too),
+// WM_CLOSE, and Alt+F4 typed on the keyboard.
+TEST(Win32MainWindow, TheCloseBoxAltF4AndTheSystemMenusCloseEachEndTheRunAndWriteTheFile) {
+    enum Way { kSysCommandClose, kCloseMessage, kAltF4, kSystemMenuKeys };
+    for (Way way : {kSysCommandClose, kCloseMessage, kAltF4, kSystemMenuKeys}) {
+        Harness h(kThreeEntries);
+        h.Run([way](Harness& h) {
+            h.SetText(IDC_TITLE, "Delta");
+            h.SetText(IDC_TARGET, "delta.exe");
+            h.SetText(IDC_SORTORDER, "04");
+            h.Click(IDC_ADD);
+            ::SetForegroundWindow(h.Main());
+            ::SetFocus(h.Item(IDC_TITLE));
+            switch (way) {
+                case kSysCommandClose:
+                    ::PostMessageA(h.Main(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                    break;
+                case kCloseMessage:
+                    ::PostMessageA(h.Main(), WM_CLOSE, 0, 0);
+                    break;
+                case kAltF4:
+                    h.RealKey(VK_F4, VK_MENU);
+                    break;
+                case kSystemMenuKeys:
+                    OpenSystemMenuAndChoose(h, 'C');  // "&Close"
+                    break;
+            }
+            EXPECT_TRUE(h.PumpUntil([&] { return h.Ended(); })) << way;
+        });
+        EXPECT_NE(h.EntryFile().find("ST=Delta\r\nURL=delta.exe\r\nSORTORDER=04\r\n"),
+                  std::string::npos)
+            << way;
+    }
 }
 
 TEST(Win32MainWindow, EscapeWithTheSortListDroppedOnlyClosesTheList) {

@@ -195,14 +195,25 @@ void Harness::Key(UINT vk, HWND target) {
     (void)seen;
 }
 
-void Harness::RealKey(WORD vk) {
-    INPUT input[2] = {};
-    input[0].type = input[1].type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[1].ki.wVk = vk;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+void Harness::RealKey(WORD vk, WORD modifier) {
+    std::vector<INPUT> input;
+    auto press = [&](WORD key, DWORD flags) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+        i.ki.dwFlags = flags;
+        input.push_back(i);
+    };
+    if (modifier)
+        press(modifier, 0);
+    press(vk, 0);
+    press(vk, KEYEVENTF_KEYUP);
+    if (modifier)
+        press(modifier, KEYEVENTF_KEYUP);
     m_lastKeyUp = 0;
-    ::SendInput(2, input, sizeof(INPUT));
-    PumpUntil([&] { return m_lastKeyUp == vk; });
+    ::SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+    const WORD last = modifier ? modifier : vk;
+    PumpUntil([&] { return m_lastKeyUp == last; });
 }
 
 bool Harness::PumpUntil(const std::function<bool()>& done) {
@@ -217,7 +228,7 @@ bool Harness::PumpUntil(const std::function<bool()>& done) {
         }
         if (msg.message == WM_NULL && msg.lParam == 0x5EED)
             return true;
-        if (msg.message == WM_KEYUP)
+        if (msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP)
             m_lastKeyUp = msg.wParam;
         if (!m_main || !::IsDialogMessageA(m_main, &msg)) {
             ::TranslateMessage(&msg);

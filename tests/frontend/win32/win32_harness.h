@@ -60,9 +60,10 @@ class Harness {
     // Posts a key press to the control with the focus (or `target`) and handles it.
     void Key(UINT vk, HWND target = nullptr);
     // A key pressed and released on the keyboard, as the system delivers it to the window
-    // in front (the main window's thread must be the foreground one); returns when the release
-    // has been handled.
-    void RealKey(WORD vk);
+    // in front (the main window's thread must be the foreground one), with `modifier` (VK_MENU,
+    // VK_CONTROL...) held down around it when given; returns when the last release has been
+    // handled.
+    void RealKey(WORD vk, WORD modifier = 0);
     // Handles messages, dialog keys included, until `done` or two seconds have passed.
     bool PumpUntil(const std::function<bool()>& done);
     bool Ended() const { return !::IsWindowVisible(m_main); }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real brindlecot.exe under Wine, with a real keyboard and pointer: a prepared brcot.dat,
 # an entry typed and added, the About box, the tray menu opened with the right button on the
-# tray and an item chosen, Escape, and the file's bytes compared. Screenshots of the main
-# window, the About box and the tray menu are left in OUT_DIR for a person to look at.
+# tray and an item chosen, Escape, and the file's bytes compared; then a second run ended with
+# the frame's close box. Screenshots of the main window, the About box and the tray menu are
+# left in OUT_DIR for a person to look at.
 #   wine_e2e.sh WINE_RUN EXE WINE_DIR OUT_DIR
 set -euo pipefail
 run=$1
@@ -102,11 +103,42 @@ wait_for 50 test -s "$work/opened" || fail "choosing a tray item opened nothing"
 xdotool windowactivate --sync "$main" key Escape
 wait_for 100 sh -c "! kill -0 $program" || fail "Escape did not end the program"
 
+# expect_bytes FILE BYTES: fails unless FILE holds exactly BYTES (with printf's escapes).
+expect_bytes() {
+    local expected actual
+    expected=$(printf '%b' "$2" | od -c)
+    actual=$(od -c <"$1")
+    if [ "$expected" != "$actual" ]; then
+        echo "expected:"; echo "$expected"; echo "actual:"; echo "$actual"
+        fail "$1's bytes differ"
+    fi
+}
+
 # The writer stores the rows from the last to the first.
-expected=$(printf 'CREATOR=Brindlecot 1.0\r\nST=Gamma site\r\nURL=http://gamma.example/\r\nSORTORDER=03\r\n\r\nST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n\r\nST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n' | od -c)
-actual=$(od -c <"$work/run/brcot.dat")
-if [ "$expected" != "$actual" ]; then
-    echo "expected:"; echo "$expected"; echo "actual:"; echo "$actual"
-    fail "brcot.dat's bytes differ"
+expect_bytes "$work/run/brcot.dat" 'CREATOR=Brindlecot 1.0\r\nST=Gamma site\r\nURL=http://gamma.example/\r\nSORTORDER=03\r\n\r\nST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n\r\nST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n'
+
+# Again, ended with a click on the close box of the window manager's frame: the run ends and
+# writes the file (bottom row first, so the bytes change).
+mkdir "$work/close"
+printf 'CREATOR=Brindlecot 1.0\r\nST=One\r\nURL=one.exe\r\nSORTORDER=01\r\n' \
+    >"$work/close/brcot.dat"
+printf 'ST=Two\r\nURL=two.exe\r\nSORTORDER=02\r\n' >>"$work/close/brcot.dat"
+(cd "$work/close" && exec "$run" "$exe") >/dev/null 2>&1 &
+program=$!
+pids+=("$program")
+wait_for 300 xdotool search --name '^Brindlecot $' || fail "the main window did not appear again"
+main=$(xdotool search --name '^Brindlecot $' | head -n1)
+xdotool windowactivate --sync "$main"
+# The close box is the last button of the title bar, the frame's top extent high, at the
+# right-hand end above the client area (whose place xwininfo gives, frame excluded).
+left=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ {print $4}')
+top=$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ {print $4}')
+right=$((left + $(xwininfo -id "$main" | awk '/Width:/ {print $2}')))
+bar=$(xprop -id "$main" _NET_FRAME_EXTENTS | sed 's/.*= //' | cut -d, -f3 | tr -d ' ')
+if [ -z "$bar" ] || [ "$bar" -le 4 ]; then
+    fail "the main window has no title bar ('$bar')"
 fi
+xdotool mousemove --sync $((right - bar / 2)) $((top - bar / 2)) click 1
+wait_for 100 sh -c "! kill -0 $program" || fail "the close box did not end the program"
+expect_bytes "$work/close/brcot.dat" 'CREATOR=Brindlecot 1.0\r\nST=Two\r\nURL=two.exe\r\nSORTORDER=02\r\n\r\nST=One\r\nURL=one.exe\r\nSORTORDER=01\r\n'
 echo "PASS: screenshots in $out"
