@@ -135,6 +135,45 @@ TEST(Win32Tray, TheMenuListsTheRowsBottomUpAndAChoiceLaunchesItsOwnRow) {
 namespace brindlecot::win32::testing {
 namespace {
 
+// The tray menu's window as it stands on the screen once the menu is up; the menu is then
+// closed with Escape.
+HHOOK g_placementHook = nullptr;
+RECT g_menuRect{};
+bool g_menuUp = false;
+
+LRESULT CALLBACK PlacementHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    // Sent to the owner when the menu, on screen, waits for input.
+    if (code == HC_ACTION && msg->message == WM_ENTERIDLE && msg->wParam == MSGF_MENU &&
+        !g_menuUp) {
+        HWND window = reinterpret_cast<HWND>(msg->lParam);
+        if (!window)
+            window = ::FindWindowA("#32768", nullptr);  // the popup menus' window class
+        g_menuUp = window && ::IsWindowVisible(window) && ::GetWindowRect(window, &g_menuRect);
+        ::PostMessageA(msg->hwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(Win32Tray, TheMenuHangsFromThePointerWithItsLeftEdgeFiftyPixelsToTheLeft) {
+    Harness h(kThreeEntries);
+    h.Run([](Harness& h) {
+        for (const POINT at : {POINT{400, 300}, POINT{700, 450}}) {
+            ASSERT_TRUE(::SetCursorPos(at.x, at.y));
+            g_menuUp = false;
+            g_placementHook = ::SetWindowsHookExA(WH_CALLWNDPROC, &PlacementHook, nullptr,
+                                                  ::GetCurrentThreadId());
+            ::SendMessageA(h.Main(), WM_TRAYNOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
+            ::UnhookWindowsHookEx(g_placementHook);
+            ASSERT_TRUE(g_menuUp) << at.x;
+            EXPECT_EQ(g_menuRect.left, at.x - 50);
+            EXPECT_EQ(g_menuRect.top, at.y);
+            EXPECT_GT(g_menuRect.bottom - g_menuRect.top, 20);  // three items
+        }
+        EXPECT_TRUE(h.Platform().shellRequests.empty());
+    });
+}
+
 TEST(Win32Tray, ADoubleClickBringsTheMinimisedWindowBackToTheFront) {
     Harness h;
     h.Run([](Harness& h) {
