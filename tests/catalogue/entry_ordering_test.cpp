@@ -109,19 +109,47 @@ TEST_F(OrderingTest, AHighlightWithoutAMarkLeavesTheTableUnmarkedOnListsThatMark
     EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
 }
 
-TEST_F(OrderingTest, TheOrderingUsesThePlatformsComparison) {
-    // A platform with a double-byte code page supplies its own multibyte comparison.
-    struct Reversed : fake::FakePlatform {
-        int CompareText(const std::string& a, const std::string& b) override {
-            return -platform::CompareBytes(a, b);
+// Compares as a double-byte code page does (932's lead bytes): a lead byte and the byte after
+// it are one character, lead * 256 + trail, so 0x81 0x40 comes after the single byte 0xA1,
+// where a byte-wise comparison puts it before.
+struct DoubleBytePlatform : fake::FakePlatform {
+    int CompareText(const std::string& a, const std::string& b) override {
+        size_t i = 0, j = 0;
+        auto next = [](const std::string& s, size_t& k) {
+            const unsigned lead = static_cast<unsigned char>(s[k++]);
+            const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+            if (!isLead || k == s.size())
+                return lead;
+            return lead * 256 + static_cast<unsigned char>(s[k++]);
+        };
+        while (i < a.size() && j < b.size()) {
+            const unsigned x = next(a, i), y = next(b, j);
+            if (x != y)
+                return x < y ? -1 : 1;
         }
-    } reversed;
-    CBrindlecotDlg other(reversed);
-    auto& w2 = reversed.Open(other, IDD_BRINDLECOT_DIALOG);
-    w2.list.rows = {{{"a", "", ""}, 0}, {{"b", "", ""}, 0}};
+        return i < a.size() ? 1 : (j < b.size() ? -1 : 0);
+    }
+};
+
+TEST_F(OrderingTest, TheSortTheHeaderClickAndTheLoadAllUseThePlatformsComparison) {
+    const std::string dbcs = "\x81\x40", single = "\xA1";
+    ASSERT_LT(platform::CompareBytes(dbcs, single), 0);  // the other way round byte-wise
+    DoubleBytePlatform p;
+    std::string file = "CREATOR=Brindlecot 1.0\r\n";
+    file += "ST=d\r\nURL=d\r\nSORTORDER=" + dbcs + "\r\n";
+    file += "ST=s\r\nURL=s\r\nSORTORDER=" + single + "\r\n";
+    p.files.files["brcot.dat"] = file;
+    CBrindlecotDlg other(p);
+    auto& w2 = p.Open(other, IDD_BRINDLECOT_DIALOG);
+    EXPECT_EQ(w2.list.Column(COL_SORTORDER), (Strings{single, dbcs}));
+
+    w2.list.rows = {{{dbcs, "", ""}, 0}, {{single, "", ""}, 0}, {{"z", "", ""}, 0}};
     other.SortByColumn(COL_TITLE);
-    EXPECT_EQ(w2.list.Column(COL_TITLE), (Strings{"b", "a"}));
-    reversed.Close(w2);
+    EXPECT_EQ(w2.list.Column(COL_TITLE), (Strings{"z", single, dbcs}));
+    // Already ascending by the platform's order: the click turns it round.
+    w2.ClickHeader(COL_TITLE);
+    EXPECT_EQ(w2.list.Column(COL_TITLE), (Strings{dbcs, single, "z"}));
+    p.Close(w2);
 }
 
 }  // namespace

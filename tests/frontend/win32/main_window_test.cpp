@@ -385,6 +385,22 @@ TEST(Win32MainWindow, HeaderClicksSortAndToggleRowClicksLoadTheFields) {
     });
 }
 
+TEST(Win32MainWindow, UnderADoubleByteCodePageTheTableSortsByWholeCharacters) {
+    // The runtime's multibyte code page as a Japanese system starts it: 932, where 0x81 0x40
+    // is one character that sorts after the single byte 0xA1 (byte-wise it would be before).
+    MultibyteCodePage japanese(932);
+    ASSERT_TRUE(japanese.Set());
+    Harness h(
+        "CREATOR=Brindlecot 1.0\r\n"
+        "ST=double\r\nURL=d\r\nSORTORDER=\x81\x40\r\n"
+        "ST=single\r\nURL=s\r\nSORTORDER=\xA1\r\n");
+    h.Run([](Harness& h) {
+        const HWND list = h.Item(IDC_LIST);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"single", "double"}));
+        EXPECT_EQ(Cell(list, 1, 2), "\x81\x40");
+    });
+}
+
 TEST(Win32MainWindow, TestAndHelpAskTheShellWithTheShowCommandOfTheTarget) {
     Harness h;
     h.Run([](Harness& h) {

@@ -12,6 +12,7 @@
 #include "platform/win32/win32_file_store.h"
 #include "resources/resource.h"
 #include "resources/strings.h"
+#include "tests/frontend/win32/win32_harness.h"
 
 namespace brindlecot::win32 {
 namespace {
@@ -65,6 +66,24 @@ TEST(Win32Platform, CompareTextOrdersBytesUnsignedAndReportsOnlyTheSign) {
     EXPECT_EQ(p.CompareText("ab", "abc"), -1);
     EXPECT_EQ(p.CompareText("B", "a"), -1);    // case-sensitive
     EXPECT_EQ(p.CompareText("\xe9", "z"), 1);  // a high byte sorts after ASCII
+}
+
+TEST(Win32Platform, UnderADoubleByteCodePageALeadAndItsTrailByteCompareAsOneCharacter) {
+    // The runtime takes its multibyte code page from the system's ANSI code page: on a
+    // Japanese system it is 932, where 0x81 0x40 is one character (0x8140) and 0xA1 another.
+    Win32Platform p(::GetModuleHandleA(nullptr));
+    {
+        testing::MultibyteCodePage japanese(932);
+        ASSERT_TRUE(japanese.Set());
+        EXPECT_EQ(p.CompareText("\x81\x40", "\xA1"), 1);
+        EXPECT_EQ(p.CompareText("\xA1", "\x81\x40"), -1);
+        EXPECT_EQ(p.CompareText("\x81\x40", "\x81\x41"), -1);  // the trail byte counts
+        EXPECT_EQ(p.CompareText("\x81\x40z", "\x81\x40"), 1);
+    }
+    // Byte by byte under a single-byte code page.
+    testing::MultibyteCodePage western(1252);
+    ASSERT_TRUE(western.Set());
+    EXPECT_EQ(p.CompareText("\x81\x40", "\xA1"), -1);
 }
 
 TEST(Win32Platform, TheProgramFileAndItsHelpFileAreNamedAfterTheExecutable) {

@@ -2,6 +2,7 @@
 
 #include <direct.h>
 #include <dlgs.h>
+#include <mbctype.h>
 
 #include <fstream>
 #include <sstream>
@@ -60,6 +61,13 @@ std::string TextOf(HWND hwnd) {
 }
 
 }  // namespace
+
+MultibyteCodePage::MultibyteCodePage(int codePage)
+    : m_before(::_getmbcp()), m_set(::_setmbcp(codePage) == 0) {}
+
+MultibyteCodePage::~MultibyteCodePage() {
+    ::_setmbcp(m_before);
+}
 
 Harness::Harness(const std::optional<std::string>& entryFile) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),

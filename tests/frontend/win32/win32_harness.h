@@ -41,6 +41,21 @@ class RecordingPlatform : public Win32Platform {
     }
 };
 
+// The C runtime's multibyte code page (the one `_mbscmp` reads) set for as long as this lives,
+// as a system whose ANSI code page it is would start the program with it.
+class MultibyteCodePage {
+  public:
+    explicit MultibyteCodePage(int codePage);
+    ~MultibyteCodePage();
+    MultibyteCodePage(const MultibyteCodePage&) = delete;
+    MultibyteCodePage& operator=(const MultibyteCodePage&) = delete;
+    bool Set() const { return m_set; }
+
+  private:
+    int m_before;
+    bool m_set;
+};
+
 class Harness {
   public:
     // A fresh working directory holding `entryFile` as brcot.dat when given.
