@@ -242,7 +242,14 @@ class MainWindowTest : public QObject {
                 const auto buttons = about->findChildren<QPushButton*>();
                 QCOMPARE(buttons.size(), 1);
                 QCOMPARE(buttons[0]->text(), QStringLiteral("OK"));
+                QVERIFY(buttons[0]->isDefault());
+                // OK is command 1: the box ends as OK, not as Cancel.
+                auto* box = qobject_cast<QtDialogWindow*>(about);
+                QVERIFY(box);
+                QCOMPARE(box->Control(1), buttons[0]);
                 Click(buttons[0]);
+                QVERIFY(box->Ended());
+                QCOMPARE(box->Result(), 1);
             });
             const QPoint background(5, 5);
             QContextMenuEvent event(QContextMenuEvent::Mouse, background,
