@@ -106,10 +106,14 @@ void QtDialogWindow::Build(const resources::DialogTemplate& t) {
     setWindowIcon(m_platform.Icon(m_platform.LoadIconResource(IDR_MAINFRAME)));
 
     QWidget* previous = nullptr;
+    QLabel* label = nullptr;  // the static text just before, which names the field after it
     for (const resources::ControlTemplate& c : t.controls) {
         QWidget* w = CreateControl(c);
         if (c.id >= 0)
             m_controls[c.id] = w;
+        if (label && IsField(c.kind))
+            NameByLabel(*w, *label);
+        label = c.kind == resources::ControlKind::Static ? qobject_cast<QLabel*>(w) : nullptr;
         if (!(c.style & resources::kTabStop)) {
             w->setFocusPolicy(Qt::NoFocus);
             continue;
@@ -122,6 +126,19 @@ void QtDialogWindow::Build(const resources::DialogTemplate& t) {
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { SendCommand(win::kIdHelp); });
+}
+
+bool QtDialogWindow::IsField(resources::ControlKind kind) {
+    using K = resources::ControlKind;
+    return kind == K::Edit || kind == K::ComboDropDown || kind == K::ListView;
+}
+
+void QtDialogWindow::NameByLabel(QWidget& field, QLabel& label) {
+    // The buddy gives the field its labelled-by relation and names an edit. It is what screen
+    // readers read for an editable combo box, which Qt names by its value on Unix; a list
+    // takes its name only from its accessible name.
+    label.setBuddy(&field);
+    field.setAccessibleName(label.text());
 }
 
 QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
@@ -188,6 +205,9 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
             auto* label = new QLabel(text, this);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            // A label of no size names the field after it and is never on screen.
+            if (rect.isEmpty())
+                label->hide();
             w = label;
             break;
         }

@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "resources/dialog_layout.h"
 
+class QLabel;
 class QMenu;
 
 namespace brindlecot::qt {
@@ -105,6 +106,9 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void ApplyPendingTexts();
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
+    static bool IsField(resources::ControlKind kind);
+    // A static text that stands right before a field in the template is the field's label.
+    static void NameByLabel(QWidget& field, QLabel& label);
     void SendCommand(unsigned id);
     std::string FieldBytes(int controlId, const QString& now) const;
     // What the window does with a message the core did not handle: the window commands of

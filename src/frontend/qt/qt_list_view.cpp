@@ -369,6 +369,19 @@ void QtListView::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void QtListView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !(event->modifiers() & Qt::AltModifier)) {
+        // Space is the program's, with Shift or Ctrl too (a list view reports the key alone):
+        // it selects, marks and loads the focused row, as a click on it does. Qt's own
+        // handling of the key, which toggles the selection with Ctrl, is left out.
+        event->accept();
+        if (currentItem()) {
+            win::NmLvKeyDown nm;
+            nm.hdr = {static_cast<win::UINT>(m_controlId), win::kLvnKeyDown};
+            nm.wVKey = win::kVkSpace;
+            m_notify(nm.hdr);
+        }
+        return;
+    }
     const QTreeWidgetItem* before = currentItem();
     QTreeWidget::keyPressEvent(event);
     if (currentItem() != before) {

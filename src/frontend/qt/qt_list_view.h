@@ -18,7 +18,8 @@ class QtListView : public QTreeWidget, public platform::IListView {
     Q_OBJECT
 
   public:
-    // `notify` receives NM_CLICK (an NmHdr) and LVN_COLUMNCLICK (an NmListView).
+    // `notify` receives NM_CLICK (an NmHdr), LVN_COLUMNCLICK (an NmListView) and, for Space on
+    // the focused row, LVN_KEYDOWN (an NmLvKeyDown).
     QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent);
 
     // IListView

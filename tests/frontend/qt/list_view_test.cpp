@@ -53,9 +53,11 @@ class ListViewTest : public QObject {
             1004,
             [this](win::NmHdr& hdr) {
                 QCOMPARE(hdr.idFrom, 1004u);
-                const int column = hdr.code == win::kLvnColumnClick
-                                       ? reinterpret_cast<win::NmListView&>(hdr).iSubItem
-                                       : -1;
+                int column = -1;
+                if (hdr.code == win::kLvnColumnClick)
+                    column = reinterpret_cast<win::NmListView&>(hdr).iSubItem;
+                if (hdr.code == win::kLvnKeyDown)  // the key, for short
+                    column = reinterpret_cast<win::NmLvKeyDown&>(hdr).wVKey;
                 m_notes.push_back({hdr.code, column});
             },
             m_window.get());
@@ -91,6 +93,30 @@ class ListViewTest : public QObject {
 
         ClickRow(3, Qt::RightButton);  // a right click is no NM_CLICK
         QCOMPARE(Clicks(), 3);
+    }
+
+    void spaceOnTheFocusedRowIsReportedAndLeftToTheProgram() {
+        Fill(3);
+        m_list->setFocus(Qt::OtherFocusReason);
+        m_list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        QTest::keyClick(m_list, Qt::Key_Space);  // no focused row: nothing to report
+        QVERIFY(m_notes.empty());
+
+        ClickRow(0);
+        QTest::keyClick(m_list, Qt::Key_Down);
+        m_notes.clear();
+        m_list->SetItemState(1, 0, win::kLvisSelected);  // the focus on a row not selected
+        QTest::keyClick(m_list, Qt::Key_Space, Qt::ControlModifier);  // would toggle in Qt
+        QTest::keyClick(m_list, Qt::Key_Space);
+        QCOMPARE(m_notes.size(), size_t(2));
+        for (const Notification& n : m_notes) {
+            QCOMPARE(n.code, win::kLvnKeyDown);
+            QCOMPARE(n.column, int(win::kVkSpace));
+        }
+        // The list itself changes nothing: the program selects, marks and loads the row.
+        QCOMPARE(m_list->GetItemState(1, win::kLvisSelected | win::kLvisFocused),
+                 win::kLvisFocused);
+        QCOMPARE(m_list->GetSelectionMark(), 1);
     }
 
     void insertShiftsTheMarkDeleteKeepsItsPosition() {
