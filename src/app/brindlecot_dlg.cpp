@@ -53,6 +53,7 @@ const MapEntry kMessageMap[] = {
     {Source::Command, win::kBnClicked, IDC_CLEAR, 0, OnVoid{&Dlg::OnClear}},
     {Source::Notify, win::kNmClick, IDC_LIST, 0, OnNotify{&Dlg::OnClickList}},
     {Source::Notify, win::kLvnColumnClick, IDC_LIST, 0, OnNotify{&Dlg::OnColumnClickList}},
+    {Source::Notify, win::kLvnKeyDown, IDC_LIST, 0, OnNotify{&Dlg::OnKeyDownList}},
     {Source::Command, win::kBnClicked, IDC_TEST, 0, OnVoid{&Dlg::OnTest}},
     {Source::Message, WM_TRAYNOTIFY, 0, 0, OnMsg{&Dlg::OnTrayNotify}},
     {Source::CommandRange, 0, ID_TRAYMENU_FIRST, ID_TRAYMENU_LAST, OnRange{&Dlg::OnTrayCommand}},

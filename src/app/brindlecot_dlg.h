@@ -56,6 +56,8 @@ class CBrindlecotDlg : public CDialog {
     void OnHelpButton();
     void OnClear();
     void OnClickList(win::NmHdr* pNMHDR, win::LRESULT* pResult);
+    // LVN_KEYDOWN: Space loads the focused row as a click on it does.
+    void OnKeyDownList(win::NmHdr* pNMHDR, win::LRESULT* pResult);
     void OnColumnClickList(win::NmHdr* pNMHDR, win::LRESULT* pResult);
     void OnTest();
     win::LRESULT OnTrayNotify(win::WPARAM wParam, win::LPARAM lParam);

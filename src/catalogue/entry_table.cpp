@@ -201,6 +201,26 @@ void CBrindlecotDlg::OnClickList(win::NmHdr*, win::LRESULT* pResult) {
     *pResult = 0;
 }
 
+void CBrindlecotDlg::OnKeyDownList(win::NmHdr* pNMHDR, win::LRESULT* pResult) {
+    *pResult = 0;
+    if (reinterpret_cast<const win::NmLvKeyDown*>(pNMHDR)->wVKey != win::kVkSpace)
+        return;
+    // Space is the keyboard's click on the focused row. The mark the click handler reads need
+    // not be on that row (a Remove clears it; the focus can stand on a row the mark left), so
+    // the row is first selected and marked as a click on it would do.
+    int row = -1;
+    for (int i = 0; i < m_listEntries.GetItemCount() && row < 0; ++i) {
+        if (m_listEntries.GetItemState(i, win::kLvisFocused))
+            row = i;
+    }
+    if (row < 0)
+        return;
+    constexpr unsigned kMask = win::kLvisSelected | win::kLvisFocused;
+    m_listEntries.SetItemState(row, kMask, kMask);
+    m_listEntries.SetSelectionMark(row);
+    OnClickList(pNMHDR, pResult);
+}
+
 void CBrindlecotDlg::OnBrowse() {
     UpdateData(true);
     // The entry file is opened by its bare name, so the working directory must be the same

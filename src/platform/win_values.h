@@ -44,6 +44,10 @@ constexpr UINT kWmUser = 0x0400;
 constexpr UINT kBnClicked = 0;
 constexpr UINT kNmClick = static_cast<UINT>(-2);
 constexpr UINT kLvnColumnClick = static_cast<UINT>(-108);
+constexpr UINT kLvnKeyDown = static_cast<UINT>(-155);
+
+// Virtual-key codes.
+constexpr std::uint16_t kVkSpace = 0x20;
 
 // Dialog results and message-box answers.
 constexpr int kIdOk = 1;
@@ -128,12 +132,13 @@ constexpr WPARAM MakeWParam(UINT lo, UINT hi) {
 // The notification records that WM_NOTIFY carries. The core reads WM_NOTIFY's lParam as a
 // pointer to one of these portable records, never to a native one: each front end builds the
 // record from its native notification and passes its address for the length of the call. The
-// Win32 front end copies idFrom and code from the real NMHDR, and for LVN_COLUMNCLICK iItem and
-// iSubItem from the real NMLISTVIEW; its layout differs (24 bytes of NMHDR on x64), so passing
+// Win32 front end copies idFrom and code from the real NMHDR, for LVN_COLUMNCLICK iItem and
+// iSubItem from the real NMLISTVIEW, and for LVN_KEYDOWN wVKey and flags from the real
+// NMLVKEYDOWN; its layout differs (24 bytes of NMHDR on x64), so passing
 // the native lParam through would match no handler.
 struct NmHdr {
     UINT idFrom = 0;  // the control's identifier
-    UINT code = 0;    // NM_CLICK, LVN_COLUMNCLICK, ...
+    UINT code = 0;    // NM_CLICK, LVN_COLUMNCLICK, LVN_KEYDOWN, ...
 };
 
 // Begins with its NmHdr, so that a pointer to the header is a pointer to the whole record.
@@ -144,5 +149,14 @@ struct NmListView {
 };
 static_assert(std::is_standard_layout_v<NmListView> && offsetof(NmListView, hdr) == 0,
               "a handler casts the NmHdr it gets to the NmListView around it");
+
+// LVN_KEYDOWN: a key pressed while the list view has the focus, before the list view acts on it.
+struct NmLvKeyDown {
+    NmHdr hdr;
+    std::uint16_t wVKey = 0;  // the virtual-key code, VK_SPACE, ...
+    UINT flags = 0;           // the key message's lParam bits (repeat count, scan code, ...)
+};
+static_assert(std::is_standard_layout_v<NmLvKeyDown> && offsetof(NmLvKeyDown, hdr) == 0,
+              "a handler casts the NmHdr it gets to the NmLvKeyDown around it");
 
 }  // namespace brindlecot::win

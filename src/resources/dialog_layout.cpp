@@ -16,8 +16,15 @@ const DialogTemplate& MainDialogTemplate() {
         183,
         true,
         {
+            // Each label stands immediately before its field: Windows names a field from the
+            // static text before it in this order, and the Qt front end makes it the field's
+            // buddy. The count box and the list have no visible label, so a zero-size one
+            // names them; labels are no tab stops, so the tab order is that of the fields.
+            {-1, K::Static, "Title:", 21, 16, 16, 8, kStyleNone},
             {IDC_TITLE, K::Edit, "", 69, 12, 132, 14, kBorder | kTabStop | kAutoHScroll},
+            {-1, K::Static, "Program/URL:", 20, 33, 47, 8, kStyleNone},
             {IDC_TARGET, K::Edit, "", 69, 28, 131, 14, kBorder | kTabStop | kAutoHScroll},
+            {-1, K::Static, "Sort", 202, 14, 14, 8, kStyleNone},
             {IDC_SORTORDER, K::ComboDropDown, "", 218, 12, 30, 177, kVScroll | kTabStop},
             {IDC_BROWSE, K::PushButton, "Browse", 200, 28, 47, 14, kTabStop},
             {1, K::DefPushButton, "Quit", 260, 7, 50, 14, kTabStop},
@@ -28,10 +35,9 @@ const DialogTemplate& MainDialogTemplate() {
             {IDC_CLEAR, K::PushButton, "Clear", 260, 81, 50, 14, kTabStop},
             {IDC_CLEARALL, K::PushButton, "Clear All", 260, 95, 50, 14, kTabStop},
             {IDC_HELPBUTTON, K::PushButton, "Help", 260, 124, 50, 14, kTabStop},
+            {-1, K::Static, "Entries", 19, 45, 0, 0, kStyleNone},
             {IDC_LIST, K::ListView, "", 19, 45, 229, 121, kSingleSel | kBorder | kTabStop},
-            {-1, K::Static, "Program/URL:", 20, 33, 47, 8, kStyleNone},
-            {-1, K::Static, "Title:", 21, 16, 16, 8, kStyleNone},
-            {-1, K::Static, "Sort", 202, 14, 14, 8, kStyleNone},
+            {-1, K::Static, "Number of entries", 260, 153, 0, 0, kStyleNone},
             {IDC_COUNT, K::Edit, "", 260, 153, 50, 14,
              kReadOnly | kBorder | kTabStop | kAutoHScroll},
             {IDC_FOOTER, K::Static, kFooterLine, 8, 169, 305, 8, kStyleNone},

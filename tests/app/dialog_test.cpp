@@ -1,5 +1,8 @@
 // The main window's own behaviour: initialisation and destruction order, ending the run, the
 // system menu and About box, the minimised drawing, Help, and the message map's dispatch.
+#include <map>
+
+#include "resources/dialog_layout.h"
 #include "resources/strings.h"
 #include "support/dialog_fixture.h"
 
@@ -204,6 +207,40 @@ TEST_F(DialogTest, CommandRangeCoversExactlyTheTrayMenuIdentifiers) {
     EXPECT_TRUE(dlg.OnMessage(win::kWmCommand, ID_TRAYMENU_LAST, 0, result));
     EXPECT_FALSE(dlg.OnMessage(win::kWmCommand, ID_TRAYMENU_FIRST - 1, 0, result));
     EXPECT_FALSE(dlg.OnMessage(win::kWmCommand, ID_TRAYMENU_LAST + 1, 0, result));
+}
+
+// Screen readers name a field by its label: Windows takes the static text just before the field
+// in template order, the Qt front end makes that static the field's buddy. The labels are no tab
+// stops, so the fields keep the tab order they always had.
+TEST(MainWindowLayout, EveryFieldFollowsItsLabelAndTheTabOrderIsTheFieldsOwn) {
+    using K = resources::ControlKind;
+    const std::map<int, std::string> labels = {{IDC_TITLE, "Title:"},
+                                               {IDC_TARGET, "Program/URL:"},
+                                               {IDC_SORTORDER, "Sort"},
+                                               {IDC_LIST, "Entries"},
+                                               {IDC_COUNT, "Number of entries"}};
+    const auto& controls = resources::MainDialogTemplate().controls;
+    std::vector<int> tabOrder;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const auto& c = controls[i];
+        if (c.style & resources::kTabStop)
+            tabOrder.push_back(c.id);
+        if (c.kind == K::Static) {
+            EXPECT_FALSE(c.style & resources::kTabStop) << c.text;
+        }
+        if (c.kind != K::Edit && c.kind != K::ComboDropDown && c.kind != K::ListView)
+            continue;
+        ASSERT_GT(i, 0u);
+        const auto& label = controls[i - 1];
+        EXPECT_EQ(label.kind, K::Static) << c.id;
+        EXPECT_EQ(label.text, labels.at(c.id)) << c.id;
+        // A label that was never on screen adds nothing to it.
+        const bool invisible = c.id == IDC_LIST || c.id == IDC_COUNT;
+        EXPECT_EQ(label.cx * label.cy == 0, invisible) << c.id;
+    }
+    EXPECT_EQ(tabOrder, (std::vector<int>{IDC_TITLE, IDC_TARGET, IDC_SORTORDER, IDC_BROWSE, 1,
+                                          IDC_TEST, IDC_ADD, IDC_REMOVE, IDC_UPDATE, IDC_CLEAR,
+                                          IDC_CLEARALL, IDC_HELPBUTTON, IDC_LIST, IDC_COUNT}));
 }
 
 }  // namespace

@@ -224,6 +224,44 @@ TEST_F(EntryTableTest, AClickLoadsTheMarkedRowAndAKeyboardMoveLoadsNothing) {
     EXPECT_EQ(w->list.HighlightedRow(), -1);
 }
 
+TEST_F(EntryTableTest, SpaceLoadsTheFocusedRowAsAClickOnItAndOtherKeysDoNothing) {
+    Add("a", "a.exe", "01");
+    Add("b", "b.exe", "02");
+    Add("c", "c.exe", "03");
+    w->Click(IDC_CLEAR);
+    const auto rows = w->list.Rows();
+
+    w->KeyDownInList(win::kVkSpace);  // no row has the focus yet
+    EXPECT_EQ(Field(IDC_TITLE), "");
+
+    w->KeyMoveTo(2);
+    for (const std::uint16_t key : {0x0D /* Enter */, 0x41 /* A */, 0x28 /* Down */})
+        w->KeyDownInList(key);
+    EXPECT_EQ(Field(IDC_TITLE), "");
+    w->KeyDownInList(win::kVkSpace);
+    EXPECT_EQ(Field(IDC_TITLE), "c");
+    EXPECT_EQ(Field(IDC_TARGET), "c.exe");
+    EXPECT_EQ(Field(IDC_SORTORDER), "03");
+    EXPECT_EQ(w->list.Rows(), rows);
+    EXPECT_EQ(Field(IDC_COUNT), "3");
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_TRUE(dlg.HasWindow());  // the dialog goes on: only Enter's default button ends it
+
+    // The focus on a row the mark is not on (a Remove cleared it, or the focus moved without
+    // selecting): Space loads the focused row, selects it alone and marks it, so that Update
+    // and Remove then act on the row the user sees loaded.
+    w->ClickRow(0);
+    w->list.SetItemState(0, 0, win::kLvisFocused);
+    w->list.rows[1].state = win::kLvisFocused;
+    w->KeyDownInList(win::kVkSpace);
+    EXPECT_EQ(Field(IDC_TITLE), "b");
+    EXPECT_EQ(w->list.GetSelectionMark(), 1);
+    EXPECT_EQ(w->list.HighlightedRow(), 1);
+    EXPECT_EQ(w->list.GetItemState(0, win::kLvisSelected | win::kLvisFocused), 0u);
+    w->Click(IDC_REMOVE);
+    EXPECT_EQ(Titles(), (Strings{"a", "c"}));
+}
+
 TEST_F(EntryTableTest, BrowseFillsTheTargetAndRestoresTheWorkingDirectoryEitherWay) {
     w->Type(IDC_TARGET, "old");
     platform.fileDialogBrowsesTo = "/usr/bin";

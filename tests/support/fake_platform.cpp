@@ -361,6 +361,13 @@ void FakeDialogWindow::KeyMoveTo(int row) {
     list.SelectRow(row);
 }
 
+void FakeDialogWindow::KeyDownInList(std::uint16_t virtualKey) {
+    win::NmLvKeyDown nm;
+    nm.hdr = {IDC_LIST, win::kLvnKeyDown};
+    nm.wVKey = virtualKey;
+    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&nm));
+}
+
 void FakeDialogWindow::ClickHeader(int column) {
     win::NmListView nm;
     nm.hdr = {IDC_LIST, win::kLvnColumnClick};

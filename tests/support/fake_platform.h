@@ -134,6 +134,8 @@ class FakeDialogWindow : public platform::IDialogWindow {
     void ClickRow(int row);
     void ClickBelowRows();
     void KeyMoveTo(int row);
+    // A key pressed in the list: its LVN_KEYDOWN, before the list acts on it.
+    void KeyDownInList(std::uint16_t virtualKey);
     void ClickHeader(int column);
     void PickSortOrder(int index);  // choose an item of the sort-order list
     win::LRESULT TrayNotify(win::WPARAM wParam, win::LPARAM lParam);

@@ -188,6 +188,9 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
             auto* label = new QLabel(text, this);
             label->setTextFormat(Qt::PlainText);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            // A label of no size names the field after it and is never on screen.
+            if (rect.isEmpty())
+                label->hide();
             w = label;
             break;
         }

@@ -25,8 +25,11 @@ struct Expected {
     int x, y, cx, cy;
 };
 const Expected kMainWindow[] = {
+    {-1, "QLabel", "Title:", 21, 16, 16, 8},
     {IDC_TITLE, "QLineEdit", "", 69, 12, 132, 14},
+    {-1, "QLabel", "Program/URL:", 20, 33, 47, 8},
     {IDC_TARGET, "QLineEdit", "", 69, 28, 131, 14},
+    {-1, "QLabel", "Sort", 202, 14, 14, 8},
     {IDC_SORTORDER, "QComboBox", "", 218, 12, 30, 14},  // closed: the list drops below
     {IDC_BROWSE, "QPushButton", "Browse", 200, 28, 47, 14},
     {1, "QPushButton", "Quit", 260, 7, 50, 14},
@@ -37,10 +40,9 @@ const Expected kMainWindow[] = {
     {IDC_CLEAR, "QPushButton", "Clear", 260, 81, 50, 14},
     {IDC_CLEARALL, "QPushButton", "Clear All", 260, 95, 50, 14},
     {IDC_HELPBUTTON, "QPushButton", "Help", 260, 124, 50, 14},
+    {-1, "QLabel", "Entries", 19, 45, 0, 0},  // names the list, never on screen
     {IDC_LIST, "brindlecot::qt::QtListView", "", 19, 45, 229, 121},
-    {-1, "QLabel", "Program/URL:", 20, 33, 47, 8},
-    {-1, "QLabel", "Title:", 21, 16, 16, 8},
-    {-1, "QLabel", "Sort", 202, 14, 14, 8},
+    {-1, "QLabel", "Number of entries", 260, 153, 0, 0},  // names the count box
     {IDC_COUNT, "QLineEdit", "", 260, 153, 50, 14},
     {IDC_FOOTER, "QLabel",
      "Brindlecot - v1.02 - System Tray Launcher - (C) 2026 The Brindlecot developers", 8, 169, 305,
@@ -96,6 +98,11 @@ class MainWindowTest : public QObject {
                 if (auto* l = qobject_cast<QLabel*>(c))
                     text = l->text();
                 QCOMPARE(text, QString::fromLatin1(e.text));
+                if (e.cx == 0) {
+                    QVERIFY2(!c->isVisible(), e.text);
+                    continue;
+                }
+                QVERIFY2(c->isVisible(), e.text);
                 // Nothing is cut off.
                 QVERIFY2(QFontMetrics(c->font()).horizontalAdvance(text) <= c->width(), e.text);
             }
