@@ -47,6 +47,8 @@ void RemoveDirectoryTree(const std::string& directory) {
     ::RemoveDirectoryA(directory.c_str());
 }
 
+}  // namespace
+
 std::string ClassOf(HWND hwnd) {
     char name[64] = {};
     ::GetClassNameA(hwnd, name, sizeof name);
@@ -58,8 +60,6 @@ std::string TextOf(HWND hwnd) {
     ::GetWindowTextA(hwnd, text, sizeof text);
     return text;
 }
-
-}  // namespace
 
 Harness::Harness(const std::optional<std::string>& entryFile) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
