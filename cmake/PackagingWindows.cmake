@@ -8,7 +8,6 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 # The installer: `cmake --build <dir> --target brindlecot_installer`. It installs the same tree
 # into a staging folder, stripped, and packs that folder with makensis.
 find_program(BRINDLECOT_MAKENSIS makensis)
-find_program(BRINDLECOT_ICOTOOL icotool)
 if(NOT BRINDLECOT_MAKENSIS)
   message(STATUS "Packaging: makensis not found; no Windows installer target")
   return()
@@ -32,22 +31,8 @@ set(brindlecot_nsis_defines
   -DSTAGE=${brindlecot_stage}
   -DOUTFILE=${brindlecot_setup})
 
-# The installer and uninstaller carry the program's icon, made from the same PNGs.
-set(brindlecot_ico_depends)
-if(BRINDLECOT_ICOTOOL)
-  set(icons ${PROJECT_SOURCE_DIR}/src/resources/icons)
-  set(brindlecot_ico ${PROJECT_BINARY_DIR}/dist/brindlecot-setup.ico)
-  add_custom_command(
-    OUTPUT ${brindlecot_ico}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/dist
-    COMMAND ${BRINDLECOT_ICOTOOL} -c -o ${brindlecot_ico} ${icons}/brindlecot-16.png
-            ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png -r ${icons}/brindlecot-256.png
-    DEPENDS ${icons}/brindlecot-16.png ${icons}/brindlecot-32.png ${icons}/brindlecot-48.png
-            ${icons}/brindlecot-256.png
-    VERBATIM)
-  list(APPEND brindlecot_nsis_defines -DICON=${brindlecot_ico})
-  set(brindlecot_ico_depends ${brindlecot_ico})
-endif()
+# The installer and uninstaller carry the program's own icon file.
+list(APPEND brindlecot_nsis_defines -DICON=${BRINDLECOT_ICO})
 
 add_custom_target(brindlecot_installer
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${brindlecot_stage}
@@ -55,6 +40,6 @@ add_custom_target(brindlecot_installer
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CPACK_PACKAGE_DIRECTORY}
   COMMAND ${BRINDLECOT_MAKENSIS} -V2 -NOCD ${brindlecot_nsis_defines}
           ${PROJECT_SOURCE_DIR}/dist/windows/brindlecot.nsi
-  DEPENDS brindlecot ${brindlecot_ico_depends}
+  DEPENDS brindlecot brindlecot_icon
   COMMENT "Building ${brindlecot_win_package}-setup.exe"
   VERBATIM)

@@ -150,10 +150,10 @@ std::vector<std::uint16_t> BuildDialogTemplate(const resources::DialogTemplate& 
                 w.Ordinal(kStaticAtom);
                 break;
         }
-        if (c.kind == ControlKind::Icon)
-            w.Ordinal(IDR_MAINFRAME);  // the program's icon, from its resources
-        else
-            w.Text(c.text);
+        // An icon control gets its picture when its dialog opens (Win32DialogWindow), not by a
+        // resource reference here: the control would keep the reference ("#128") as its text,
+        // and screen readers read a static's text as its name.
+        w.Text(c.kind == ControlKind::Icon ? std::string_view() : std::string_view(c.text));
         w.Word(0);  // no creation data
     }
     return w.Take();

@@ -28,16 +28,29 @@ bool CarriesListViewRecord(UINT code) {
 
 }  // namespace
 
-win::NmListView TranslateNotify(const NMHDR& header, bool fromListView) {
+NotifyRecord TranslateNotify(const NMHDR& header, bool fromListView) {
+    const win::NmHdr hdr{static_cast<win::UINT>(header.idFrom),
+                         static_cast<win::UINT>(header.code)};
+    if (fromListView && header.code == LVN_KEYDOWN) {
+        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+        win::NmLvKeyDown out;
+        out.hdr = hdr;
+        out.wVKey = key.wVKey;
+        out.flags = key.flags;
+        return out;
+    }
     win::NmListView out;
-    out.hdr.idFrom = static_cast<win::UINT>(header.idFrom);
-    out.hdr.code = static_cast<win::UINT>(header.code);
+    out.hdr = hdr;
     if (fromListView && CarriesListViewRecord(header.code)) {
         const auto& lv = reinterpret_cast<const NMLISTVIEW&>(header);
         out.iItem = lv.iItem;
         out.iSubItem = lv.iSubItem;
     }
     return out;
+}
+
+win::NmHdr& HeaderOf(NotifyRecord& record) {
+    return std::visit([](auto& r) -> win::NmHdr& { return r.hdr; }, record);
 }
 
 }  // namespace brindlecot::win32

@@ -2,8 +2,10 @@
 
 #include <vector>
 
+#include "frontend/win32/dialog_template.h"
 #include "frontend/win32/notify.h"
 #include "frontend/win32/win32_platform.h"
+#include "resources/resource.h"
 
 namespace brindlecot::win32 {
 
@@ -113,6 +115,7 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         m_platform.Register(this);
         m_attached = true;
         WatchComboEscapes(m_hwnd);
+        ShowIcons();
         m_handler.Attach(*this);
         const bool handled = Forward(message, wParam, lParam, result);
         CentreWindow(m_hwnd);
@@ -136,8 +139,8 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
             const auto lv = m_listViews.find(static_cast<int>(header->idFrom));
             const bool fromListView =
                 lv != m_listViews.end() && lv->second->Hwnd() == header->hwndFrom;
-            win::NmListView record = TranslateNotify(*header, fromListView);
-            handled = Forward(message, wParam, reinterpret_cast<LPARAM>(&record), result);
+            NotifyRecord record = TranslateNotify(*header, fromListView);
+            handled = Forward(message, wParam, reinterpret_cast<LPARAM>(&HeaderOf(record)), result);
             break;
         }
         case WM_HELP:
@@ -163,6 +166,20 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+void Win32DialogWindow::ShowIcons() {
+    const resources::DialogTemplate* t = FindDialogTemplate(m_templateId);
+    if (!t)
+        return;
+    for (const resources::ControlTemplate& c : t->controls) {
+        // The control takes the icon's size, as it does when it loads the icon itself.
+        if (c.kind == resources::ControlKind::Icon) {
+            ::SendDlgItemMessageA(m_hwnd, c.id, STM_SETICON,
+                                  static_cast<WPARAM>(m_platform.LoadIconResource(IDR_MAINFRAME)),
+                                  0);
+        }
+    }
 }
 
 bool Win32DialogWindow::Forward(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -236,7 +253,10 @@ void Win32DialogWindow::SetCaption(const std::string& text) {
 }
 
 void Win32DialogWindow::SetIcon(int iconKind, platform::IconHandle icon) {
-    ::SendMessageA(m_hwnd, WM_SETICON, static_cast<WPARAM>(iconKind), static_cast<LPARAM>(icon));
+    const HICON shown =
+        iconKind == ICON_SMALL ? m_platform.SmallIcon(icon) : reinterpret_cast<HICON>(icon);
+    ::SendMessageA(m_hwnd, WM_SETICON, static_cast<WPARAM>(iconKind),
+                   reinterpret_cast<LPARAM>(shown));
 }
 
 bool Win32DialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::string& text) {

@@ -65,6 +65,8 @@ class Win32DialogWindow : public platform::IDialogWindow {
 
   private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Puts the program's icon into the template's icon controls, which are created without.
+    void ShowIcons();
     // Hands a message to the core; false when the platform's default processing is to run.
     bool Forward(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 

@@ -108,8 +108,24 @@ std::string Win32Platform::ProgramFileName() {
 }
 
 platform::IconHandle Win32Platform::LoadIconResource(int resourceId) {
-    return reinterpret_cast<platform::IconHandle>(
+    const auto icon = reinterpret_cast<platform::IconHandle>(
         ::LoadIconA(m_instance, MAKEINTRESOURCEA(resourceId)));
+    if (icon)
+        m_iconResources[icon] = resourceId;
+    return icon;
+}
+
+HICON Win32Platform::SmallIcon(platform::IconHandle icon) {
+    const auto resource = m_iconResources.find(icon);
+    if (resource == m_iconResources.end())
+        return reinterpret_cast<HICON>(icon);
+    UniqueIcon& small = m_smallIcons[resource->second];
+    if (!small) {
+        small.reset(static_cast<HICON>(::LoadImageA(m_instance, MAKEINTRESOURCEA(resource->second),
+                                                    IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                    ::GetSystemMetrics(SM_CYSMICON), 0)));
+    }
+    return small ? small.get() : reinterpret_cast<HICON>(icon);
 }
 
 platform::Size Win32Platform::SystemIconSize() {
@@ -211,7 +227,7 @@ void Win32Platform::ShellNotifyIcon(unsigned message, const platform::NotifyIcon
     nid.uID = data.uID;
     nid.uFlags = data.uFlags;
     nid.uCallbackMessage = data.uCallbackMessage;
-    nid.hIcon = reinterpret_cast<HICON>(data.hIcon);
+    nid.hIcon = SmallIcon(data.hIcon);  // the notification area shows small icons
     static_assert(sizeof data.szTip <= sizeof nid.szTip, "the tip fits the first form's field");
     std::memcpy(nid.szTip, data.szTip.data(), sizeof data.szTip);
     nid.szTip[sizeof data.szTip - 1] = '\0';

@@ -2,8 +2,10 @@
 // `A` functions throughout, so that texts are bytes of the user's ANSI code page.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "frontend/win32/win32_headers.h"
@@ -63,11 +65,22 @@ class Win32Platform : public platform::IPlatform {
     // The icons in the notification area, as they were last added.
     const std::vector<NOTIFYICONDATAA>& TrayIcons() const { return m_trayIcons; }
 
+    // An icon of LoadIconResource again, at the system's small-icon size (SM_CXSMICON): what
+    // the caption and the notification area show, from the image drawn for that size rather
+    // than the big one shrunk. The platform keeps it as long as it lives; another handle, or
+    // one whose copy cannot be loaded, comes back as it is.
+    HICON SmallIcon(platform::IconHandle icon);
+
   protected:
     // The shell's answer to a notification-area request; tests record the requests.
     virtual BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data);
 
   private:
+    struct IconDeleter {
+        void operator()(HICON icon) const { ::DestroyIcon(icon); }
+    };
+    using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
     HINSTANCE m_instance;
     std::unique_ptr<platform::IFileStore> m_fileStore;
     ATOM m_ownerClass = 0;
@@ -75,6 +88,8 @@ class Win32Platform : public platform::IPlatform {
     UINT m_taskbarCreated = 0;
     std::vector<Win32DialogWindow*> m_windows;
     std::vector<NOTIFYICONDATAA> m_trayIcons;
+    std::map<platform::IconHandle, int> m_iconResources;  // LoadIconResource's handles
+    std::map<int, UniqueIcon> m_smallIcons;               // by resource
 };
 
 }  // namespace brindlecot::win32

@@ -401,6 +401,51 @@ TEST(Win32MainWindow, UnderADoubleByteCodePageTheTableSortsByWholeCharacters) {
     });
 }
 
+int SelectedRow(HWND list) {
+    return static_cast<int>(
+        ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+TEST(Win32MainWindow, SpaceOnTheFocusedRowLoadsItAsAClickDoesAndEnterStillQuits) {
+    Harness h(kThreeEntries);
+    h.Run([](Harness& h) {
+        const HWND list = h.Item(IDC_LIST);
+        ::SetForegroundWindow(h.Main());
+        ::SetFocus(list);
+        h.RealKey(VK_SPACE);  // no row has the focus yet: nothing
+        EXPECT_EQ(h.Text(IDC_TITLE), "");
+        // The arrows move the focus and the highlight, and load nothing.
+        h.RealKey(VK_DOWN);
+        h.RealKey(VK_DOWN);
+        ASSERT_EQ(::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 1);
+        EXPECT_EQ(h.Text(IDC_TITLE), "");
+        h.RealKey(VK_SPACE);
+        EXPECT_EQ(h.Text(IDC_TITLE), "Beta");
+        EXPECT_EQ(h.Text(IDC_TARGET), "beta.exe");
+        EXPECT_EQ(h.Text(IDC_SORTORDER), "02");
+        EXPECT_EQ(SelectedRow(list), 1);  // the space is no type-ahead search
+        EXPECT_EQ(::SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0), 1);
+        EXPECT_EQ(::GetFocus(), list);
+        // Remove clears the mark it used; Space on the row the focus moved to marks and loads
+        // that one, so that the next Remove acts on it, as after a click.
+        h.Click(IDC_REMOVE);
+        EXPECT_EQ(Titles(list), (std::vector<std::string>{"Alpha", "Gamma"}));
+        ::SetFocus(list);
+        h.RealKey(VK_DOWN);
+        const int focused = static_cast<int>(
+            ::SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+        ASSERT_GE(focused, 0);
+        h.RealKey(VK_SPACE);
+        EXPECT_EQ(h.Text(IDC_TITLE), Cell(list, focused, 0));
+        EXPECT_EQ(SelectedRow(list), focused);
+        EXPECT_EQ(Titles(list).size(), 2u);
+        EXPECT_FALSE(h.Ended());
+        h.RealKey(VK_RETURN);  // the default button, Quit
+        EXPECT_TRUE(h.Ended());
+    });
+    EXPECT_EQ(h.EntryFile().find("ST=Beta"), std::string::npos);
+}
+
 TEST(Win32MainWindow, TestAndHelpAskTheShellWithTheShowCommandOfTheTarget) {
     Harness h;
     h.Run([](Harness& h) {

@@ -48,6 +48,8 @@ void RemoveDirectoryTree(const std::string& directory) {
     ::RemoveDirectoryA(directory.c_str());
 }
 
+}  // namespace
+
 std::string ClassOf(HWND hwnd) {
     char name[64] = {};
     ::GetClassNameA(hwnd, name, sizeof name);
@@ -59,8 +61,6 @@ std::string TextOf(HWND hwnd) {
     ::GetWindowTextA(hwnd, text, sizeof text);
     return text;
 }
-
-}  // namespace
 
 MultibyteCodePage::MultibyteCodePage(int codePage)
     : m_before(::_getmbcp()), m_set(::_setmbcp(codePage) == 0) {}

@@ -14,6 +14,9 @@
 
 namespace brindlecot::win32::testing {
 
+std::string ClassOf(HWND hwnd);  // the window's class name
+std::string TextOf(HWND hwnd);   // the window's text
+
 // A box as it was shown, and the answer the hook gave it.
 struct ShownBox {
     std::string caption;
