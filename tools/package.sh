@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the packages a user installs and checks each one as a user meets it:
-#  - the Debian package, built with Debian's compiler flags: lintian, then installed on this
-#    machine with apt-get, started, and removed again (so it needs root or sudo);
+#  - the Debian package, built with Debian's compiler flags: lintian, its contents, and the
+#    program started from it. In CI (CI=true) it is installed with apt-get and removed again
+#    (root or sudo); anywhere else it is unpacked into the build tree and the program runs from
+#    there, so that a Brindlecot installed on this machine stays as it is;
 #  - when this tree has the Windows front end: the zip and the installer, installed, started
-#    and uninstalled under Wine.
+#    and uninstalled under Wine, in a Wine prefix of the build tree's own.
 # The packages are left in build/package/packages and build/win32/packages.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -2,8 +2,8 @@
 # Installs what is missing (Debian 12), then builds and runs every test, one stage after the
 # other: the core's tests, the entry file's two fuzzers for a bounded time, the Qt front end's
 # tests (offscreen and under Xvfb), its installation, the Windows program's tests under Wine,
-# and the packages a user installs, each installed, started and removed again
-# (tools/package.sh). The benchmarks are built, not run.
+# and the packages a user installs, each checked and started (tools/package.sh; the .deb is
+# installed and removed again only in CI). The benchmarks are built, not run.
 #
 # tools/test.sh              every stage, in order
 # tools/test.sh core qt      only these stages

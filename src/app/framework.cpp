@@ -1,5 +1,6 @@
 #include "app/framework.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "resources/dialog_layout.h"
@@ -86,10 +87,12 @@ int CDialog::DoModal() {
 
 void CDialog::Attach(platform::IDialogWindow& window) {
     m_pWnd = &window;
+    m_shownTexts.clear();
 }
 
 void CDialog::Detach() {
     m_pWnd = nullptr;
+    m_shownTexts.clear();
 }
 
 bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
@@ -175,16 +178,12 @@ bool CDialog::UpdateData(bool saveAndValidate) {
 
 void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
     if (save) {
-        std::string text = m_pWnd->ControlText(controlId);
-        std::string single;
-        single.reserve(text.size());
-        for (char c : text) {
-            if (c != '\r' && c != '\n' && c != '\x1a')
-                single.push_back(c);
-        }
-        value = std::move(single);
+        const auto shown = m_shownTexts.find(controlId);
+        value = SingleLineText(m_pWnd->ControlText(controlId),
+                               shown == m_shownTexts.end() ? std::string() : shown->second);
     } else {
         m_pWnd->SetControlText(controlId, value);
+        m_shownTexts[controlId] = value;
     }
 }
 
@@ -215,12 +214,15 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
     }
     const int count = m_pWnd->ComboGetCount(controlId);
     for (int i = 0; i < count; ++i) {
-        if (StartsWithIgnoringCase(m_pWnd->ComboGetItemText(controlId, i), value)) {
+        std::string item = m_pWnd->ComboGetItemText(controlId, i);
+        if (StartsWithIgnoringCase(item, value)) {
             m_pWnd->ComboSetCurSel(controlId, i);
+            m_shownTexts[controlId] = std::move(item);
             return;
         }
     }
     m_pWnd->SetControlText(controlId, value);
+    m_shownTexts[controlId] = value;
 }
 
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {
@@ -240,6 +242,28 @@ std::string ApplicationTitle(const std::string& programFileName) {
     if (dot == std::string::npos || dot == 0)
         return programFileName;
     return programFileName.substr(0, dot);
+}
+
+std::string SingleLineText(const std::string& now, const std::string& shown) {
+    // The unchanged start and end, byte by byte: CR, LF and 0x1A are never part of a longer
+    // character, in UTF-8 or in a Windows code page, so a byte boundary cuts none that matter.
+    const size_t limit = std::min(now.size(), shown.size());
+    size_t front = 0;
+    while (front < limit && now[front] == shown[front])
+        ++front;
+    size_t back = 0;
+    while (back < limit - front && now[now.size() - 1 - back] == shown[shown.size() - 1 - back])
+        ++back;
+    std::string out;
+    out.reserve(now.size());
+    for (size_t i = 0; i < now.size(); ++i) {
+        const char c = now[i];
+        const bool edited = i >= front && i < now.size() - back;
+        if (c == '\n' || c == '\x1a' || (c == '\r' && edited))
+            continue;
+        out.push_back(c);
+    }
+    return out;
 }
 
 std::vector<platform::FileFilter> ParseFileFilter(const std::string& filter) {

@@ -3,6 +3,7 @@
 // have on a Windows framework while staying portable.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -79,9 +80,9 @@ class CDialog : public platform::IDialogHandler {
     virtual bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                                 win::LRESULT& result);
 
-    // Exchange routines for DoDataExchange. Reading a text drops CR, LF and Ctrl-Z (0x1A)
-    // bytes: the fields are single-line, a line end inside a cell would split the entry file's
-    // lines, and a Ctrl-Z would end the file's next reading there, losing every later entry.
+    // Exchange routines for DoDataExchange. Reading a text takes it through SingleLineText
+    // (below), against the text the exchange last showed in that control: what the user typed
+    // or pasted loses its line ends and Ctrl-Z, what the program put there keeps its bytes.
     void DDX_Text(bool save, int controlId, std::string& value);
     void DDX_Text(bool save, int controlId, int& value);
     // The combo box's exchange: shows a value by selecting the first list item that begins
@@ -102,6 +103,8 @@ class CDialog : public platform::IDialogHandler {
     platform::WindowHandle m_owner;
     platform::IDialogWindow* m_pWnd = nullptr;
     bool m_bExchangeFailed = false;
+    // What the exchange last showed in each text control, by control identifier.
+    std::map<int, std::string> m_shownTexts;
 };
 
 // The application's box: owned by the active window, captioned with the application title, and
@@ -115,6 +118,14 @@ std::string ApplicationTitle(const std::string& programFileName);
 // The file dialog's choices from "name|pattern|name|pattern||": pairs in order, up to the first
 // empty piece (the closing "||") or a name left without a pattern.
 std::vector<platform::FileFilter> ParseFileFilter(const std::string& filter);
+
+// The value of a single-line field whose text is `now`, after the program showed `shown` in it.
+// The fields are single-line, a line end inside a cell would split the entry file's lines, and
+// a Ctrl-Z would end the file's next reading there, losing every later entry: LF and 0x1A never
+// pass. A CR passes only where it is part of what the program showed and the user left as it
+// was (the unchanged start and end of the text): a lone CR read from the entry file is a byte
+// of its value, and the file goes back as it was read; a CR typed or pasted is dropped.
+std::string SingleLineText(const std::string& now, const std::string& shown);
 
 // True when `text` begins with `prefix`, ASCII letters compared without regard to case.
 bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix);

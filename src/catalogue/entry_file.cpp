@@ -91,11 +91,11 @@ void CBrindlecotDlg::SaveEntryFile() {
     const bool saved =
         !m_bEntryFileUnread && ((count == 0 && m_bEntryFileForeign) ||
                                 Platform().FileStore().ReplaceContent(name, writer.Bytes()));
-    if (!saved && !m_bSessionEnding) {
-        ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
-    } else if (!saved) {
-        // No one may be there to click a box, and the session will not wait for one: the list
-        // goes where the user can find it, and one line says where.
+    if (!saved) {
+        // Whatever kept the file from being written (it could not be read at start-up, it is
+        // read-only, the disk is full), the list goes where the user can find it, and one line
+        // says where: at a session's end no one may be there to click a box, and at Quit the
+        // box alone would leave the run's entries nowhere.
         std::optional<std::string> kept;
         if (count > 0)
             kept = Platform().FileStore().KeepRecoveryCopy(name, writer.Bytes());
@@ -106,10 +106,13 @@ void CBrindlecotDlg::SaveEntryFile() {
             Platform().WriteErrorLine("brindlecot: could not save " + name +
                                       ", nor keep its list elsewhere; " + CountOfEntries(count) +
                                       " lost");
-        } else {
+        } else if (m_bSessionEnding) {
             Platform().WriteErrorLine("brindlecot: could not save " + name +
                                       "; the list was empty, and the file is as it was");
         }
+        // The session will not wait for a box; the ordinary end still shows it.
+        if (!m_bSessionEnding)
+            ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
     }
 
     ReverseRows();

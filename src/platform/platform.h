@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -163,6 +164,20 @@ class IFileStore {
 // file stores name their copies so.
 std::string RecoveryCopyName(const std::string& fileName, const std::string& stamp,
                              std::string directoryName, int attempt);
+
+// The name of a temporary file that is to replace the file `fileName` (a last component), made
+// by the process `writer`: ".brcot.dat.4711.k3j5h2l4m6n8.tmp", with a random tag of
+// kTemporaryTagLength letters and digits (RandomTemporaryTag). Both file stores name their
+// temporaries so; the writer's process id tells a later run whether the temporary is litter
+// of a run that was killed during its save, or another run's that is being written right now.
+constexpr size_t kTemporaryTagLength = 12;
+std::string TemporaryFileName(const std::string& fileName, std::uint32_t writer,
+                              const std::string& tag);
+// The writer's process id in a directory entry's name that TemporaryFileName made for
+// `fileName`; 0 when the name is not one.
+std::uint32_t TemporaryFileWriter(const std::string& entry, const std::string& fileName);
+// A fresh random tag for TemporaryFileName.
+std::string RandomTemporaryTag();
 
 // Process-wide services.
 class IPlatform {

@@ -111,5 +111,26 @@ TEST(ParseFileFilter, ReadsNamePatternPairsUpToTheClosingBars) {
     EXPECT_EQ(parse(""), Pairs{});
 }
 
+TEST(SingleLineText, KeepsTheBytesTheProgramShowedAndDropsLineEndsTheUserTypedOrPasted) {
+    // Untouched: a lone CR read from the file is a byte of the value.
+    EXPECT_EQ(SingleLineText("a\rb", "a\rb"), "a\rb");
+    // Typed or pasted, nothing of CR, LF and Ctrl-Z passes.
+    EXPECT_EQ(SingleLineText("Two\r\nLines\r", ""), "TwoLines");
+    EXPECT_EQ(SingleLineText("c:\\x\ny.exe\x1a", "old"), "c:\\xy.exe");
+    // Edited around a kept CR: what the user left keeps its bytes, what came in loses its own.
+    EXPECT_EQ(SingleLineText("a\rb!", "a\rb"), "a\rb!");
+    EXPECT_EQ(SingleLineText("> a\rb", "a\rb"), "> a\rb");
+    // "x\r\ny\r" pasted after the kept CR, or "\rx\r\ny" before it: one CR is the file's.
+    EXPECT_EQ(SingleLineText("a\rx\r\ny\rb", "a\rb"), "a\rxyb");
+    EXPECT_EQ(SingleLineText("a\r\r", "a\r"), "a\r");
+    EXPECT_EQ(SingleLineText("\ra", "a"), "a");
+    EXPECT_EQ(SingleLineText("a\rb", "ab"), "ab");  // pasted between the two
+    EXPECT_EQ(SingleLineText("", "a\rb"), "");
+    // LF and Ctrl-Z never pass, even where the program showed them.
+    EXPECT_EQ(SingleLineText("a\nb\x1a", "a\nb\x1a"), "ab");
+    // Bytes that are not UTF-8 pass as they are.
+    EXPECT_EQ(SingleLineText("caf\xe9\r\xff", "caf\xe9\r\xff"), "caf\xe9\r\xff");
+}
+
 }  // namespace
 }  // namespace brindlecot

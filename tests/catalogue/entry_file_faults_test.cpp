@@ -1,5 +1,5 @@
-// The entry file when things go wrong around it: a save that fails while the session ends, a
-// file that is not ours, and a file far beyond the table's limit.
+// The entry file when things go wrong around it: a save that fails while the session ends or
+// at Quit, a file that is not ours, and a file far beyond the table's limit.
 #include "entry_file_fixture.h"
 
 namespace brindlecot {
@@ -78,12 +78,75 @@ TEST_F(EntryFileTest, WhenNothingCanBeKeptTheLineSaysSoAndNoBoxWaits) {
     platform.Close(window);
 }
 
-TEST_F(EntryFileTest, TheOrdinaryEndStillShowsTheBoxAndKeepsNoCopy) {
+// ---- A failed save at Quit shows the box and keeps the list too ----
+
+TEST_F(EntryFileTest, AFailedSaveAtTheOrdinaryEndShowsTheBoxAndKeepsTheListFirst) {
     Start(kWorkedExample);
+    Add("New", "new.exe", "03");
     platform.files.writable = false;
+    // By the time the box asks, the copy is there: a user who kills the program rather than
+    // answer loses nothing.
+    size_t copiesWhileTheBoxShows = 0;
+    platform.whileBoxShows = [&](const fake::FakePlatform::Box&) {
+        copiesWhileTheBoxShows = platform.files.recoveries.size();
+    };
     End();
     EXPECT_EQ(SaveBoxes(), 1);
-    EXPECT_TRUE(platform.files.recoveries.empty());
+    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(copiesWhileTheBoxShows, 1u);
+    EXPECT_EQ(File(), kWorkedExample);
+    ASSERT_EQ(platform.files.recoveries.size(), 1u);
+    const auto& [path, bytes] = *platform.files.recoveries.begin();
+    EXPECT_EQ(bytes, kWorkedExample.substr(0, 24) + Group("New", "new.exe", "03") + "\r\n" +
+                         kWorkedExample.substr(24));
+    ASSERT_EQ(platform.errorLines.size(), 1u);
+    EXPECT_NE(platform.errorLines[0].find("(3 entries) is kept in " + path), std::string::npos)
+        << platform.errorLines[0];
+}
+
+TEST_F(EntryFileTest, AFileThatCouldNotBeReadIsNotOverwrittenAtQuitButTheListIsKept) {
+    platform.files.readable = false;
+    Start(kWorkedExample);
+    Add("New", "new.exe", "01");
+    platform.files.readable = true;
+    End();
+    EXPECT_EQ(platform.files.writes, 0);
+    EXPECT_EQ(File(), kWorkedExample);
+    EXPECT_EQ(SaveBoxes(), 1);
+    ASSERT_EQ(platform.files.recoveries.size(), 1u);
+    EXPECT_EQ(platform.files.recoveries.begin()->second,
+              "CREATOR=Brindlecot 1.0\r\n" + Group("New", "new.exe", "01"));
+    ASSERT_EQ(platform.errorLines.size(), 1u);
+}
+
+TEST_F(EntryFileTest, AtQuitWithNothingToKeepOnlyTheBoxShows) {
+    // Unread, and nothing added: no copy, no line, the box as before.
+    platform.files.readable = false;
+    Start(kWorkedExample);
+    platform.files.readable = true;
+    End();
+    EXPECT_EQ(SaveBoxes(), 1);
+    EXPECT_FALSE(platform.Logged("KeepRecoveryCopy"));
+    EXPECT_TRUE(platform.errorLines.empty());
+}
+
+TEST_F(EntryFileTest, AtQuitWhenNothingCanBeKeptTheLineSaysSoAndTheBoxStillShows) {
+    Start(kWorkedExample);
+    platform.files.writable = false;
+    platform.files.recoverable = false;
+    End();
+    EXPECT_EQ(SaveBoxes(), 1);
+    ASSERT_EQ(platform.errorLines.size(), 1u);
+    EXPECT_NE(platform.errorLines[0].find("2 entries lost"), std::string::npos)
+        << platform.errorLines[0];
+}
+
+TEST_F(EntryFileTest, ASuccessfulSaveKeepsNoCopy) {
+    Start(kWorkedExample);
+    Add("New", "new.exe", "03");
+    End();
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_FALSE(platform.Logged("KeepRecoveryCopy"));
     EXPECT_TRUE(platform.errorLines.empty());
 }
 

@@ -313,9 +313,21 @@ TEST_F(EntryFileTest, APastedCtrlZNeverReachesACellSoLaterEntriesStillLoad) {
     EXPECT_EQ(NextRun(), (Rows{{"Cutoff", "a.exe", "01"}, {"Later", "later.exe", "02"}}));
 }
 
-TEST_F(EntryFileTest, ALoneCrInTheFileIsKeptByTheReaderAndDroppedByTheField) {
-    Start("ST=a\rb\r\nURL=c\rd\r\nSORTORDER=01\r\n");
-    EXPECT_EQ(Table(), (Rows{{"ab", "cd", "01"}}));
+TEST_F(EntryFileTest, ALoneCrInTheFileIsKeptByTheReaderAndTheFieldsSoTheFileGoesBackAsItWas) {
+    const std::string file = "CREATOR=Brindlecot 1.0\r\nST=a\rb\r\nURL=c\rd\r\nSORTORDER=0\r1\r\n";
+    Start(file);
+    EXPECT_EQ(Table(), (Rows{{"a\rb", "c\rd", "0\r1"}}));
+    EXPECT_EQ(End(), file);
+    EXPECT_EQ(NextRun(), (Rows{{"a\rb", "c\rd", "0\r1"}}));
+}
+
+TEST_F(EntryFileTest, AnEntryWithALoneCrEditedByTheUserKeepsItAndLosesOnlyWhatWasPasted) {
+    Start("CREATOR=Brindlecot 1.0\r\nST=a\rb\r\nURL=c\rd\r\nSORTORDER=01\r\n");
+    w->ClickRow(0);
+    EXPECT_EQ(Field(IDC_TITLE), "a\rb");
+    w->Type(IDC_TITLE, "a\rb and\r\nmore");
+    w->Click(IDC_UPDATE);
+    EXPECT_EQ(Table(), (Rows{{"a\rb andmore", "c\rd", "01"}}));
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 # install with the sign-in shortcut chosen; the installed program starts through its
 # Start-menu shortcut, must show its window and, once closed, must have read
 # and rewritten the brcot.dat prepared in the shortcut's working folder; the silent uninstaller
-# must then remove everything it installed and leave that brcot.dat as it was.
+# must then remove everything it installed and leave that brcot.dat as it was. All of it
+# happens in that prefix, on a display of its own: nothing outside WORK_DIR changes.
 set -euo pipefail
 
 [ $# -eq 3 ] || { echo "usage: $0 SETUP.exe ZIP WORK_DIR" >&2; exit 2; }
@@ -53,7 +54,11 @@ pids+=($!)
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 wait_for 200 wm_running || fail "openbox did not take over the display"
 
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+# The prefix is WORK_DIR's own. Wine's menu builder would turn the installer's Start-menu
+# shortcuts (and the prefix's file associations) into menu entries in the user's own ~/.local
+# and ~/.config: it is switched off, so that the check leaves the machine as it was.
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64 \
+    WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating a Wine prefix in $WINEPREFIX..."
     wineboot -i >/dev/null 2>&1

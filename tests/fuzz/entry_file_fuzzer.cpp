@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const Row& row : loaded) {
         Require(!row[0].empty() && !row[1].empty(), "a row without title or target");
         for (const std::string& cell : row) {
-            Require(cell.find_first_of("\r\n\x1A") == std::string::npos, "a line end in a cell");
+            // A lone CR of the file is a byte of its value; a line end or Ctrl-Z never is.
+            Require(cell.find_first_of("\n\x1A") == std::string::npos, "a line end in a cell");
         }
         Require(!IsWhiteSpace(row[0].back()) && !IsWhiteSpace(row[1].back()),
                 "trailing white space in a cell");

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 
 #include "catalogue/entry_file_fixture.h"
 #include "support/fake_platform_on_disk.h"
@@ -26,7 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using platform::PosixFileStore;
 
-// The real system calls, logged, with one step made to fail.
+// The real system calls, logged, with one step made to fail. Calls on the files under `spared`
+// (the recovery copies' directory) pass straight through, unlogged and never failed.
 class StepCalls {
   public:
     enum class Step { None, Create, Fchmod, Write, FileSync, Close, Rename, DirectorySync };
@@ -38,6 +41,11 @@ class StepCalls {
         const PosixFileStore::SystemCalls real = PosixFileStore::SystemCalls::Real();
         PosixFileStore::SystemCalls calls = real;
         calls.open = [this, real](const char* path, int flags, mode_t mode) {
+            if (!spared.empty() && std::string(path).rfind(spared, 0) == 0) {
+                const int fd = real.open(path, flags, mode);
+                m_sparedFds.insert(fd);
+                return fd;
+            }
             const bool create = (flags & O_EXCL) != 0;
             const bool directory = (flags & O_DIRECTORY) != 0;
             log.push_back(std::string(create      ? "create "
@@ -66,6 +74,8 @@ class StepCalls {
             return Fails(Step::Fchmod) ? -1 : real.fchmod(fd, mode);
         };
         calls.write = [this, real](int fd, const void* data, size_t size) -> ssize_t {
+            if (m_sparedFds.count(fd))
+                return real.write(fd, data, size);
             log.push_back("write " + std::to_string(size));
             const int index = writes++;
             if (m_fail == Step::Write && index == m_failIndex) {
@@ -84,11 +94,15 @@ class StepCalls {
             return real.write(fd, data, size);
         };
         calls.fsync = [this, real](int fd) {
+            if (m_sparedFds.count(fd))
+                return real.fsync(fd);
             const bool directory = fd == m_dirFd;
             log.push_back(directory ? "fsync-dir" : "fsync");
             return Fails(directory ? Step::DirectorySync : Step::FileSync) ? -1 : real.fsync(fd);
         };
         calls.close = [this, real](int fd) {
+            if (m_sparedFds.erase(fd))
+                return real.close(fd);
             const bool temp = fd == m_tempFd;
             const bool directory = fd == m_dirFd;
             if (temp)
@@ -118,6 +132,7 @@ class StepCalls {
     int interrupts = 0;  // writes interrupted by a signal before any byte is written
     bool shortWrites = false;
     int createErrno = ENOSPC;  // a temporary cannot be created: the disk is full
+    std::string spared;
 
   private:
     bool Fails(Step step) {
@@ -132,6 +147,7 @@ class StepCalls {
     int m_failIndex;
     int m_tempFd = -1;
     int m_dirFd = -1;
+    std::set<int> m_sparedFds;
 };
 
 class PosixFileStoreTest : public ::testing::Test {
@@ -148,6 +164,20 @@ class PosixFileStoreTest : public ::testing::Test {
     void TearDown() override {
         fs::current_path(m_oldCwd);
         fs::remove_all(m_dir);
+        fs::remove_all(StateDirectory());
+    }
+
+    // Where the runs of a test keep their recovery copies: beside the working directory, so
+    // that a copy never shows among its names, and never in the user's own state directory.
+    std::string StateDirectory() const { return m_dir.string() + "-state"; }
+    // The recovery copies kept so far, by name.
+    std::map<std::string, std::string> Copies() const {
+        std::map<std::string, std::string> copies;
+        if (!fs::is_directory(StateDirectory()))
+            return copies;
+        for (const auto& e : fs::directory_iterator(StateDirectory()))
+            copies[e.path().filename().string()] = Get(e.path().string());
+        return copies;
     }
 
     static void Put(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
@@ -533,6 +563,7 @@ class SaveFaultTest : public PosixFileStoreTest {
     std::vector<fake::FakePlatform::Box> Run(PosixFileStore::SystemCalls calls) {
         Put("brcot.dat", kWorkedExample, 0644);
         fake::FakePlatformOnDisk platform(std::move(calls), kChunk);
+        platform.store.SetRecoveryDirectory(StateDirectory());
         CBrindlecotDlg dlg(platform);
         fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
         EXPECT_EQ(w.list.GetItemCount(), 2);
@@ -571,7 +602,9 @@ TEST_F(SaveFaultTest, AFailureAtAnyStepShowsOneBoxAndLeavesTheOldFileAsItWas) {
     for (const auto& [step, index] : faults) {
         SCOPED_TRACE("step " + std::to_string(static_cast<int>(step)) + ", write " +
                      std::to_string(index));
+        fs::remove_all(StateDirectory());
         StepCalls faulty(step, index);
+        faulty.spared = StateDirectory() + "/";
         const auto boxes = Run(faulty.Calls());
         EXPECT_TRUE(faulty.failed);
         ASSERT_EQ(boxes.size(), 1u);
@@ -587,12 +620,17 @@ TEST_F(SaveFaultTest, AFailureAtAnyStepShowsOneBoxAndLeavesTheOldFileAsItWas) {
             std::any_of(faulty.log.begin(), faulty.log.end(),
                         [](const std::string& s) { return s.rfind("rename", 0) == 0; });
         EXPECT_EQ(renamed, step == Step::Rename);
+        // And the list the run could not save is kept, whole, in the recovery directory.
+        const auto copies = Copies();
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(copies.begin()->second, saved);
     }
 }
 
 TEST_F(SaveFaultTest, AReadOnlyFileShowsTheBoxAndStaysAsItWas) {
     Put("brcot.dat", kWorkedExample, 0444);
     fake::FakePlatformOnDisk platform;
+    platform.store.SetRecoveryDirectory(StateDirectory());
     CBrindlecotDlg dlg(platform);
     fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
     EXPECT_EQ(w.list.GetItemCount(), 2);  // a read-only file is read all the same
@@ -605,6 +643,116 @@ TEST_F(SaveFaultTest, AReadOnlyFileShowsTheBoxAndStaysAsItWas) {
     EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
     EXPECT_EQ(Mode("brcot.dat"), 0444u);
     EXPECT_EQ(Names(), Strings{"brcot.dat"});
+    EXPECT_TRUE(Copies().empty());  // an empty list: nothing to keep
+}
+
+// ---- Quit where the file cannot be written: the box, and the list kept all the same ----
+
+class QuitFaultTest : public SaveFaultTest {
+  protected:
+    // A run on disk whose user adds one entry and quits; returns the save boxes it showed.
+    int QuitAfterAdding(PosixFileStore::SystemCalls calls = PosixFileStore::SystemCalls::Real()) {
+        fake::FakePlatformOnDisk platform(std::move(calls));
+        platform.store.SetRecoveryDirectory(StateDirectory());
+        CBrindlecotDlg dlg(platform);
+        fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
+        loaded = w.list.GetItemCount();
+        w.Type(IDC_TITLE, "Paint");
+        w.Type(IDC_TARGET, "mspaint.exe");
+        w.Type(IDC_SORTORDER, "03");
+        w.Click(IDC_ADD);
+        platform.Close(w);
+        errorLines = platform.errorLines;
+        int boxes = 0;
+        for (const auto& b : platform.boxes)
+            boxes += b.text == "Save to File" && b.caption == "Error Writing File";
+        EXPECT_EQ(boxes, static_cast<int>(platform.boxes.size()));
+        return boxes;
+    }
+    // The one copy kept, checked against the line that named it.
+    std::string TheCopy() const {
+        const auto copies = Copies();
+        EXPECT_EQ(copies.size(), 1u);
+        if (copies.empty())
+            return "";
+        const std::string path = StateDirectory() + "/" + copies.begin()->first;
+        EXPECT_EQ(errorLines.size(), 1u);
+        if (!errorLines.empty()) {
+            EXPECT_NE(errorLines[0].find("is kept in " + path), std::string::npos) << errorLines[0];
+        }
+        return copies.begin()->second;
+    }
+
+    static inline const std::string kPaintOnly =
+        "CREATOR=Brindlecot 1.0\r\nST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=03\r\n";
+    static inline const std::string kWorkedExampleAndPaint =
+        kWorkedExample.substr(0, 24) + "ST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=03\r\n\r\n" +
+        kWorkedExample.substr(24);
+    int loaded = -1;
+    Strings errorLines;
+};
+
+TEST_F(QuitFaultTest, AFifoIsLeftAloneAndTheRunsEntriesAreKept) {
+    ASSERT_EQ(::mkfifo("brcot.dat", 0644), 0);
+    EXPECT_EQ(QuitAfterAdding(), 1);
+    EXPECT_EQ(loaded, 0);
+    struct stat st {};
+    ASSERT_EQ(::lstat("brcot.dat", &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(TheCopy(), kPaintOnly);
+}
+
+TEST_F(QuitFaultTest, AFileOverTheSizeLimitIsLeftAloneAndTheRunsEntriesAreKept) {
+    const int fd = ::open("brcot.dat", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(PosixFileStore::kMaxReadBytes) + 1), 0);
+    ::close(fd);
+    EXPECT_EQ(QuitAfterAdding(), 1);
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(fs::file_size("brcot.dat"), PosixFileStore::kMaxReadBytes + 1);
+    EXPECT_EQ(TheCopy(), kPaintOnly);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(QuitFaultTest, AFileTheUserMayNotReadIsLeftAloneAndTheRunsEntriesAreKept) {
+    Put("brcot.dat", kWorkedExample, 0200);
+    PosixFileStore::SystemCalls calls = PosixFileStore::SystemCalls::Real();
+    if (::geteuid() == 0) {
+        // The superuser reads any file: the refusal an ordinary user meets, at the open.
+        const auto real = calls.open;
+        calls.open = [real](const char* path, int flags, mode_t mode) {
+            if ((flags & O_ACCMODE) == O_RDONLY && std::string(path) == "brcot.dat") {
+                errno = EACCES;
+                return -1;
+            }
+            return real(path, flags, mode);
+        };
+    }
+    EXPECT_EQ(QuitAfterAdding(calls), 1);
+    EXPECT_EQ(loaded, 0);
+    ::chmod("brcot.dat", 0644);
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(TheCopy(), kPaintOnly);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+}
+
+TEST_F(QuitFaultTest, AReadOnlyFileStaysAndTheWholeListIsKept) {
+    Put("brcot.dat", kWorkedExample, 0444);
+    EXPECT_EQ(QuitAfterAdding(), 1);
+    EXPECT_EQ(loaded, 2);
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(TheCopy(), kWorkedExampleAndPaint);
+}
+
+TEST_F(QuitFaultTest, AFullDiskKeepsTheOldFileAndTheWholeListElsewhere) {
+    Put("brcot.dat", kWorkedExample, 0644);
+    StepCalls full(StepCalls::Step::Write, 0);  // ENOSPC at the temporary's first write
+    full.spared = StateDirectory() + "/";
+    EXPECT_EQ(QuitAfterAdding(full.Calls()), 1);
+    EXPECT_TRUE(full.failed);
+    EXPECT_EQ(Get("brcot.dat"), kWorkedExample);
+    EXPECT_EQ(Names(), Strings{"brcot.dat"});
+    EXPECT_EQ(TheCopy(), kWorkedExampleAndPaint);
 }
 
 TEST_F(SaveFaultTest, ARunOnDiskWritesWhatTheNextRunReadsBack) {

@@ -9,11 +9,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <random>
-#include <string_view>
 #include <vector>
 
 namespace brindlecot::platform {
@@ -80,36 +79,6 @@ bool MayReplace(const std::string& path, const struct stat& st) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
-// A temporary's name: hidden, beside the file, with the writer's process id, so that a later
-// run can tell a temporary of a killed run from one that is being written right now.
-std::string TemporaryPrefix(const std::string& base) {
-    return "." + base + ".";
-}
-constexpr std::string_view kTemporarySuffix = ".tmp";
-constexpr size_t kRandomLength = 12;
-
-// The process id in a temporary's name ".<base>.<pid>.<random>.tmp", or 0 for any other name.
-pid_t TemporaryOwner(const std::string& entry, const std::string& base) {
-    const std::string prefix = TemporaryPrefix(base);
-    if (entry.size() <= prefix.size() + kRandomLength + kTemporarySuffix.size() + 2 ||
-        entry.compare(0, prefix.size(), prefix) != 0 ||
-        entry.compare(entry.size() - kTemporarySuffix.size(), kTemporarySuffix.size(),
-                      kTemporarySuffix) != 0)
-        return 0;
-    const std::string middle = entry.substr(
-        prefix.size(), entry.size() - prefix.size() - kTemporarySuffix.size());  // pid.random
-    const size_t dot = middle.find('.');
-    if (dot == std::string::npos || dot == 0 || dot > 9 || middle.size() - dot - 1 != kRandomLength)
-        return 0;
-    pid_t pid = 0;
-    for (size_t i = 0; i < dot; ++i) {
-        if (middle[i] < '0' || middle[i] > '9')
-            return 0;
-        pid = pid * 10 + (middle[i] - '0');
-    }
-    return pid;
-}
-
 bool Before(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
@@ -144,17 +113,6 @@ std::string WorkingDirectoryName() {
         buffer.resize(buffer.size() * 2);
     }
     return BaseNameOf(buffer.data());
-}
-
-std::string RandomSuffix() {
-    static std::mt19937_64 generator{std::random_device{}() ^
-                                     (static_cast<std::uint64_t>(::getpid()) << 32)};
-    static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    std::uniform_int_distribution<int> pick(0, 35);
-    std::string suffix(kRandomLength, '0');
-    for (char& c : suffix)
-        c = kDigits[pick(generator)];
-    return suffix;
 }
 
 }  // namespace
@@ -239,8 +197,11 @@ void PosixFileStore::RemoveStaleTemporaries(const std::string& directory, const 
     const pid_t self = ::getpid();
     while (const struct dirent* entry = ::readdir(dir.get())) {
         const std::string entryName = entry->d_name;
-        const pid_t owner = TemporaryOwner(entryName, base);
-        if (owner <= 0 || owner == self || ProcessRuns(owner))
+        const std::uint32_t writer = TemporaryFileWriter(entryName, base);
+        if (writer == 0 || writer > static_cast<std::uint32_t>(INT_MAX))
+            continue;
+        const auto owner = static_cast<pid_t>(writer);
+        if (owner == self || ProcessRuns(owner))
             continue;
         const std::string path = Join(directory, entryName);
         struct stat st {};
@@ -253,8 +214,8 @@ void PosixFileStore::RemoveStaleTemporaries(const std::string& directory, const 
 int PosixFileStore::CreateTemporary(const std::string& directory, const std::string& base,
                                     std::string& path) {
     for (int attempt = 0; attempt < kMaxTemporaryAttempts; ++attempt) {
-        path = Join(directory, TemporaryPrefix(base) + std::to_string(::getpid()) + "." +
-                                   RandomSuffix() + std::string(kTemporarySuffix));
+        path = Join(directory, TemporaryFileName(base, static_cast<std::uint32_t>(::getpid()),
+                                                 RandomTemporaryTag()));
         const int fd = m_calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -47,16 +48,6 @@ bool WriteAndFlush(void* file, const std::string& bytes) {
     return ::FlushFileBuffers(file) != 0;
 }
 
-std::optional<std::string> MakeTemporary(const std::string& target) {
-    const std::string directory = DirectoryOf(target);
-    char temporary[MAX_PATH + 1] = {};
-    // A name no other file has, in the target's directory, so that the move stays on one
-    // volume; the call creates the file.
-    if (!::GetTempFileNameA(directory.empty() ? "." : directory.c_str(), "brc", 0, temporary))
-        return std::nullopt;
-    return std::string(temporary);
-}
-
 // The last component of a path; empty for a drive's root.
 std::string BaseNameOf(const std::string& path) {
     std::string trimmed = path;
@@ -64,6 +55,88 @@ std::string BaseNameOf(const std::string& path) {
         trimmed.pop_back();
     const size_t cut = trimmed.find_last_of("\\/:");
     return cut == std::string::npos ? trimmed : trimmed.substr(cut + 1);
+}
+
+constexpr int kMaxTemporaryAttempts = 100;
+
+std::optional<std::string> MakeTemporary(const std::string& target, unsigned long& error) {
+    // Beside the target, so that the move stays on one volume; named for this process, so
+    // that a later run can tell whose it is. CREATE_NEW: a name some other file has is never
+    // taken over, and another is tried.
+    const std::string directory = DirectoryOf(target);
+    const std::string base = BaseNameOf(target);
+    const auto self = static_cast<std::uint32_t>(::GetCurrentProcessId());
+    for (int attempt = 0; attempt < kMaxTemporaryAttempts; ++attempt) {
+        const std::string path = directory + TemporaryFileName(base, self, RandomTemporaryTag());
+        const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return path;
+        }
+        error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The file a name ends at, through symbolic links (a chain of them too, relative or absolute):
+// the name itself when it is no link or does not exist; nullopt for a link whose end cannot be
+// found (a loop, a link to a missing file), which is not to be replaced by a file of our own.
+std::optional<std::string> FollowLinks(const std::string& name) {
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    const bool link =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    // Read no access, only the name: works for a file that others hold open, or that this
+    // user may not read. Backup semantics let a directory open too (it is refused later).
+    UniqueHandle file =
+        Adopt(::CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file) {
+        if (link)
+            return std::nullopt;
+        return name;
+    }
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD n = ::GetFinalPathNameByHandleA(file.get(), buffer.data(),
+                                                    static_cast<DWORD>(buffer.size()),
+                                                    FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0)
+            return link ? std::nullopt : std::optional<std::string>(name);
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            break;
+        }
+        buffer.resize(n + 1);
+    }
+    std::string path(buffer.begin(), buffer.end());
+    // "\\?\C:\dir\file" and "\\?\UNC\server\share\file": the plain forms, which every
+    // call takes as long as the path is short enough for one.
+    if (path.size() < MAX_PATH) {
+        if (path.rfind("\\\\?\\UNC\\", 0) == 0) {
+            path = "\\\\" + path.substr(8);
+        } else if (path.rfind("\\\\?\\", 0) == 0 && path.size() > 6 && path[5] == ':') {
+            path = path.substr(4);
+        }
+    }
+    return path;
+}
+
+bool ProcessRuns(std::uint32_t pid) {
+    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) {
+        // No such process; any other refusal (another user's process) means it is there.
+        return ::GetLastError() != ERROR_INVALID_PARAMETER;
+    }
+    const DWORD wait = ::WaitForSingleObject(process, 0);
+    ::CloseHandle(process);
+    return wait == WAIT_TIMEOUT;
+}
+
+unsigned long long Ticks(const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
 }
 
 std::string WorkingDirectoryName() {
@@ -107,7 +180,34 @@ Win32FileStore::Steps Win32FileStore::Steps::Real() {
     return Steps{WriteAndFlush, MakeTemporary, Replace};
 }
 
+Win32FileStore::Win32FileStore(Steps steps) : m_steps(std::move(steps)) {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    m_runStart = Ticks(now);
+}
+
+void Win32FileStore::RemoveStaleTemporaries(const std::string& target) {
+    const std::string directory = DirectoryOf(target);
+    const std::string base = BaseNameOf(target);
+    WIN32_FIND_DATAA entry{};
+    const HANDLE find = ::FindFirstFileA((directory + "." + base + ".*.tmp").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    const auto self = static_cast<std::uint32_t>(::GetCurrentProcessId());
+    do {
+        const std::uint32_t writer = TemporaryFileWriter(entry.cFileName, base);
+        if (writer == 0 || writer == self ||
+            (entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+            Ticks(entry.ftLastWriteTime) >= m_runStart || ProcessRuns(writer))
+            continue;
+        ::DeleteFileA((directory + entry.cFileName).c_str());
+    } while (::FindNextFileA(find, &entry));
+    ::FindClose(find);
+}
+
 std::optional<std::string> Win32FileStore::ReadFileCreating(const std::string& name) {
+    if (const std::optional<std::string> target = FollowLinks(name))
+        RemoveStaleTemporaries(*target);
     // Other programs may read, write, rename or delete the file while it is open here.
     UniqueHandle file = Adopt(::CreateFileA(name.c_str(), GENERIC_READ,
                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -134,7 +234,11 @@ std::optional<std::string> Win32FileStore::ReadFileCreating(const std::string& n
 }
 
 bool Win32FileStore::ReplaceContent(const std::string& name, const std::string& bytes) {
-    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    // A link's target is replaced and the link stays, as on POSIX systems.
+    const std::optional<std::string> target = FollowLinks(name);
+    if (!target)
+        return false;
+    const DWORD attributes = ::GetFileAttributesA(target->c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         // A move would replace a read-only file as well; and Wine, run as the superuser, opens
         // one for writing whatever its mode: the attribute is what decides.
@@ -144,10 +248,14 @@ bool Win32FileStore::ReplaceContent(const std::string& name, const std::string& 
         return false;
     }
 
-    const std::optional<std::string> temporary = m_steps.makeTemporary(name);
+    unsigned long error = 0;
+    const std::optional<std::string> temporary = m_steps.makeTemporary(*target, error);
     if (!temporary) {
-        // The directory takes no new file; an existing file that may be written still can be.
-        return attributes != INVALID_FILE_ATTRIBUTES && WriteInPlace(name, bytes);
+        // A directory that refuses a new file, holding a file the user may write: written in
+        // place rather than losing the run's edits. Not after any other failure: on a full
+        // disk, emptying the old file to write it again would lose it too.
+        return error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+               WriteInPlace(*target, bytes);
     }
     bool ok = false;
     {
@@ -155,7 +263,7 @@ bool Win32FileStore::ReplaceContent(const std::string& name, const std::string& 
                                                 TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ok = file && m_steps.writeAndFlush(file.get(), bytes);
     }
-    ok = ok && m_steps.replace(*temporary, name);
+    ok = ok && m_steps.replace(*temporary, *target);
     if (!ok)
         ::DeleteFileA(temporary->c_str());
     return ok;

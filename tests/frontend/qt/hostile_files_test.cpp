@@ -2,7 +2,10 @@
 // directory, a read-only file, a full file system, a directory the user cannot write, a
 // hundred thousand entries, ten megabytes of someone else's file, and a kill in the middle of
 // the save. Each run ends with a termination signal while nobody is there to click, and must
-// end promptly with the file as it should be.
+// end promptly with the file as it should be. Then the same program on the real widgets, in a
+// process of its own, where the user adds an entry and quits: on a file it could not read (a
+// FIFO, one over the size limit, one the user may not read) or cannot write (read-only, on a
+// full file system) the box shows and the list is kept in the recovery directory all the same.
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QApplication>
@@ -14,6 +17,7 @@
 #include <QTest>
 #include <QThread>
 #include <csignal>
+#include <cstdio>
 
 #include "app/brindlecot_app.h"
 #include "frontend/qt/session_end.h"
@@ -150,6 +154,62 @@ constexpr qint64 kEndLimitMs = 5000;
         QVERIFY((run).EndedNormally());                                   \
     } while (false)
 
+// The entries of kTwoEntries and the one the user adds before quitting, as the program writes
+// them (the table's bottom row first), and that entry alone.
+const QByteArray kTwoEntriesAndPaint =
+    "CREATOR=Brindlecot 1.0\r\nST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=03\r\n\r\n"
+    "ST=Notes\r\nURL=notepad.exe\r\nSORTORDER=02\r\n\r\n"
+    "ST=Calc\r\nURL=calc.exe\r\nSORTORDER=01\r\n";
+const QByteArray kPaintOnly =
+    "CREATOR=Brindlecot 1.0\r\nST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=03\r\n";
+
+// What a quitting run in a process of its own showed: its exit code, the boxes it saw (one
+// "title|text" each) and its error output.
+struct QuitRun {
+    int exitCode = -1;
+    QStringList boxes;
+    QByteArray errors;
+    QByteArray output;
+};
+
+// This test program, running childQuitsAfterAddingAnEntry in `workDir`, with its recovery
+// copies under `stateHome`; `wrapper` runs it (setpriv, unshare), with the program's own
+// command line as its last arguments.
+QuitRun QuitInAProcess(const QString& workDir, const QString& stateHome,
+                       const QStringList& wrapper = {},
+                       const QProcessEnvironment& extra = QProcessEnvironment()) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_STATE_HOME", stateHome);
+    env.insert("BRINDLECOT_QUIT_CHILD", "1");
+    for (const QString& key : extra.keys())
+        env.insert(key, extra.value(key));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setWorkingDirectory(workDir);
+    const QStringList command = {QCoreApplication::applicationFilePath(), "HostileFiles",
+                                 "childQuitsAfterAddingAnEntry"};
+    if (wrapper.isEmpty()) {
+        child.start(command[0], command.mid(1));
+    } else {
+        child.start(wrapper[0], wrapper.mid(1) + command);
+    }
+    QuitRun run;
+    if (!child.waitForFinished(60000)) {
+        child.kill();
+        child.waitForFinished(5000);
+        return run;
+    }
+    run.exitCode = child.exitStatus() == QProcess::NormalExit ? child.exitCode() : -1;
+    run.output = child.readAllStandardOutput();
+    run.errors = child.readAllStandardError();
+    for (const QByteArray& line : run.output.split('\n')) {
+        if (line.startsWith("box: "))
+            run.boxes << QString::fromUtf8(line.mid(5));
+    }
+    return run;
+}
+
 class HostileFilesTest : public QObject {
     Q_OBJECT
 
@@ -157,6 +217,31 @@ class HostileFilesTest : public QObject {
     // The recovery copies in the run's state directory.
     QStringList RecoveryCopies(const ScratchDirectory& dir) const {
         return QDir(dir.FilePath("state/brindlecot")).entryList(QDir::Files);
+    }
+
+    // The one save box of a quitting run and the one copy it kept, whose path its line names;
+    // returns the copy's bytes.
+    QByteArray OneBoxAndOneCopy(const QuitRun& run, const ScratchDirectory& dir) const {
+        const QString seen = "output:\n" + QString::fromUtf8(run.output) + "\nerrors:\n" +
+                             QString::fromUtf8(run.errors);
+        if (run.exitCode != 0 || run.boxes != QStringList{"Error Writing File|Save to File"}) {
+            QTest::qFail(qPrintable("not one save box and a clean end\n" + seen), __FILE__,
+                         __LINE__);
+            return {};
+        }
+        const QStringList copies = RecoveryCopies(dir);
+        if (copies.size() != 1) {
+            QTest::qFail(qPrintable("not one recovery copy: " + copies.join(' ')), __FILE__,
+                         __LINE__);
+            return {};
+        }
+        const QString copy = dir.FilePath("state/brindlecot/" + copies[0]);
+        if (!run.errors.contains("brindlecot: could not save brcot.dat; the list (") ||
+            !run.errors.contains(") is kept in " + QFile::encodeName(copy) + "\n")) {
+            QTest::qFail(qPrintable("no line names the copy\n" + seen), __FILE__, __LINE__);
+            return {};
+        }
+        return dir.Read("state/brindlecot/" + copies[0]);
     }
 
   private slots:
@@ -359,6 +444,109 @@ class HostileFilesTest : public QObject {
         END_PROMPTLY(run);
         QVERIFY(dir.Read("brcot.dat") == foreign);
         QVERIFY(RecoveryCopies(dir).isEmpty());
+    }
+
+    // ---- Quit, on the real widgets in a process of their own ----
+
+    // The run the quit tests below start as a process: the program on the real widgets in the
+    // working directory, where the user adds an entry, quits, and answers every box with OK.
+    void childQuitsAfterAddingAnEntry() {
+        if (qEnvironmentVariableIsEmpty("BRINDLECOT_QUIT_CHILD"))
+            QSKIP("the quit tests run this in a process of its own");
+        QtPlatform platform;
+        ModalWatcher modals;
+        modals.AnswerBox("OK");
+        RunProgram(platform, [&](QtDialogWindow& w) { AddEntry(w, "Paint", "mspaint.exe", "03"); });
+        for (const SeenBox& box : modals.boxes)
+            std::printf("box: %s|%s\n", qPrintable(box.title), qPrintable(box.text));
+        std::fflush(stdout);
+        QCOMPARE(modals.unexpected, 0);
+    }
+
+    void quitWithAFifoShowsTheBoxAndKeepsTheRunsEntries() {
+        ScratchDirectory dir;
+        QVERIFY(::mkfifo(qPrintable(dir.FilePath("brcot.dat")), 0644) == 0);
+        const QuitRun run = QuitInAProcess(dir.Path(), dir.FilePath("state"));
+        QCOMPARE(OneBoxAndOneCopy(run, dir), kPaintOnly);
+        struct stat st {};
+        QVERIFY(::lstat(qPrintable(dir.FilePath("brcot.dat")), &st) == 0 && S_ISFIFO(st.st_mode));
+    }
+
+    void quitWithAFileOverTheSizeLimitShowsTheBoxAndKeepsTheRunsEntries() {
+        ScratchDirectory dir;
+        const qint64 size = 64LL * 1024 * 1024 + 1;
+        {
+            QFile big(dir.FilePath("brcot.dat"));
+            QVERIFY(big.open(QIODevice::WriteOnly));
+            QVERIFY(big.resize(size));  // sparse: no disk space taken
+        }
+        const QuitRun run = QuitInAProcess(dir.Path(), dir.FilePath("state"));
+        QCOMPARE(OneBoxAndOneCopy(run, dir), kPaintOnly);
+        QCOMPARE(QFileInfo(dir.FilePath("brcot.dat")).size(), size);
+    }
+
+    void quitWithAFileTheUserMayNotReadShowsTheBoxAndKeepsTheRunsEntries() {
+        ScratchDirectory dir;
+        dir.Write("brcot.dat", kTwoEntries);
+        QVERIFY(::chmod(qPrintable(dir.FilePath("brcot.dat")), 0200) == 0);
+        QuitRun run;
+        if (::geteuid() != 0) {
+            run = QuitInAProcess(dir.Path(), dir.FilePath("state"));
+        } else {
+            // The superuser reads any file: the run is an unprivileged user's, as in
+            // aDirectoryTheUserCannotWriteStillGetsTheFileWrittenInPlace, and the file is theirs.
+            const uid_t nobody = 65534;
+            QVERIFY(::chmod(qPrintable(dir.Path()), 0755) == 0);
+            QVERIFY(::chown(qPrintable(dir.FilePath("brcot.dat")), nobody, nobody) == 0);
+            for (const char* d : {"state", "runtime"}) {
+                QVERIFY(QDir(dir.Path()).mkpath(d));
+                QVERIFY(::chown(qPrintable(dir.FilePath(d)), nobody, nobody) == 0);
+                QVERIFY(::chmod(qPrintable(dir.FilePath(d)), 0700) == 0);
+            }
+            QProcessEnvironment extra;
+            extra.insert("XDG_RUNTIME_DIR", dir.FilePath("runtime"));
+            extra.insert("HOME", dir.FilePath("state"));
+            run = QuitInAProcess(
+                dir.Path(), dir.FilePath("state"),
+                {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--"}, extra);
+        }
+        QCOMPARE(OneBoxAndOneCopy(run, dir), kPaintOnly);
+        QVERIFY(::chmod(qPrintable(dir.FilePath("brcot.dat")), 0644) == 0);
+        QCOMPARE(dir.Read("brcot.dat"), kTwoEntries);
+    }
+
+    void quitWithAReadOnlyFileShowsTheBoxAndKeepsTheWholeList() {
+        ScratchDirectory dir;
+        dir.Write("brcot.dat", kTwoEntries);
+        QVERIFY(::chmod(qPrintable(dir.FilePath("brcot.dat")), 0444) == 0);
+        const QuitRun run = QuitInAProcess(dir.Path(), dir.FilePath("state"));
+        QCOMPARE(OneBoxAndOneCopy(run, dir), kTwoEntriesAndPaint);
+        QCOMPARE(dir.Read("brcot.dat"), kTwoEntries);
+        QVERIFY(Temporaries(dir.Path()).isEmpty());
+    }
+
+    void quitOnAFullFileSystemShowsTheBoxAndKeepsTheWholeList() {
+        QProcess probe;
+        probe.start("unshare", {"-r", "-m", "sh", "-c", "mount -t tmpfs tmpfs /mnt"});
+        if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
+            QSKIP("cannot mount a tmpfs in a private mount namespace here (unshare -r -m)");
+        ScratchDirectory dir;
+        QVERIFY(QDir(dir.Path()).mkpath("mount"));
+        QVERIFY(QDir(dir.Path()).mkpath("out"));
+        dir.Write("seed.dat", kTwoEntries);
+        // A small tmpfs in a private mount namespace, filled up before the run starts in it;
+        // afterwards everything in it is copied out for the checks.
+        const QString script =
+            "set -e; mount -t tmpfs -o size=128k tmpfs \"$1\"; cp \"$2\" \"$1/brcot.dat\"; "
+            "dd if=/dev/zero of=\"$1/filler\" bs=1k 2>/dev/null || true; m=$1; o=$3; "
+            "shift 3; s=0; (cd \"$m\" && exec \"$@\") || s=$?; cp -a \"$m/.\" \"$o/\"; exit $s";
+        const QuitRun run =
+            QuitInAProcess(dir.Path(), dir.FilePath("state"),
+                           {"unshare", "-r", "-m", "sh", "-c", script, "sh", dir.FilePath("mount"),
+                            dir.FilePath("seed.dat"), dir.FilePath("out")});
+        QCOMPARE(OneBoxAndOneCopy(run, dir), kTwoEntriesAndPaint);
+        QCOMPARE(dir.Read("out/brcot.dat"), kTwoEntries);
+        QVERIFY(Temporaries(dir.FilePath("out")).isEmpty());
     }
 
     void aKillDuringTheSaveLeavesTheOldOrTheNewFileAndNoLitterAfterTheNextStart() {

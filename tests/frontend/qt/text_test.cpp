@@ -119,6 +119,48 @@ class TextTest : public QObject {
         });
     }
 
+    // A lone CR inside a stored value is a byte of that value: an untouched file goes back
+    // byte for byte, through the real fields, the table and the end of the run.
+    void aLoneCrOfTheFileIsKeptAndAnUntouchedFileGoesBackByteForByte() {
+        ScratchDirectory dir;
+        // In the writer's order: the table's bottom row first.
+        const QByteArray file =
+            "CREATOR=Brindlecot 1.0\r\nST=Caf\xE9\rX\r\nURL=u\r\nSORTORDER=02\r\n\r\n"
+            "ST=a\rb\r\nURL=c\rd.exe\r\nSORTORDER=0\r1\r\n";
+        dir.Write("brcot.dat", file);
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            QCOMPARE(Rows(w), (QStringList{"a\rb|c\rd.exe|0\r1", "Caf\u00E9\rX|u|02"}));
+            // The last sort order read stays in its field, as the file has it.
+            QCOMPARE(w.ControlText(IDC_SORTORDER), std::string("0\r1"));
+            // A row clicked shows its cells in the fields, CR and all; nothing is edited.
+            ClickRow(w, 1);
+            QCOMPARE(w.ControlText(IDC_TITLE), std::string("Caf\xE9\rX"));
+            QCOMPARE(FieldText(w, IDC_TITLE), QStringLiteral("Caf\u00E9\rX"));
+        });
+        QCOMPARE(dir.Read("brcot.dat"), file);
+    }
+
+    // ...while a CR, LF or Ctrl-Z the user types or pastes stays out of the cell, also next to
+    // a kept one.
+    void aPastedLineEndStaysOutOfTheCellAndAKeptCrStays() {
+        ScratchDirectory dir;
+        dir.Write("brcot.dat", "CREATOR=Brindlecot 1.0\r\nST=a\rb\r\nURL=u\r\nSORTORDER=01\r\n");
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            ClickRow(w, 0);
+            auto* title = qobject_cast<QLineEdit*>(w.Control(IDC_TITLE));
+            title->setFocus();
+            title->end(false);
+            QApplication::clipboard()->setText(QStringLiteral(" x\ry\r\nz\x1a!"));
+            QTest::keyClick(title, Qt::Key_V, Qt::ControlModifier);
+            Click(w.Control(IDC_UPDATE));
+            QCOMPARE(Rows(w), QStringList{"a\rb xyz!|u|01"});
+        });
+        QCOMPARE(dir.Read("brcot.dat"),
+                 QByteArray("CREATOR=Brindlecot 1.0\r\nST=a\rb xyz!\r\nURL=u\r\nSORTORDER=01\r\n"));
+    }
+
     void theSortOrderIsAsLongAsTheUserMakesIt() {
         ScratchDirectory dir;
         const QByteArray longSort(40000, '7');

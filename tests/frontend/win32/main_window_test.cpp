@@ -1,10 +1,14 @@
 // The real main window under the dialog manager, driven as a user drives it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <memory>
+#include <sstream>
 
 #include "app/brindlecot_dlg.h"
 #include "frontend/win32/dialog_template.h"
+#include "platform/win32/win32_file_store.h"
 #include "resources/dialog_layout.h"
 #include "resources/resource.h"
 #include "resources/strings.h"
@@ -543,6 +547,177 @@ TEST(Win32MainWindow, SessionEndSavesOnceAndTheDragIconIsTheProgramIcon) {
         std::ofstream("brcot.dat", std::ios::binary) << "changed";
     });
     EXPECT_EQ(h.EntryFile(), "changed");
+}
+
+// ---- The entry file's bytes, and a save that fails at Quit ----
+
+// A lone CR inside a stored value is a byte of that value: an untouched file goes back byte
+// for byte through the real edit controls, the list view and the end of the run.
+TEST(Win32MainWindow, ALoneCrOfTheFileIsKeptAndAnUntouchedFileGoesBackByteForByte) {
+    const std::string file =
+        "CREATOR=Brindlecot 1.0\r\nST=Caf\xE9\rX\r\nURL=u\r\nSORTORDER=02\r\n\r\n"
+        "ST=a\rb\r\nURL=c\rd.exe\r\nSORTORDER=0\r1\r\n";
+    Harness h(file);
+    h.Run([](Harness& h) {
+        const HWND list = h.Item(IDC_LIST);
+        EXPECT_EQ(Cell(list, 0, 0), "a\rb");
+        EXPECT_EQ(Cell(list, 0, 2), "0\r1");
+        EXPECT_EQ(Cell(list, 1, 0), "Caf\xE9\rX");
+        EXPECT_EQ(h.Text(IDC_SORTORDER), "0\r1");
+        ::SetFocus(h.Item(IDC_TITLE));
+        h.Key(VK_ESCAPE);
+        EXPECT_TRUE(h.Ended());
+    });
+    EXPECT_TRUE(h.boxes.empty());
+    EXPECT_EQ(h.EntryFile(), file);
+}
+
+TEST(Win32MainWindow, ATypedOrPastedLineEndStaysOutOfTheCell) {
+    Harness h;
+    h.Run([](Harness& h) {
+        h.SetText(IDC_TITLE, "Two\r\nLines\x1a");
+        h.SetText(IDC_TARGET, "t\r.exe");
+        h.SetText(IDC_SORTORDER, "01");
+        h.Click(IDC_ADD);
+        EXPECT_EQ(Cell(h.Item(IDC_LIST), 0, 0), "TwoLines");
+        EXPECT_EQ(Cell(h.Item(IDC_LIST), 0, 1), "t.exe");
+    });
+    EXPECT_EQ(h.EntryFile(),
+              "CREATOR=Brindlecot 1.0\r\nST=TwoLines\r\nURL=t.exe\r\nSORTORDER=01\r\n");
+}
+
+// The user's local application data folder pointed at a folder of the test's own for the
+// length of a test, so that the recovery copies are easy to find and leave nothing behind.
+class LocalAppData {
+  public:
+    explicit LocalAppData(const std::string& folder) : m_folder(folder) {
+        m_had = ::GetEnvironmentVariableA("LOCALAPPDATA", m_saved, sizeof m_saved) != 0;
+        ::CreateDirectoryA(folder.c_str(), nullptr);
+        ::SetEnvironmentVariableA("LOCALAPPDATA", folder.c_str());
+    }
+    ~LocalAppData() { ::SetEnvironmentVariableA("LOCALAPPDATA", m_had ? m_saved : nullptr); }
+    LocalAppData(const LocalAppData&) = delete;
+    LocalAppData& operator=(const LocalAppData&) = delete;
+
+    // The copies in <folder>\Brindlecot, by name.
+    std::vector<std::pair<std::string, std::string>> Copies() const {
+        std::vector<std::pair<std::string, std::string>> copies;
+        const std::string brindlecot = m_folder + "\\Brindlecot\\";
+        WIN32_FIND_DATAA data{};
+        const HANDLE find = ::FindFirstFileA((brindlecot + "*.dat").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            return copies;
+        do {
+            std::ifstream in(brindlecot + data.cFileName, std::ios::binary);
+            std::ostringstream bytes;
+            bytes << in.rdbuf();
+            copies.emplace_back(data.cFileName, bytes.str());
+        } while (::FindNextFileA(find, &data));
+        ::FindClose(find);
+        return copies;
+    }
+
+  private:
+    std::string m_folder;
+    char m_saved[MAX_PATH + 1] = {};
+    bool m_had = false;
+};
+
+const std::string kPaintOnly =
+    "CREATOR=Brindlecot 1.0\r\nST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=04\r\n";
+
+// The user adds an entry and quits: the box shows, and the list is kept.
+void AddPaintAndQuit(Harness& h) {
+    h.Run([](Harness& h) {
+        h.SetText(IDC_TITLE, "Paint");
+        h.SetText(IDC_TARGET, "mspaint.exe");
+        h.SetText(IDC_SORTORDER, "04");
+        h.Click(IDC_ADD);
+        ::SetFocus(h.Item(IDC_TITLE));
+        h.Key(VK_ESCAPE);
+        EXPECT_TRUE(h.Ended());
+    });
+    ASSERT_EQ(h.boxes.size(), 1u);
+    EXPECT_EQ(h.boxes[0].caption, "Error Writing File");
+    EXPECT_EQ(h.boxes[0].text, "Save to File");
+}
+
+TEST(Win32MainWindow, AQuitThatCannotWriteAReadOnlyFileShowsTheBoxAndKeepsTheWholeList) {
+    Harness h(kThreeEntries);
+    LocalAppData local(h.Directory() + "\\local");
+    ASSERT_TRUE(::SetFileAttributesA("brcot.dat", FILE_ATTRIBUTE_READONLY));
+    AddPaintAndQuit(h);
+    ::SetFileAttributesA("brcot.dat", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(h.EntryFile(), kThreeEntries);
+    const auto copies = local.Copies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].first.rfind("brcot-", 0), 0u) << copies[0].first;
+    EXPECT_EQ(copies[0].second,
+              "CREATOR=Brindlecot 1.0\r\nST=Paint\r\nURL=mspaint.exe\r\nSORTORDER=04\r\n\r\n"
+              "ST=Gamma\r\nURL=HTTP://gamma.example/\r\nSORTORDER=03\r\n\r\n"
+              "ST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n\r\n"
+              "ST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n");
+}
+
+TEST(Win32MainWindow, AQuitOnAFullDiskShowsTheBoxKeepsTheOldFileAndTheListElsewhere) {
+    platform::Win32FileStore::Steps steps = platform::Win32FileStore::Steps::Real();
+    const auto write = steps.writeAndFlush;
+    steps.writeAndFlush = [write](void* file, const std::string& bytes) {
+        write(file, bytes.substr(0, bytes.size() / 2));  // part of it, then the disk is full
+        return false;
+    };
+    Harness h("CREATOR=Brindlecot 1.0\r\n",
+              std::make_unique<platform::Win32FileStore>(std::move(steps)));
+    LocalAppData local(h.Directory() + "\\local");
+    AddPaintAndQuit(h);
+    EXPECT_EQ(h.EntryFile(), "CREATOR=Brindlecot 1.0\r\n");
+    // Nothing but the file and the folder of the copies: no temporary left behind.
+    WIN32_FIND_DATAA data{};
+    std::vector<std::string> names;
+    const HANDLE find = ::FindFirstFileA("*", &data);
+    do {
+        if (data.cFileName[0] != '.' || std::string(data.cFileName).size() > 2)
+            names.push_back(data.cFileName);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"brcot.dat", "local"}));
+    const auto copies = local.Copies();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].second, kPaintOnly);
+}
+
+TEST(Win32MainWindow, AFileThatCouldNotBeReadIsLeftAloneAtQuitAndTheRunsEntriesAreKept) {
+    // One over the size limit (sparse: no disk space taken), and a folder under the name.
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "a file over the size limit");
+        Harness h;
+        LocalAppData local(h.Directory() + "\\local");
+        const long long size = platform::Win32FileStore::kMaxReadBytes + 1;
+        if (folder) {
+            ASSERT_TRUE(::CreateDirectoryA("brcot.dat", nullptr));
+        } else {
+            const HANDLE f = ::CreateFileA("brcot.dat", GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr);
+            ASSERT_NE(f, INVALID_HANDLE_VALUE);
+            LARGE_INTEGER end{};
+            end.QuadPart = size;
+            ::SetFilePointerEx(f, end, nullptr, FILE_BEGIN);
+            ::SetEndOfFile(f);
+            ::CloseHandle(f);
+        }
+        AddPaintAndQuit(h);
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ASSERT_TRUE(::GetFileAttributesExA("brcot.dat", GetFileExInfoStandard, &data));
+        if (folder) {
+            EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        } else {
+            EXPECT_EQ(data.nFileSizeLow, static_cast<DWORD>(size));
+        }
+        const auto copies = local.Copies();
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(copies[0].second, kPaintOnly);
+    }
 }
 
 }  // namespace

@@ -69,7 +69,9 @@ MultibyteCodePage::~MultibyteCodePage() {
     ::_setmbcp(m_before);
 }
 
-Harness::Harness(const std::optional<std::string>& entryFile) {
+Harness::Harness(const std::optional<std::string>& entryFile,
+                 std::unique_ptr<platform::IFileStore> store)
+    : m_platform(std::move(store)) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                   ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);

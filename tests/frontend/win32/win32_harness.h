@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,7 +31,8 @@ struct ShownBox {
 // The platform with the shell's side effects recorded instead of carried out.
 class RecordingPlatform : public Win32Platform {
   public:
-    RecordingPlatform() : Win32Platform(::GetModuleHandleA(nullptr)) {}
+    explicit RecordingPlatform(std::unique_ptr<platform::IFileStore> store = nullptr)
+        : Win32Platform(::GetModuleHandleA(nullptr), std::move(store)) {}
     void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override {
         shellRequests.push_back(request);
     }
@@ -61,8 +63,10 @@ class MultibyteCodePage {
 
 class Harness {
   public:
-    // A fresh working directory holding `entryFile` as brcot.dat when given.
-    explicit Harness(const std::optional<std::string>& entryFile = std::nullopt);
+    // A fresh working directory holding `entryFile` as brcot.dat when given; the program's
+    // entry file goes through `store` when one is given, else through the Win32 store.
+    explicit Harness(const std::optional<std::string>& entryFile = std::nullopt,
+                     std::unique_ptr<platform::IFileStore> store = nullptr);
     ~Harness();
 
     // Runs the program; `script` runs once the main window is up. Afterwards the main window is
