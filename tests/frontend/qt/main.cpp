@@ -22,6 +22,7 @@ int main(int argc, char* argv[]) {
         {"HostileFiles", brindlecot::qt::test::MakeHostileFilesTest},
         {"StartUp", brindlecot::qt::test::MakeStartUpTest},
         {"WaylandDesktop", brindlecot::qt::test::MakeWaylandDesktopTest},
+        {"Session", brindlecot::qt::test::MakeSessionTest},
     };
     std::vector<char*> args(argv, argv + argc);
     std::vector<std::string> chosen;

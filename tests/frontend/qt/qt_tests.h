@@ -15,5 +15,6 @@ std::unique_ptr<QObject> MakeTextTest();
 std::unique_ptr<QObject> MakeHostileFilesTest();
 std::unique_ptr<QObject> MakeStartUpTest();
 std::unique_ptr<QObject> MakeWaylandDesktopTest();
+std::unique_ptr<QObject> MakeSessionTest();
 
 }  // namespace brindlecot::qt::test
