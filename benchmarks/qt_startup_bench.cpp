@@ -267,7 +267,8 @@ int Child(char* argv0, const std::string& kind, long long t0) {
     // As main.cpp starts the program.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlecot.Brindlecot"));
     brindlecot::qt::QtPlatform platform;
-    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });
+    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.SaveNow(); },
+                                                 [&platform] { platform.EndSession(); });
     brindlecot::CBrindlecotApp application(platform);
     application.InitInstance();
     return 1;  // the first frame ends the process; getting here means there was none

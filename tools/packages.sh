@@ -10,11 +10,12 @@ CORE_PACKAGES=("${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 # StatusNotifierItem: xfce4-panel and lxqt-panel on a session bus) and input tools its tests use;
 # on Wayland a headless sway with waybar and swaybar, grim for its screenshots, jq for its window
 # tree and the Wayland client library for the virtual pointer; the accessibility bus and its
-# Python bindings, to read the window as a screen reader does.
+# Python bindings, to read the window as a screen reader does; libSM for a stand-in session
+# manager.
 QT_PACKAGES=(qt6-base-dev libxcb1-dev)
 GUI_TEST_PACKAGES=(xvfb xauth openbox trayer tint2 xdotool x11-utils imagemagick
     xfce4-panel xfconf dbus-x11 lxqt-panel
-    sway waybar qt6-wayland grim jq libwayland-dev at-spi2-core python3-pyatspi)
+    sway waybar qt6-wayland grim jq libwayland-dev at-spi2-core python3-pyatspi libsm-dev)
 # The Windows program: the mingw-w64 cross compiler (with its -posix threading, which
 # GoogleTest needs) and icoutils for the .ico; its tests run under Wine in Xvfb with openbox.
 WIN32_BUILD_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils googletest)

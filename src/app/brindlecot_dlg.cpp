@@ -1,5 +1,6 @@
 #include "app/brindlecot_dlg.h"
 
+#include <iterator>
 #include <variant>
 
 #include "app/about_dlg.h"
@@ -58,6 +59,7 @@ const MapEntry kMessageMap[] = {
     {Source::Message, WM_TRAYNOTIFY, 0, 0, OnMsg{&Dlg::OnTrayNotify}},
     {Source::CommandRange, 0, ID_TRAYMENU_FIRST, ID_TRAYMENU_LAST, OnRange{&Dlg::OnTrayCommand}},
     {Source::Message, win::kWmEndSession, 0, 0, OnMsg{&Dlg::OnEndSession}},
+    {Source::Message, platform::kWmSaveNow, 0, 0, OnMsg{&Dlg::OnSaveNow}},
 };
 
 bool Matches(const MapEntry& e, win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
@@ -157,6 +159,7 @@ bool CBrindlecotDlg::OnInitDialog() {
     AddTrayIcon();
     SetupColumns();
     LoadEntryFile();
+    m_bLoaded = true;
     return true;
 }
 
@@ -204,6 +207,32 @@ win::LRESULT CBrindlecotDlg::OnEndSession(win::WPARAM wParam, win::LPARAM) {
         EndOfRun();
     }
     return 0;
+}
+
+win::LRESULT CBrindlecotDlg::OnSaveNow(win::WPARAM, win::LPARAM) {
+    if (!m_bLoaded || m_bRunEnded)
+        return 0;
+    // The save shows each row in the fields on its way: what they show, and the members, are
+    // put back as they were afterwards, byte for byte.
+    constexpr int kFields[] = {IDC_TITLE, IDC_TARGET, IDC_SORTORDER};
+    std::string shown[std::size(kFields)];
+    for (size_t i = 0; i < std::size(kFields); ++i)
+        shown[i] = Wnd().ControlText(kFields[i]);
+    const std::string title = m_strTitle;
+    const std::string target = m_strTarget;
+    const std::string sortOrder = m_strSortOrder;
+    const int count = m_nCount;
+    // No one is asked anything: a save that fails keeps the list as at the session's end.
+    m_bSessionEnding = true;
+    SaveEntryFile();
+    m_bSessionEnding = false;
+    for (size_t i = 0; i < std::size(kFields); ++i)
+        Wnd().SetControlText(kFields[i], shown[i]);
+    m_strTitle = title;
+    m_strTarget = target;
+    m_strSortOrder = sortOrder;
+    m_nCount = count;
+    return 1;
 }
 
 void CBrindlecotDlg::EndOfRun() {

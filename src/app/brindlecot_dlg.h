@@ -65,6 +65,10 @@ class CBrindlecotDlg : public CDialog {
     // The user logs off, the system shuts down or the process is asked to end: the same
     // end-of-run work as the window's destruction, which then does not repeat it.
     win::LRESULT OnEndSession(win::WPARAM wParam, win::LPARAM lParam);
+    // The session manager asks for the list while the session may go on (platform::kWmSaveNow):
+    // the entry file is written as at the end of the run, with no box, and the run goes on with
+    // the fields, the table and the tray icon as they were.
+    win::LRESULT OnSaveNow(win::WPARAM wParam, win::LPARAM lParam);
 
     // ---- The entry table (src/catalogue/entry_table.cpp) ----
     void SetupColumns();
@@ -109,6 +113,9 @@ class CBrindlecotDlg : public CDialog {
     platform::NotifyIconData TrayIconRecord();
 
     bool m_bRunEnded = false;
+    // The entry file has been read into the table: before that, the file on disk holds more
+    // than the table, and a save on request would write it shorter.
+    bool m_bLoaded = false;
     // The entry file was there but could not be read at start-up: its entries are not in the
     // table, so writing the table over it would lose them.
     bool m_bEntryFileUnread = false;

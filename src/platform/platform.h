@@ -37,6 +37,14 @@ struct Size {
     int cy = 0;
 };
 
+// A message of Brindlecot's own, which a front end sends to its open dialogs when the desktop's
+// session manager asks for the user's data while the session may go on (X11's SaveYourself,
+// which comes for a checkpoint and for a logout that the user may still cancel). The main
+// window writes the entry file without a box, and the run goes on: nothing on screen changes,
+// the tray icon stays. The end of the session, if it comes, is WM_ENDSESSION as ever. The Win32
+// front end never sends it.
+constexpr win::UINT kWmSaveNow = win::kWmApp + 1;
+
 // A dialog's message handling, as the front end's dialog window calls it.
 class IDialogHandler {
   public:

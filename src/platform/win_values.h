@@ -39,6 +39,7 @@ constexpr UINT kWmMButtonDown = 0x0207;
 constexpr UINT kWmMButtonUp = 0x0208;
 constexpr UINT kWmMButtonDblClk = 0x0209;
 constexpr UINT kWmUser = 0x0400;
+constexpr UINT kWmApp = 0x8000;  // the first of the messages a program defines for itself
 
 // Button and list-view notification codes.
 constexpr UINT kBnClicked = 0;
@@ -103,6 +104,7 @@ constexpr UINT kLvisSelected = 0x0002;
 // File-open dialog flags.
 constexpr UINT kOfnOverwritePrompt = 0x0002;
 constexpr UINT kOfnHideReadOnly = 0x0004;
+constexpr UINT kOfnFileMustExist = 0x1000;
 
 // Icons.
 constexpr int kIconSmall = 0;

@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlecot.Brindlecot"));
 
     brindlecot::qt::QtPlatform platform;
-    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });
+    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.SaveNow(); },
+                                                 [&platform] { platform.EndSession(); });
     brindlecot::CBrindlecotApp app(platform);
     app.InitInstance();
     // The window is gone and the list saved: what was copied goes to the clipboard manager

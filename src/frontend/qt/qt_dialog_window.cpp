@@ -13,6 +13,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStyleFactory>
 #include <limits>
@@ -22,6 +23,7 @@
 #include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 #include "frontend/qt/wayland_desktop.h"
+#include "frontend/qt/x11.h"
 #include "resources/resource.h"
 
 #ifdef __GLIBC__
@@ -272,6 +274,27 @@ void QtDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lPa
         Qt::QueuedConnection);
 }
 
+win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
+    if (m_holdingFields)
+        return Send(message, wParam, lParam);
+    // The texts a hidden window holds for its showing are its own; they are kept aside.
+    const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
+    std::vector<std::pair<QtListView*, QPoint>> scrolled;
+    for (QtListView* list : m_lists) {
+        scrolled.emplace_back(
+            list, QPoint(list->horizontalScrollBar()->value(), list->verticalScrollBar()->value()));
+    }
+    m_holdingFields = true;
+    const win::LRESULT result = Send(message, wParam, lParam);
+    m_holdingFields = false;
+    m_pendingTexts = pending;
+    for (const auto& [list, position] : scrolled) {
+        list->horizontalScrollBar()->setValue(position.x());
+        list->verticalScrollBar()->setValue(position.y());
+    }
+    return result;
+}
+
 void QtDialogWindow::SendCommand(unsigned id) {
     Send(win::kWmCommand, win::MakeWParam(id, win::kBnClicked), 0);
 }
@@ -483,7 +506,15 @@ void QtDialogWindow::SetForegroundWindow() {
         m_remapped = true;
         hide();
         show();
+        return;
     }
+#ifdef BRINDLECOT_HAVE_XCB
+    // Qt asks for the focus with the time of the last X event it saw, which for a click in a
+    // StatusNotifierItem host (relayed over D-Bus) was no click at all; GNOME Shell then
+    // leaves the window minimised. The request again, with the server's time now (x11.h).
+    if (xcb_connection_t* c = x11::Connection())
+        x11::RequestActivation(c, static_cast<xcb_window_t>(winId()));
+#endif
 }
 
 void QtDialogWindow::EndDialog(int result) {
@@ -510,7 +541,7 @@ void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
 bool QtDialogWindow::DeferringFieldTexts() const {
     // Loading the entry file shows the fields a few hundred times before the window is on
     // screen; each text would be laid out for nothing but the last.
-    return kShortcuts && !isVisible();
+    return m_holdingFields || (kShortcuts && !isVisible());
 }
 
 void QtDialogWindow::ApplyPendingTexts() {

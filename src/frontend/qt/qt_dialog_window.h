@@ -40,6 +40,10 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     // Delivers a message to the core's dialog now, and returns its result. A message the core
     // leaves unhandled gets this window's default processing.
     win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
+    // Delivers a message now, with the screen left as it was: what the core puts into a field
+    // meanwhile is what it reads back from it, but the field keeps its text, its cursor, its
+    // selection and its undo history; each list keeps its scroll position.
+    win::LRESULT SendUnseen(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message once the event being handled is over, as a posted message is.
     void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
 
@@ -131,6 +135,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     static constexpr int kBytesRole = Qt::UserRole + 1;    // a combo item's bytes, if not UTF-8
     std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
     std::map<int, PendingText> m_pendingTexts;
+    bool m_holdingFields = false;  // during SendUnseen
     bool m_ended = false;
     bool m_remapped = false;
     int m_result = 0;

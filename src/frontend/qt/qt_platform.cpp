@@ -223,6 +223,9 @@ int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& 
             break;
     }
     const bool yesNo = (type & win::kMbTypeMask) == win::kMbYesNo;
+    // A box that comes before the window's first frame (the "Maximum Items Reached" boxes of
+    // the load) has the tray icon beside it, as the program added it before reading the file.
+    AddDeferredTrayIcons(std::nullopt);
     QMessageBox box(icon, ToQString(caption), BoxText(text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -260,7 +263,10 @@ std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDi
     // settings paths in the constructor).
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    // A name the user types is taken whether or not such a file exists yet, unless the request
+    // says it must (OFN_FILEMUSTEXIST, which the program does not give).
+    dialog.setFileMode((req.flags & win::kOfnFileMustExist) ? QFileDialog::ExistingFile
+                                                            : QFileDialog::AnyFile);
     const NameFilters filters = ToNameFilters(req.filters);
     dialog.setNameFilters(filters.filters);
     dialog.selectNameFilter(filters.selected);
@@ -297,7 +303,7 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
-    if (kShortcuts && DeferTrayIcon(message, data))
+    if (kShortcuts && !m_addingDeferredIcons && DeferTrayIcon(message, data))
         return;
     auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
         return e->window == data.hWnd && e->id == data.uID;
@@ -356,7 +362,8 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
 bool QtPlatform::DeferTrayIcon(unsigned message, const platform::NotifyIconData& data) {
     // Registering an icon with the desktop's tray asks the session bus first: a cost paid
     // before the window is on screen for an icon that nobody looks at yet. An icon of a window
-    // that has not drawn its first frame is added right after that frame.
+    // that has not drawn its first frame is added right after that frame, or before a box
+    // shows, if one comes first.
     auto pending =
         std::find_if(m_deferredTrayIcons.begin(), m_deferredTrayIcons.end(),
                      [&](const auto& d) { return d.hWnd == data.hWnd && d.uID == data.uID; });
@@ -379,17 +386,23 @@ bool QtPlatform::DeferTrayIcon(unsigned message, const platform::NotifyIconData&
 }
 
 void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
+    AddDeferredTrayIcons(window);
+}
+
+void QtPlatform::AddDeferredTrayIcons(std::optional<platform::WindowHandle> window) {
     std::vector<platform::NotifyIconData> due;
     for (auto it = m_deferredTrayIcons.begin(); it != m_deferredTrayIcons.end();) {
-        if (it->hWnd == window) {
+        if (!window || it->hWnd == *window) {
             due.push_back(*it);
             it = m_deferredTrayIcons.erase(it);
         } else {
             ++it;
         }
     }
+    m_addingDeferredIcons = true;
     for (const platform::NotifyIconData& data : due)
         ShellNotifyIcon(win::kNimAdd, data);
+    m_addingDeferredIcons = false;
 }
 
 void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
@@ -473,6 +486,12 @@ void QtPlatform::PostToWindow(platform::WindowHandle window, win::UINT message, 
                               win::LPARAM lParam) {
     if (QtDialogWindow* w = Window(window))
         w->Post(message, wParam, lParam);
+}
+
+void QtPlatform::SaveNow() {
+    const std::vector<QtDialogWindow*> windows = m_windows;
+    for (QtDialogWindow* w : windows)
+        w->SendUnseen(platform::kWmSaveNow, 0, 0);
 }
 
 void QtPlatform::EndSession() {

@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ class QtPlatform : public platform::IPlatform {
     // A window's first frame is on screen: the tray icons it added meanwhile are added now.
     void OnFirstFrame(platform::WindowHandle window);
 
+    // The session manager asks for the user's data while the session may go on: every open
+    // dialog gets the save request (the main window writes the entry file), and nothing on
+    // screen changes. The run goes on.
+    void SaveNow();
     // The user's session ends, or the process was asked to end: every open dialog gets the
     // session-ending message, then every modal loop ends and the run with them.
     void EndSession();
@@ -82,6 +87,8 @@ class QtPlatform : public platform::IPlatform {
     // Keeps, changes or drops an icon whose window has not drawn its first frame; false when
     // the request is not about such an icon.
     bool DeferTrayIcon(unsigned message, const platform::NotifyIconData& data);
+    // Adds the icons held back for a window's first frame: that window's, or all (nullopt).
+    void AddDeferredTrayIcons(std::optional<platform::WindowHandle> window);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
     std::unique_ptr<QWidget> m_ownerWindow;
@@ -89,6 +96,7 @@ class QtPlatform : public platform::IPlatform {
     std::vector<QtDialogWindow*> m_windows;  // the open dialogs, the newest last
     std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
     std::vector<platform::NotifyIconData> m_deferredTrayIcons;
+    bool m_addingDeferredIcons = false;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
     QMenu* m_menuBeingFilled = nullptr;

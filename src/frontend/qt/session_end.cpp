@@ -1,5 +1,6 @@
 #include "frontend/qt/session_end.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
@@ -85,10 +86,15 @@ struct SessionEndWatcher::SignalPipe {
 struct SessionEndWatcher::SignalPipe {};
 #endif
 
-SessionEndWatcher::SessionEndWatcher(std::function<void()> onEnd)
-    : m_onEnd(std::move(onEnd)), m_pipe(std::make_unique<SignalPipe>()) {
-    connect(qGuiApp, &QGuiApplication::commitDataRequest, this,
-            [this](QSessionManager&) { Fire(); });
+SessionEndWatcher::SessionEndWatcher(std::function<void()> onSave, std::function<void()> onEnd)
+    : m_onSave(std::move(onSave)),
+      m_onEnd(std::move(onEnd)),
+      m_pipe(std::make_unique<SignalPipe>()) {
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+        if (!m_fired)
+            m_onSave();
+    });
+    qGuiApp->installEventFilter(this);
 #ifdef Q_OS_UNIX
     if (m_pipe->fds[0] >= 0) {
         m_notifier = std::make_unique<QSocketNotifier>(m_pipe->fds[0], QSocketNotifier::Read);
@@ -101,8 +107,17 @@ SessionEndWatcher::SessionEndWatcher(std::function<void()> onEnd)
 }
 
 SessionEndWatcher::~SessionEndWatcher() {
+    if (qGuiApp)
+        qGuiApp->removeEventFilter(this);
     m_notifier.reset();  // before the descriptor it watches is closed
     m_pipe.reset();
+}
+
+bool SessionEndWatcher::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != qGuiApp || event->type() != QEvent::Quit)
+        return false;
+    Fire();
+    return true;
 }
 
 void SessionEndWatcher::Fire() {

@@ -1,6 +1,6 @@
-// The end of the user's session and the termination signals, as one callback on the
-// user-interface thread. A signal handler may do almost nothing safely, so it only writes a
-// byte into a pipe that the event loop watches.
+// What the session manager and the termination signals ask of the program, as callbacks on the
+// user-interface thread: to save while the session may go on, or to end. A signal handler may
+// do almost nothing safely, so it only writes a byte into a pipe that the event loop watches.
 #pragma once
 
 #include <QObject>
@@ -13,17 +13,26 @@ namespace brindlecot::qt {
 
 class SessionEndWatcher : public QObject {
   public:
-    // Watches the session manager's commit request and SIGTERM, SIGHUP and SIGINT; `onEnd`
-    // runs once, at the first of them. After the first signal the three get their default
-    // action back, so a second one ends the process at once.
-    explicit SessionEndWatcher(std::function<void()> onEnd);
+    // `onSave` runs at each commit request of the session manager (X11's SaveYourself), which
+    // comes for a checkpoint and for a logout the user may still cancel: the run goes on.
+    // `onEnd` runs once, at the first of the session's real end and SIGTERM, SIGHUP and
+    // SIGINT; no save request is passed on after it. The session manager's "die" reaches a Qt
+    // program as the Quit event of the application object, which is taken here, so that Qt
+    // does not close the windows one by one (which would be the user's Escape). After the
+    // first signal the three get their default action back, so a second one ends the process
+    // at once.
+    SessionEndWatcher(std::function<void()> onSave, std::function<void()> onEnd);
     ~SessionEndWatcher() override;
     SessionEndWatcher(const SessionEndWatcher&) = delete;
     SessionEndWatcher& operator=(const SessionEndWatcher&) = delete;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void Fire();
 
+    std::function<void()> m_onSave;
     std::function<void()> m_onEnd;
     bool m_fired = false;
     struct SignalPipe;

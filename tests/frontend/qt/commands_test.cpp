@@ -233,6 +233,37 @@ class CommandsTest : public QObject {
                  QStringList({"Executable Files (*.exe)", "Com Files (*.com)", "All Files (*)"}));
         QCOMPARE(selectedFilter, QStringLiteral("All Files (*)"));
     }
+
+    void browseTakesATypedNameThatDoesNotExistAsTyped() {
+        // The program asks for no "file must exist" (OFN_FILEMUSTEXIST): a name typed for a
+        // program not yet there, or in a folder not yet there, fills the target as it is.
+        ScratchDirectory dir;
+        QDir().mkdir("elsewhere");
+        QtPlatform platform;
+        ModalWatcher modals;
+        const auto typeName = [&](const QString& typed) {
+            modals.Then([&, typed](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+                dialog->setDirectory(dir.FilePath("elsewhere"));
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                QVERIFY(name);
+                name->setText(typed);
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+        };
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            typeName("not yet there");
+            Click(w.Control(IDC_BROWSE));
+            QCOMPARE(FieldText(w, IDC_TARGET), dir.FilePath("elsewhere/not yet there"));
+            typeName("/no/such/folder/prog");
+            Click(w.Control(IDC_BROWSE));
+            QCOMPARE(FieldText(w, IDC_TARGET), QStringLiteral("/no/such/folder/prog"));
+        });
+        QCOMPARE(modals.unexpected, 0);
+        QVERIFY(!QFile::exists(dir.FilePath("elsewhere/not yet there")));
+    }
 };
 
 }  // namespace

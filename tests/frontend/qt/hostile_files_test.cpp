@@ -250,7 +250,7 @@ class HostileFilesTest : public QObject {
         QVERIFY(::sigaction(SIGTERM, nullptr, &before) == 0);
         {
             int ends = 0;
-            SessionEndWatcher watcher([&ends] { ++ends; });
+            SessionEndWatcher watcher([] {}, [&ends] { ++ends; });
             struct sigaction during {};
             ::sigaction(SIGTERM, nullptr, &during);
             QVERIFY(during.sa_handler != SIG_DFL && during.sa_handler != SIG_IGN);

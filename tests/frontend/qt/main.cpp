@@ -23,6 +23,7 @@ int main(int argc, char* argv[]) {
         {"StartUp", brindlecot::qt::test::MakeStartUpTest},
         {"WaylandDesktop", brindlecot::qt::test::MakeWaylandDesktopTest},
         {"Accessibility", brindlecot::qt::test::MakeAccessibilityTest},
+        {"Session", brindlecot::qt::test::MakeSessionTest},
     };
     std::vector<char*> args(argv, argv + argc);
     std::vector<std::string> chosen;

@@ -16,5 +16,6 @@ std::unique_ptr<QObject> MakeHostileFilesTest();
 std::unique_ptr<QObject> MakeStartUpTest();
 std::unique_ptr<QObject> MakeWaylandDesktopTest();
 std::unique_ptr<QObject> MakeAccessibilityTest();
+std::unique_ptr<QObject> MakeSessionTest();
 
 }  // namespace brindlecot::qt::test

@@ -3,8 +3,9 @@
 # bus of its own: the right press on the icon opens exactly one menu, the one the panel draws
 # from the program's own entries, last row on top; choosing an item launches its target through
 # a stand-in for xdg-open; a click on the icon brings the minimised window back, also right
-# after a menu was closed without a choice; the program ends promptly when its window is
-# closed.
+# after a menu was closed without a choice, and so does the host's Activate alone while another
+# window has the focus (with BRINDLECOT_ACTIVE_WINDOW_REQUESTS, the path of
+# active_window_requests); the program ends promptly when its window is closed.
 #
 # Usage: xvfb_sni_e2e.sh BRINDLECOT_EXECUTABLE SCREENSHOT_DIRECTORY [PANEL [later]]
 #   PANEL  xfce4-panel (its status tray; the default) or lxqt-panel (its status notifier and
@@ -21,7 +22,8 @@ case "$panel" in
     xfce4-panel | lxqt-panel) ;;
     *) echo "unknown panel: $panel"; exit 2 ;;
 esac
-for tool in Xvfb openbox "$panel" dbus-run-session dbus-send xdotool import convert xwininfo xprop; do
+for tool in Xvfb openbox "$panel" dbus-run-session dbus-send xdotool import convert xwininfo xprop \
+    xmessage; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is not installed (tools/test.sh installs it)"
         exit 77
@@ -234,6 +236,40 @@ wait_for 50 window_state "$window" IsViewable ||
     fail "a click on the icon did not restore the window"
 capture_settled "$shots/$shot_prefix-restored.png" -window root
 [ "$(opener_calls)" -eq 3 ] || fail "the menu closed with Escape launched something"
+
+# The restore as GNOME Shell's AppIndicator extension asks for it: the host calls Activate over
+# D-Bus and nothing else, so no X event reaches the program, after the user has worked in
+# another window. The program asks the window manager itself, as a pager does (source 2), with
+# the server's time now, which a window manager that guards against focus stealing grants: the
+# window comes back un-minimised and focused.
+if [ -n "${BRINDLECOT_ACTIVE_WINDOW_REQUESTS:-}" ]; then
+    "$BRINDLECOT_ACTIVE_WINDOW_REQUESTS" >"$work/requests.log" 2>&1 &
+    pids+=("$!")
+    wait_for 50 grep -qx ready "$work/requests.log" || fail "the request watcher did not start"
+    xmessage -geometry 300x80+0+420 "another window" >/dev/null 2>&1 &
+    pids+=("$!")
+    wait_for 50 xdotool search --onlyvisible --class xmessage || fail "no other window"
+    other=$(xdotool search --onlyvisible --class xmessage | head -1)
+    xdotool windowminimize --sync "$window"
+    wait_for 50 window_state "$window" IsUnMapped || fail "the window did not minimise"
+    xdotool mousemove --window "$other" 20 20 click 1
+    wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $other ]" ||
+        fail "the other window did not take the focus"
+    item=$(watcher_property RegisteredStatusNotifierItems |
+        grep -o '"[^"]*StatusNotifierItem[^"]*"' | head -1 | tr -d '"')
+    service=${item%%/*}
+    dbus-send --session --print-reply --dest="${service%@}" "/${item#*/}" \
+        org.kde.StatusNotifierItem.Activate int32:0 int32:0 >/dev/null ||
+        fail "the item '$item' did not take Activate"
+    wait_for 50 window_state "$window" IsViewable || fail "Activate did not restore the window"
+    wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $window ]" ||
+        fail "Activate did not give the window the focus"
+    xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN &&
+        fail "the window is still marked hidden"
+    grep -qx "active $window 2 [0-9]* 1" "$work/requests.log" ||
+        fail "no activation request as a pager's, with the time now: $(cat "$work/requests.log")"
+    capture_settled "$shots/$shot_prefix-activated.png" -window root
+fi
 
 # The end of the run: Alt+F4, the file written, the process gone at once.
 xdotool windowactivate --sync "$window"
