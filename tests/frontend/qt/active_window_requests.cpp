@@ -1,9 +1,11 @@
 // Prints the EWMH _NET_ACTIVE_WINDOW requests that clients send to the root window, as a
 // window manager receives them: "active WINDOW SOURCE TIME AFTER", where SOURCE is the source
 // indication (1 an application, 2 a pager acting for the user), TIME the request's time stamp
-// and AFTER 1 when that time is no earlier than the last change of a root window property
-// before the request (the window manager's own record of the last focus change). Prints
-// "ready" once it listens.
+// and AFTER 1 when that time is no earlier than the last time the test marked on the root window
+// (its _BRINDLECOT_MARK property, set right after the user's last action elsewhere: a window
+// manager that guards against focus stealing wants a request younger than that action). Any
+// other root property changes too often, the window manager's own answers to the restore
+// among them, to stand for it. Prints "ready" once it listens, and "mark TIME" for each mark.
 #include <xcb/xcb.h>
 
 #include <cstdio>
@@ -23,13 +25,17 @@ int main() {
     const xcb_window_t root = screen.data->root;
     const uint32_t events = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(c, root, XCB_CW_EVENT_MASK, &events);
-    const char name[] = "_NET_ACTIVE_WINDOW";
-    xcb_intern_atom_reply_t* atom =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
-    if (!atom)
+    auto intern = [c](const char* name) -> xcb_atom_t {
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 0, static_cast<uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t value = atom ? atom->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(atom);
+        return value;
+    };
+    const xcb_atom_t active = intern("_NET_ACTIVE_WINDOW");
+    const xcb_atom_t mark = intern("_BRINDLECOT_MARK");
+    if (active == XCB_ATOM_NONE || mark == XCB_ATOM_NONE)
         return 1;
-    const xcb_atom_t active = atom->atom;
-    std::free(atom);
     xcb_flush(c);
     std::printf("ready\n");
     std::fflush(stdout);
@@ -38,7 +44,12 @@ int main() {
     while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
         const int type = event->response_type & 0x7F;
         if (type == XCB_PROPERTY_NOTIFY) {
-            lastChange = reinterpret_cast<xcb_property_notify_event_t*>(event)->time;
+            const auto* change = reinterpret_cast<xcb_property_notify_event_t*>(event);
+            if (change->atom == mark) {
+                lastChange = change->time;
+                std::printf("mark %u\n", lastChange);
+                std::fflush(stdout);
+            }
         } else if (type == XCB_CLIENT_MESSAGE) {
             const auto* message = reinterpret_cast<xcb_client_message_event_t*>(event);
             if (message->type == active && message->format == 32) {

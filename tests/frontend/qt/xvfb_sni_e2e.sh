@@ -255,6 +255,9 @@ if [ -n "${BRINDLECOT_ACTIVE_WINDOW_REQUESTS:-}" ]; then
     xdotool mousemove --window "$other" 20 20 click 1
     wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $other ]" ||
         fail "the other window did not take the focus"
+    # The server's time after the user's click elsewhere: the request must be no older.
+    xprop -root -f _BRINDLECOT_MARK 32c -set _BRINDLECOT_MARK 1
+    wait_for 50 grep -q '^mark ' "$work/requests.log" || fail "the watcher saw no mark"
     item=$(watcher_property RegisteredStatusNotifierItems |
         grep -o '"[^"]*StatusNotifierItem[^"]*"' | head -1 | tr -d '"')
     service=${item%%/*}
