@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up to first paint of brindlecot.exe under Wine, against a bare Win32 dialog program,
-# run alternately on a warm Wine server; prints the medians, their ratio and the size of the
-# stripped executable. Not a test: the figures depend on the machine.
+# run in turn on a warm Wine server: with no entry file, and with a kept file of 50 entries
+# (put back before each run, so that every run loads the same 50). Prints the medians, their
+# ratios against the bare dialog and the size of the stripped executable. Not a test: the
+# figures depend on the machine.
 #   benchmarks/win32/startup.sh [RUNS]     (after tools/build-windows.sh or the win32 preset)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -11,14 +13,28 @@ winedir=$PWD/$build/wine
 cmake --build --preset win32 --target bench_bare_dialog bench_brindlecot_first_paint brindlecot \
     >/dev/null
 tests/frontend/win32/wine_display.sh start "$winedir" "$PWD/$build/wine-run" >/dev/null
-trap 'tests/frontend/win32/wine_display.sh stop "$winedir"' EXIT
 work=$(mktemp -d)
 trap 'rm -rf "$work"; tests/frontend/win32/wine_display.sh stop "$winedir"' EXIT
 
+# Each case runs in its own directory: the program reads brcot.dat from its working directory.
+mkdir "$work/bare" "$work/nofile" "$work/fifty"
+{
+    printf 'CREATOR=Brindlecot 1.0\r\n'
+    for i in $(seq 50 -1 1); do
+        printf 'ST=Entry number %d\r\nURL=http://example.org/%d/index.html\r\nSORTORDER=%02d\r\n\r\n' \
+            "$i" "$i" "$i"
+    done
+} >"$work/fifty.dat"
+
+# Prints the milliseconds one run of PROGRAM takes in DIR, after putting the case's file there.
 run_one() {
-    local start end
+    local dir=$work/$1 start end
+    case $1 in
+        nofile) rm -f "$dir/brcot.dat" ;;
+        fifty) cp "$work/fifty.dat" "$dir/brcot.dat" ;;
+    esac
     start=$(date +%s%N)
-    (cd "$work" && "$1" "$2" >/dev/null 2>&1) || true
+    (cd "$dir" && "$runner" "$2" >/dev/null 2>&1) || true
     end=$(date +%s%N)
     echo $(((end - start) / 1000000))
 }
@@ -27,21 +43,25 @@ median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a
 runner="$PWD/$build/wine-run"
 bare="$PWD/$build/benchmarks/win32/bench_bare_dialog.exe"
 ours="$PWD/$build/benchmarks/win32/bench_brindlecot_first_paint.exe"
-run_one "$runner" "$bare" >/dev/null  # warm the caches
-run_one "$runner" "$ours" >/dev/null
+run_one bare "$bare" >/dev/null  # warm the caches
+run_one fifty "$ours" >/dev/null
 bare_times=()
-our_times=()
+nofile_times=()
+fifty_times=()
 for _ in $(seq "$runs"); do
-    bare_times+=("$(run_one "$runner" "$bare")")
-    our_times+=("$(run_one "$runner" "$ours")")
-    rm -f "$work/brcot.dat"
+    bare_times+=("$(run_one bare "$bare")")
+    nofile_times+=("$(run_one nofile "$ours")")
+    fifty_times+=("$(run_one fifty "$ours")")
 done
 b=$(printf '%s\n' "${bare_times[@]}" | median)
-o=$(printf '%s\n' "${our_times[@]}" | median)
+n=$(printf '%s\n' "${nofile_times[@]}" | median)
+f=$(printf '%s\n' "${fifty_times[@]}" | median)
 echo "start-up to first paint under Wine, median of $runs runs (warm Wine server):"
-echo "  bare Win32 dialog:  $b ms   (${bare_times[*]})"
-echo "  brindlecot.exe:     $o ms   (${our_times[*]})"
-awk -v o="$o" -v b="$b" 'BEGIN {printf "  ratio:              %.2f\n", o / b}'
+echo "  bare Win32 dialog:             $b ms   (${bare_times[*]})"
+awk -v o="$n" -v b="$b" -v all="${nofile_times[*]}" \
+    'BEGIN {printf "  brindlecot.exe, no file:       %s ms   ratio %.2f   (%s)\n", o, o / b, all}'
+awk -v o="$f" -v b="$b" -v all="${fifty_times[*]}" \
+    'BEGIN {printf "  brindlecot.exe, 50 entries:    %s ms   ratio %.2f   (%s)\n", o, o / b, all}'
 size=$(x86_64-w64-mingw32-strip -o "$work/stripped.exe" "$build/src/frontend/win32/brindlecot.exe" &&
     stat -c %s "$work/stripped.exe")
 echo "brindlecot.exe stripped: $size bytes"

@@ -93,6 +93,7 @@ void CDialog::Attach(platform::IDialogWindow& window) {
 void CDialog::Detach() {
     m_pWnd = nullptr;
     m_shownTexts.clear();
+    m_comboItems.clear();
 }
 
 bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
@@ -137,8 +138,22 @@ bool CDialog::OnInitDialog() {
 }
 
 void CDialog::ExecuteDlgInit() {
+    m_comboItems.clear();
     for (const auto& item : resources::DialogInitData(m_nTemplateId)) {
         m_pWnd->ComboAddString(item.controlId, std::string(item.text));
+        m_comboItems[item.controlId].emplace_back(item.text);
+    }
+    // The lists are filled here and nowhere else, so showing a combo box's value searches these
+    // copies rather than asking the window for each item: under Wine every such question is a
+    // round trip to the Wine server, thousands of them while a long entry file loads. A list
+    // that did not take the items as given is copied as it stands.
+    for (auto& [controlId, items] : m_comboItems) {
+        const int count = m_pWnd->ComboGetCount(controlId);
+        if (count == static_cast<int>(items.size()))
+            continue;
+        items.clear();
+        for (int i = 0; i < count; ++i)
+            items.push_back(m_pWnd->ComboGetItemText(controlId, i));
     }
 }
 
@@ -212,12 +227,11 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
         DDX_Text(true, controlId, value);
         return;
     }
-    const int count = m_pWnd->ComboGetCount(controlId);
-    for (int i = 0; i < count; ++i) {
-        std::string item = m_pWnd->ComboGetItemText(controlId, i);
-        if (StartsWithIgnoringCase(item, value)) {
-            m_pWnd->ComboSetCurSel(controlId, i);
-            m_shownTexts[controlId] = std::move(item);
+    const std::vector<std::string>& items = m_comboItems[controlId];  // none if not filled
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (StartsWithIgnoringCase(items[i], value)) {
+            m_pWnd->ComboSetCurSel(controlId, static_cast<int>(i));
+            m_shownTexts[controlId] = items[i];
             return;
         }
     }

@@ -102,6 +102,8 @@ class CDialog : public platform::IDialogHandler {
     int m_nTemplateId;
     platform::WindowHandle m_owner;
     platform::IDialogWindow* m_pWnd = nullptr;
+    // Each combo box's list as ExecuteDlgInit left it, by control.
+    std::map<int, std::vector<std::string>> m_comboItems;
     bool m_bExchangeFailed = false;
     // What the exchange last showed in each text control, by control identifier.
     std::map<int, std::string> m_shownTexts;

@@ -244,11 +244,17 @@ void FakeDialogWindow::SetControlText(int controlId, const std::string& text) {
 }
 
 int FakeDialogWindow::ComboGetCount(int controlId) const {
+    ++m_platform.comboQueries;
     auto it = m_comboItems.find(controlId);
     return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
 }
 
 std::string FakeDialogWindow::ComboGetItemText(int controlId, int index) const {
+    ++m_platform.comboQueries;
+    return ItemText(controlId, index);
+}
+
+std::string FakeDialogWindow::ItemText(int controlId, int index) const {
     auto it = m_comboItems.find(controlId);
     if (it == m_comboItems.end() || index < 0 || index >= int(it->second.size()))
         return {};
@@ -262,7 +268,7 @@ void FakeDialogWindow::ComboAddString(int controlId, const std::string& text) {
 
 void FakeDialogWindow::ComboSetCurSel(int controlId, int index) {
     if (IsCombo(controlId))
-        m_texts[controlId] = ComboGetItemText(controlId, index);
+        m_texts[controlId] = ItemText(controlId, index);
 }
 
 void FakeDialogWindow::SetCaption(const std::string& text) {

@@ -160,6 +160,7 @@ class FakeDialogWindow : public platform::IDialogWindow {
     // The kind of a control of this window's template; nullopt when it has no such control.
     std::optional<resources::ControlKind> KindOf(int controlId) const;
     bool IsCombo(int controlId) const;
+    std::string ItemText(int controlId, int index) const;  // "" when there is no such item
 
     FakePlatform& m_platform;
     int m_templateId;
@@ -281,6 +282,9 @@ class FakePlatform : public platform::IPlatform {
     std::string currentDirectory = "/home/user/work";
     std::string programFileName = "Brindlecot.exe";
     int helpRequests = 0;
+    // Every question asked of a combo box's list (its count or an item's text), for the tests
+    // that bound them.
+    mutable int comboQueries = 0;
 
     FakeFileStore files{log};
     bool Logged(const std::string& prefix) const;

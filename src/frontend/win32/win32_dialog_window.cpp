@@ -47,9 +47,12 @@ bool ReturnsResultDirectly(UINT message) {
 
 // The edit part of a drop-down combo box. Escape there, while the list is dropped, closes the
 // list and nothing else. Wine's edit control leaves the key unhandled (the list stays open);
-// Windows' own closes the list, which this repeats harmlessly.
-LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                               DWORD_PTR) {
+// Windows' own closes the list, which this repeats harmlessly. The edit's own procedure is kept
+// in its GWLP_USERDATA rather than subclassed through comctl32, which keeps its data in a window
+// property: under Wine every property read is a round trip to the Wine server, several for each
+// message the field gets, and the exchange reads and sets the field after every loaded line.
+LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto own = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(edit, GWLP_USERDATA));
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
         const HWND combo = ::GetParent(edit);
         if (::SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0)) {
@@ -57,9 +60,7 @@ LRESULT CALLBACK ComboEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
     }
-    if (message == WM_NCDESTROY)
-        ::RemoveWindowSubclass(edit, &ComboEditProc, id);
-    return ::DefSubclassProc(edit, message, wParam, lParam);
+    return ::CallWindowProcW(own, edit, message, wParam, lParam);
 }
 
 void WatchComboEscapes(HWND dialog) {
@@ -69,8 +70,11 @@ void WatchComboEscapes(HWND dialog) {
         ::GetClassNameA(child, name, sizeof name);
         if (lstrcmpiA(name, "ComboBox") != 0)
             continue;
-        if (const HWND edit = ::GetWindow(child, GW_CHILD))
-            ::SetWindowSubclass(edit, &ComboEditProc, 1, 0);
+        if (const HWND edit = ::GetWindow(child, GW_CHILD)) {
+            // The own procedure is in place before the first message can need it.
+            ::SetWindowLongPtrW(edit, GWLP_USERDATA, ::GetWindowLongPtrW(edit, GWLP_WNDPROC));
+            ::SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ComboEditProc));
+        }
     }
 }
 
@@ -213,8 +217,24 @@ platform::IListView* Win32DialogWindow::ListView(int controlId) {
     return raw;
 }
 
+HWND Win32DialogWindow::Item(int controlId) const {
+    const auto it = m_items.find(controlId);
+    if (it != m_items.end())
+        return it->second;
+    const HWND control = ::GetDlgItem(m_hwnd, controlId);
+    if (control)
+        m_items.emplace(controlId, control);
+    return control;
+}
+
+LRESULT Win32DialogWindow::SendToItem(int controlId, UINT message, WPARAM wParam,
+                                      LPARAM lParam) const {
+    const HWND control = Item(controlId);
+    return control ? ::SendMessageA(control, message, wParam, lParam) : 0;
+}
+
 std::string Win32DialogWindow::ControlText(int controlId) const {
-    return WindowText(::GetDlgItem(m_hwnd, controlId));
+    return WindowText(Item(controlId));
 }
 
 void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
@@ -222,30 +242,37 @@ void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
     // under Wine, and an edit field that is given its own text again loses its caret place.
     if (ControlText(controlId) == text)
         return;
-    ::SetDlgItemTextA(m_hwnd, controlId, text.c_str());
+    SendToItem(controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 int Win32DialogWindow::ComboGetCount(int controlId) const {
-    return static_cast<int>(::SendDlgItemMessageA(m_hwnd, controlId, CB_GETCOUNT, 0, 0));
+    return static_cast<int>(SendToItem(controlId, CB_GETCOUNT, 0, 0));
 }
 
 std::string Win32DialogWindow::ComboGetItemText(int controlId, int index) const {
-    const LRESULT length = ::SendDlgItemMessageA(m_hwnd, controlId, CB_GETLBTEXTLEN, index, 0);
+    const LRESULT length = SendToItem(controlId, CB_GETLBTEXTLEN, index, 0);
     if (length == CB_ERR)
         return {};
     std::vector<char> buffer(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT n = ::SendDlgItemMessageA(m_hwnd, controlId, CB_GETLBTEXT, index,
-                                            reinterpret_cast<LPARAM>(buffer.data()));
+    const LRESULT n =
+        SendToItem(controlId, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(buffer.data()));
     return n == CB_ERR ? std::string() : std::string(buffer.data(), static_cast<size_t>(n));
 }
 
 void Win32DialogWindow::ComboAddString(int controlId, const std::string& text) {
-    ::SendDlgItemMessageA(m_hwnd, controlId, CB_ADDSTRING, 0,
-                          reinterpret_cast<LPARAM>(text.c_str()));
+    SendToItem(controlId, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Win32DialogWindow::ComboSetCurSel(int controlId, int index) {
-    ::SendDlgItemMessageA(m_hwnd, controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // The exchange shows the sort order after every line of a loading file. Selecting the item
+    // that is already selected and shown changes nothing but redraws the field (round trips to
+    // the Wine server) and, with the focus there, selects its whole text: like an unchanged
+    // text, an unchanged selection is not set again.
+    if (index >= 0 && SendToItem(controlId, CB_GETCURSEL, 0, 0) == index &&
+        ControlText(controlId) == ComboGetItemText(controlId, index)) {
+        return;
+    }
+    SendToItem(controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void Win32DialogWindow::SetCaption(const std::string& text) {

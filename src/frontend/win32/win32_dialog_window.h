@@ -69,6 +69,11 @@ class Win32DialogWindow : public platform::IDialogWindow {
     void ShowIcons();
     // Hands a message to the core; false when the platform's default processing is to run.
     bool Forward(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A control of the template, looked up once: the controls live as long as the dialog, and
+    // under Wine every GetDlgItem is a round trip to the Wine server, several per loaded entry.
+    HWND Item(int controlId) const;
+    // SendDlgItemMessageA through that handle: 0 when there is no such control.
+    LRESULT SendToItem(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const;
 
     Win32Platform& m_platform;
     int m_templateId;
@@ -76,6 +81,7 @@ class Win32DialogWindow : public platform::IDialogWindow {
     HWND m_hwnd = nullptr;
     bool m_attached = false;
     std::map<int, std::unique_ptr<Win32ListView>> m_listViews;
+    mutable std::map<int, HWND> m_items;
 };
 
 // Centres a window over its owner when the owner is on screen, else in the work area of the
