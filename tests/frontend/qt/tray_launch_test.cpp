@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/brindlecot_dlg.h"
@@ -117,6 +118,24 @@ class TrayAndLaunchTest : public QObject {
             Click(w.Control(IDC_TEST));
         });
         QCOMPARE(opener.WaitForCalls(1), std::vector<QStringList>({{"http://after.example/"}}));
+    }
+
+    // The program's icon is on its own windows, not on every popup: Qt would send all its
+    // sizes to the X server at each opening of the tray menu.
+    void theIconIsOnTheWindowsAndNotOnTheTrayMenu() {
+        ScratchDirectory dir;
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            QVERIFY(!w.windowHandle()->icon().isNull());
+            bool menuIcon = true;
+            PopupWatcher popup([&](QMenu* menu) {
+                menuIcon = !menu->windowHandle()->icon().isNull();
+                QTest::keyClick(menu, Qt::Key_Escape);
+            });
+            emit Tray(platform, w)->activated(QSystemTrayIcon::Context);
+            QTRY_VERIFY(popup.Seen());
+            QVERIFY(!menuIcon);
+        });
     }
 
     void aPressWhileTheMenuIsOpenClosesItAndOpensNoOther() {
