@@ -253,6 +253,51 @@ class TrayAndLaunchTest : public QObject {
         QCOMPARE(tray->Icon()->contextMenu(), nullptr);
     }
 
+    // A StatusNotifierItem host asks for the exported menu before each showing: it gets the
+    // entries as they are then, also when they changed a moment ago, and a menu that nothing
+    // changed is not filled again (each fill goes out to the host).
+    void aHostGetsTheEntriesAsTheyAreWhenItAsksForTheMenu() {
+        QStringList entries{"A", "B"};
+        int fills = 0;
+        QtTray tray(
+            QIcon(), QStringLiteral("tip"), [](QSystemTrayIcon::ActivationReason, bool) {},
+            [&](QMenu& menu) {
+                ++fills;
+                menu.clear();
+                for (const QString& entry : entries)
+                    menu.addAction(entry);
+            },
+            [](const QAction&) {},
+            QtTray::Probe{[] { return QtTray::Host::StatusNotifier; }, [] { return true; }, 50});
+        QMenu& menu = tray.ExportedMenu();
+        const auto shown = [&] {
+            QStringList texts;
+            for (const QAction* action : menu.actions())
+                texts << action->text();
+            return texts;
+        };
+        QTRY_COMPARE(shown(), entries);  // filled as the icon appears, before any host asks
+        QCOMPARE(fills, 1);
+        emit menu.aboutToShow();
+        emit menu.aboutToShow();
+        QCOMPARE(fills, 1);
+
+        // A change, and the host asks before the fill it asked for has run.
+        entries << "C";
+        tray.RefreshMenuSoon();
+        emit menu.aboutToShow();
+        QCOMPARE(shown(), entries);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(fills, 2);  // the change is in: the waiting fill has nothing to do
+
+        // A change that no host asks about is in the menu all the same.
+        entries.removeFirst();
+        tray.RefreshMenuSoon();
+        QTRY_COMPARE(shown(), entries);
+        emit menu.aboutToShow();
+        QCOMPARE(fills, 3);
+    }
+
     // Test opens the target field's text: a program is started itself, with no arguments;
     // everything else reaches the opener as exactly one argument, and no shell sees it.
     void targetsOpenAsOneStringAndNeverThroughAShell() {
