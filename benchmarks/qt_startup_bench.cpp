@@ -56,6 +56,7 @@
 
 #include "app/brindlecot_app.h"
 #include "app/brindlecot_dlg.h"
+#include "bench_support.h"
 #include "first_frame.h"
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/qt_platform.h"
@@ -66,11 +67,9 @@
 
 namespace {
 
-long long NowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+using brindlecot::bench::CallgrindTotal;
+using brindlecot::bench::Median;
+using brindlecot::bench::NowNs;
 
 long PeakRssKiB() {
     rusage usage{};
@@ -288,14 +287,6 @@ QByteArray EntryFile(bool ascending) {
     return bytes;
 }
 
-double Median(std::vector<double> v) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 struct Kind {
     std::string key;   // unique among the kinds
     std::string name;  // the child's kind
@@ -339,15 +330,7 @@ double Instructions(const Kind& kind, const QString& valgrind, const QString& ou
                               QStringLiteral("0")};
     if (RunChild(valgrind, args, kind.dir, env).empty())
         return 0;
-    QFile f(outFile);
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine().trimmed();
-        if (line.startsWith("summary:") || line.startsWith("totals:"))
-            return line.mid(line.indexOf(':') + 1).trimmed().toDouble() / 1e6;
-    }
-    return 0;
+    return CallgrindTotal(outFile) / 1e6;
 }
 
 int Driver(int argc, char* argv[]) {

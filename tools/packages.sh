@@ -20,8 +20,8 @@ GUI_TEST_PACKAGES=(xvfb xauth openbox trayer tint2 xdotool x11-utils imagemagick
 # GoogleTest needs) and icoutils for the .ico; its tests run under Wine in Xvfb with openbox.
 WIN32_BUILD_PACKAGES=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 icoutils googletest)
 WIN32_TEST_PACKAGES=(wine wine64 xvfb xauth openbox xdotool x11-utils imagemagick util-linux)
-# The start-up benchmark (tools/bench.sh): instruction counts, and an X server.
-BENCH_PACKAGES=(valgrind xvfb xauth)
+# The benchmarks of tools/bench.sh: instruction counts, an X server and a session bus.
+BENCH_PACKAGES=(valgrind xvfb xauth dbus-daemon)
 # The libFuzzer targets: clang with its fuzzer and sanitizer runtimes.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # The checkers of the install data (menu entry, metainfo, manual page, installer script).

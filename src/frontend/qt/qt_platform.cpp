@@ -134,7 +134,10 @@ QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
                               QSize(size, size));
         }
     }
-    QApplication::setWindowIcon(m_appIcon);
+    // The icon goes to the windows that show it (the dialogs, the boxes, the file dialog), not
+    // to the application: Qt copies an application-wide icon onto every window without one of
+    // its own, popup menus included, and sends all its sizes to the X server each time a menu
+    // opens.
 }
 
 QtPlatform::~QtPlatform() = default;
@@ -229,6 +232,7 @@ int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& 
     QMessageBox box(icon, ToQString(caption), BoxText(text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
+    box.setWindowIcon(m_appIcon);
     WidenForCaption(box);
     const int answer = box.exec();
     if (!yesNo)
@@ -262,6 +266,7 @@ std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDi
     // A desktop's own file dialog keeps a list of recent files; Qt's keeps nothing (see the
     // settings paths in the constructor).
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowIcon(m_appIcon);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A name the user types is taken whether or not such a file exists yet, unless the request
     // says it must (OFN_FILEMUSTEXIST, which the program does not give).

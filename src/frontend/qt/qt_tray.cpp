@@ -115,7 +115,12 @@ QtTray::QtTray(const QIcon& icon, const QString& tip, Activated activated, FillM
       m_activated(std::move(activated)),
       m_fillMenu(std::move(fillMenu)),
       m_chosen(std::move(chosen)) {
-    connect(&m_menu, &QMenu::aboutToShow, this, [this] { m_fillMenu(m_menu); });
+    // A host asks before every showing; the menu is filled again only if the entries changed
+    // since it was last filled (a change makes it stale at once, the fill may wait).
+    connect(&m_menu, &QMenu::aboutToShow, this, [this] {
+        if (m_menuStale)
+            Refill();
+    });
     connect(&m_menu, &QMenu::triggered, this, [this](QAction* action) {
         if (action)
             m_chosen(*action);
@@ -246,6 +251,7 @@ void QtTray::ShowOn(Host host) {
 }
 
 void QtTray::RefreshMenuSoon() {
+    m_menuStale = true;
     if (!StatusNotifier() || m_refillPending)
         return;
     m_refillPending = true;
@@ -253,9 +259,15 @@ void QtTray::RefreshMenuSoon() {
         this,
         [this] {
             m_refillPending = false;
-            m_fillMenu(m_menu);
+            if (m_menuStale)
+                Refill();
         },
         Qt::QueuedConnection);
+}
+
+void QtTray::Refill() {
+    m_menuStale = false;
+    m_fillMenu(m_menu);
 }
 
 }  // namespace brindlecot::qt

@@ -5,8 +5,9 @@
 //
 // The menu: on an XEmbed tray the right press arrives as a Context activation, and the
 // program shows its own popup. A StatusNotifierItem host shows the menu that the item exports
-// instead, so there the item exports one, and `fillMenu` fills it afresh each time the host
-// is about to show it. Only one of the two ever shows for one press.
+// instead, so there the item exports one, and `fillMenu` fills it again whenever the entries
+// change, at the latest when the host is about to show it. Only one of the two ever shows for
+// one press.
 #pragma once
 
 #include <QIcon>
@@ -55,9 +56,11 @@ class QtTray : public QObject {
     bool Shown() const { return m_host != Host::None; }
     QMenu& ExportedMenu() { return m_menu; }
 
-    // The exported menu is filled again once the event being handled is over (several
-    // requests, one fill). A host that finds the exported menu empty shows a menu of its own
-    // instead, so it is kept filled between presses too, not only when a host asks.
+    // The entries changed: the exported menu is filled again once the event being handled is
+    // over (several requests, one fill), or when a host asks for it before that. A host that
+    // finds the exported menu empty shows a menu of its own instead, so it is kept filled
+    // between presses too. A host's request with no change since the last fill leaves the
+    // menu as it is.
     void RefreshMenuSoon();
 
     // Which tray the desktop offers now: a registered StatusNotifierItem host first, as Qt
@@ -73,6 +76,7 @@ class QtTray : public QObject {
     class XEmbedWatcher;
     void MakeIcon();
     void ShowOn(Host host);
+    void Refill();
 
     Probe m_probe;
     QIcon m_iconImage;
@@ -84,6 +88,7 @@ class QtTray : public QObject {
     std::unique_ptr<QSystemTrayIcon> m_icon;
     Host m_host = Host::None;
     bool m_refillPending = false;
+    bool m_menuStale = true;  // the entries changed since the menu was last filled
     std::unique_ptr<XEmbedWatcher> m_xembedWatcher;
     // Runs while an XEmbed tray that has just appeared gives a StatusNotifierItem host the
     // chance to register too (Probe::settleMs).

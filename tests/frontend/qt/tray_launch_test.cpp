@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/brindlecot_dlg.h"
@@ -117,6 +118,24 @@ class TrayAndLaunchTest : public QObject {
             Click(w.Control(IDC_TEST));
         });
         QCOMPARE(opener.WaitForCalls(1), std::vector<QStringList>({{"http://after.example/"}}));
+    }
+
+    // The program's icon is on its own windows, not on every popup: Qt would send all its
+    // sizes to the X server at each opening of the tray menu.
+    void theIconIsOnTheWindowsAndNotOnTheTrayMenu() {
+        ScratchDirectory dir;
+        QtPlatform platform;
+        RunProgram(platform, [&](QtDialogWindow& w) {
+            QVERIFY(!w.windowHandle()->icon().isNull());
+            bool menuIcon = true;
+            PopupWatcher popup([&](QMenu* menu) {
+                menuIcon = !menu->windowHandle()->icon().isNull();
+                QTest::keyClick(menu, Qt::Key_Escape);
+            });
+            emit Tray(platform, w)->activated(QSystemTrayIcon::Context);
+            QTRY_VERIFY(popup.Seen());
+            QVERIFY(!menuIcon);
+        });
     }
 
     void aPressWhileTheMenuIsOpenClosesItAndOpensNoOther() {
@@ -232,6 +251,51 @@ class TrayAndLaunchTest : public QObject {
         QVERIFY(tray->Shown());
         QVERIFY(!tray->StatusNotifier());
         QCOMPARE(tray->Icon()->contextMenu(), nullptr);
+    }
+
+    // A StatusNotifierItem host asks for the exported menu before each showing: it gets the
+    // entries as they are then, also when they changed a moment ago, and a menu that nothing
+    // changed is not filled again (each fill goes out to the host).
+    void aHostGetsTheEntriesAsTheyAreWhenItAsksForTheMenu() {
+        QStringList entries{"A", "B"};
+        int fills = 0;
+        QtTray tray(
+            QIcon(), QStringLiteral("tip"), [](QSystemTrayIcon::ActivationReason, bool) {},
+            [&](QMenu& menu) {
+                ++fills;
+                menu.clear();
+                for (const QString& entry : entries)
+                    menu.addAction(entry);
+            },
+            [](const QAction&) {},
+            QtTray::Probe{[] { return QtTray::Host::StatusNotifier; }, [] { return true; }, 50});
+        QMenu& menu = tray.ExportedMenu();
+        const auto shown = [&] {
+            QStringList texts;
+            for (const QAction* action : menu.actions())
+                texts << action->text();
+            return texts;
+        };
+        QTRY_COMPARE(shown(), entries);  // filled as the icon appears, before any host asks
+        QCOMPARE(fills, 1);
+        emit menu.aboutToShow();
+        emit menu.aboutToShow();
+        QCOMPARE(fills, 1);
+
+        // A change, and the host asks before the fill it asked for has run.
+        entries << "C";
+        tray.RefreshMenuSoon();
+        emit menu.aboutToShow();
+        QCOMPARE(shown(), entries);
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(fills, 2);  // the change is in: the waiting fill has nothing to do
+
+        // A change that no host asks about is in the menu all the same.
+        entries.removeFirst();
+        tray.RefreshMenuSoon();
+        QTRY_COMPARE(shown(), entries);
+        emit menu.aboutToShow();
+        QCOMPARE(fills, 3);
     }
 
     // Test opens the target field's text: a program is started itself, with no arguments;
