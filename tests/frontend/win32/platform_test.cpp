@@ -144,6 +144,21 @@ TEST(Win32DialogTemplate, TemplatesCarryTheTableStylesAndEveryControl) {
 
 // ---- The entry file on Win32 ----------------------------------------------------------------
 
+// The names in a folder, as the directory lists them.
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data{};
+    const HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
+            names.push_back(data.cFileName);
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    return names;
+}
+
 class Win32FileStoreTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -163,19 +178,7 @@ class Win32FileStoreTest : public ::testing::Test {
         }
         ::RemoveDirectoryA(dir.c_str());
     }
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data{};
-        const HANDLE find = ::FindFirstFileA((dir + "\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
-                names.push_back(data.cFileName);
-        } while (::FindNextFileA(find, &data));
-        ::FindClose(find);
-        return names;
-    }
+    std::vector<std::string> Files() const { return FileNames(dir); }
     std::string Content() const {
         std::ifstream in(path, std::ios::binary);
         std::ostringstream s;
@@ -415,16 +418,7 @@ class Win32FileStoreLinks : public ::testing::Test {
         return s.str();
     }
     std::vector<std::string> Names(const std::string& folder) const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data{};
-        const HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-        if (find == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            if (std::string(data.cFileName) != "." && std::string(data.cFileName) != "..")
-                names.push_back(data.cFileName);
-        } while (::FindNextFileA(find, &data));
-        ::FindClose(find);
+        std::vector<std::string> names = FileNames(folder);
         std::sort(names.begin(), names.end());
         return names;
     }
