@@ -180,7 +180,8 @@ int Child(char* argv0, const std::string& kind, int times) {
     // brindlecot, as main.cpp starts it.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brindlecot.Brindlecot"));
     brindlecot::qt::QtPlatform platform;
-    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.EndSession(); });
+    brindlecot::qt::SessionEndWatcher sessionEnd([&platform] { platform.SaveNow(); },
+                                                 [&platform] { platform.EndSession(); });
     PressCycler cycler;
     brindlecot::qt::test::FirstFrameWatcher watcher(
         [](QWidget* w) {
