@@ -13,7 +13,6 @@
 #include "resources/dialog_layout.h"
 
 class QLabel;
-class QMenu;
 
 namespace brindlecot::qt {
 
@@ -141,22 +140,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     int m_result = 0;
     QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
     bool m_firstFrameDrawn = false;
-};
-
-// A popup menu on Qt; the menu goes with the object.
-class QtPopupMenu : public platform::IPopupMenu {
-  public:
-    explicit QtPopupMenu(QtPlatform& platform);
-    ~QtPopupMenu() override;
-    void InsertItem(unsigned position, unsigned flags, unsigned id,
-                    const std::string& text) override;
-    void TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) override;
-
-  private:
-    void CopyItemsTo(QMenu& target) const;
-    QtPlatform& m_platform;
-    std::unique_ptr<QMenu> m_menu;
-    QMenu* m_exported = nullptr;  // a tray's exported menu being filled, borrowed
 };
 
 }  // namespace brindlecot::qt

@@ -19,15 +19,15 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <algorithm>
-#include <cerrno>
 
 #include "frontend/qt/icon_pixels.h"
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/qt_tray.h"
-#include "frontend/qt/shell_open.h"
 #include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
+#include "platform/posix/posix_directory.h"
 #include "platform/posix/posix_file_store.h"
+#include "platform/posix/posix_launch.h"
 #include "resources/resource.h"
 
 namespace brindlecot::qt {
@@ -257,7 +257,7 @@ void QtPlatform::ShowHelpFile() {
     const QString helpFile =
         program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
     if (QFileInfo(helpFile).isFile())
-        ShellOpen(FromQString(helpFile));
+        platform::OpenTarget(FromQString(helpFile));
 }
 
 std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDialogRequest& req) {
@@ -285,15 +285,7 @@ std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDi
 }
 
 std::string QtPlatform::CurrentDirectory() {
-    // The bytes of the name as they are, whatever their encoding.
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return FromQString(QDir::currentPath());
-        buffer.resize(buffer.size() * 2);
-    }
-    buffer.resize(std::char_traits<char>::length(buffer.c_str()));
-    return buffer;
+    return platform::CurrentDirectory();
 }
 
 void QtPlatform::ChangeCurrentDirectory(const std::string& directory) {
@@ -304,7 +296,7 @@ void QtPlatform::ChangeCurrentDirectory(const std::string& directory) {
 void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& request) {
     // Only "open" is ever asked for. The show command is a hint that X11 and Wayland offer no
     // way to pass on; the program that opens decides how it shows itself.
-    ShellOpen(request.file);
+    platform::OpenTarget(request.file);
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {

@@ -15,6 +15,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/posix/posix_directory.h"
+
 namespace brindlecot::platform {
 
 namespace {
@@ -106,13 +108,8 @@ bool MakeDirectories(const std::string& path) {
 
 // The working directory's last name, for a recovery copy's name; empty for "/".
 std::string WorkingDirectoryName() {
-    std::vector<char> buffer(4096);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE || buffer.size() > (1u << 20))
-            return "unknown";
-        buffer.resize(buffer.size() * 2);
-    }
-    return BaseNameOf(buffer.data());
+    const std::string directory = CurrentDirectory();
+    return directory.empty() ? "unknown" : BaseNameOf(directory);
 }
 
 }  // namespace

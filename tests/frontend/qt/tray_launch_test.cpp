@@ -15,7 +15,6 @@
 
 #include "app/brindlecot_dlg.h"
 #include "frontend/qt/qt_tray.h"
-#include "frontend/qt/shell_open.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
 #include "resources/resource.h"
@@ -411,41 +410,13 @@ class TrayAndLaunchTest : public QObject {
             {latin},
             {latin}};
         // "--help" and "-" name no file here: they never reach the opener, which would take
-        // them for options (theOpenPlanForEachKindOfTarget holds that decision).
+        // them for options (the POSIX launch tests hold that decision).
         // The openers run on their own, so their calls may be logged in any order.
         auto raw = opener.RawCalls();
         auto wanted = expected;
         std::sort(raw.begin(), raw.end());
         std::sort(wanted.begin(), wanted.end());
         QCOMPARE(raw, wanted);
-    }
-
-    void theOpenPlanForEachKindOfTarget() {
-        ScratchDirectory dir;
-        dir.Write("tool", "#!/bin/sh\n");
-        QFile::setPermissions(dir.FilePath("tool"), QFile::ReadOwner | QFile::ExeOwner);
-        QDir().mkdir("folder");
-        QFile::setPermissions(dir.FilePath("folder"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        // A bare name is the file in the working directory, never one looked up on PATH.
-        OpenPlan plan = PlanOpen("tool");
-        QCOMPARE(int(plan.kind), int(OpenPlan::Kind::StartProgram));
-        QCOMPARE(QFileInfo(QString::fromStdString(plan.program)).canonicalFilePath(),
-                 QFileInfo(dir.FilePath("tool")).canonicalFilePath());
-        QVERIFY(plan.program.front() == '/');
-        plan = PlanOpen("folder");  // executable, but not a file
-        QCOMPARE(int(plan.kind), int(OpenPlan::Kind::OpenWithDesktop));
-        QCOMPARE(plan.argument, std::string("folder"));
-        plan = PlanOpen("sh");  // on PATH, not here: just text
-        QCOMPARE(int(plan.kind), int(OpenPlan::Kind::OpenWithDesktop));
-        QCOMPARE(plan.argument, std::string("sh"));
-        QCOMPARE(int(PlanOpen("").kind), int(OpenPlan::Kind::Nothing));
-        QCOMPARE(int(PlanOpen("-folder").kind), int(OpenPlan::Kind::Nothing));
-        // The opener reads any argument that begins with '-' as an option.
-        QCOMPARE(int(PlanOpen("--help").kind), int(OpenPlan::Kind::Nothing));
-        QCOMPARE(int(PlanOpen("-").kind), int(OpenPlan::Kind::Nothing));
-        QDir().mkdir("-folder");
-        QCOMPARE(PlanOpen("-folder").argument, std::string("./-folder"));
     }
 };
 
