@@ -156,7 +156,7 @@ static_assert(std::is_standard_layout_v<NmListView> && offsetof(NmListView, hdr)
 struct NmLvKeyDown {
     NmHdr hdr;
     std::uint16_t wVKey = 0;  // the virtual-key code, VK_SPACE, ...
-    UINT flags = 0;           // the key message's lParam bits (repeat count, scan code, ...)
+    UINT flags = 0;           // as the native record carries it (Windows leaves it 0)
 };
 static_assert(std::is_standard_layout_v<NmLvKeyDown> && offsetof(NmLvKeyDown, hdr) == 0,
               "a handler casts the NmHdr it gets to the NmLvKeyDown around it");
