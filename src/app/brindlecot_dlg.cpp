@@ -1,6 +1,5 @@
 #include "app/brindlecot_dlg.h"
 
-#include <iterator>
 #include <variant>
 
 #include "app/about_dlg.h"
@@ -214,10 +213,7 @@ win::LRESULT CBrindlecotDlg::OnSaveNow(win::WPARAM, win::LPARAM) {
         return 0;
     // The save shows each row in the fields on its way: what they show, and the members, are
     // put back as they were afterwards, byte for byte.
-    constexpr int kFields[] = {IDC_TITLE, IDC_TARGET, IDC_SORTORDER};
-    std::string shown[std::size(kFields)];
-    for (size_t i = 0; i < std::size(kFields); ++i)
-        shown[i] = Wnd().ControlText(kFields[i]);
+    const ControlTexts fields = SaveControlTexts({IDC_TITLE, IDC_TARGET, IDC_SORTORDER});
     const std::string title = m_strTitle;
     const std::string target = m_strTarget;
     const std::string sortOrder = m_strSortOrder;
@@ -226,8 +222,7 @@ win::LRESULT CBrindlecotDlg::OnSaveNow(win::WPARAM, win::LPARAM) {
     m_bSessionEnding = true;
     SaveEntryFile();
     m_bSessionEnding = false;
-    for (size_t i = 0; i < std::size(kFields); ++i)
-        Wnd().SetControlText(kFields[i], shown[i]);
+    RestoreControlTexts(fields);
     m_strTitle = title;
     m_strTarget = target;
     m_strSortOrder = sortOrder;

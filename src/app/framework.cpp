@@ -239,6 +239,26 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
     m_shownTexts[controlId] = value;
 }
 
+CDialog::ControlTexts CDialog::SaveControlTexts(std::initializer_list<int> controlIds) const {
+    ControlTexts texts;
+    for (int id : controlIds) {
+        texts.onScreen[id] = m_pWnd->ControlText(id);
+        if (const auto shown = m_shownTexts.find(id); shown != m_shownTexts.end())
+            texts.shown[id] = shown->second;
+    }
+    return texts;
+}
+
+void CDialog::RestoreControlTexts(const ControlTexts& texts) {
+    for (const auto& [id, text] : texts.onScreen) {
+        m_pWnd->SetControlText(id, text);
+        if (const auto shown = texts.shown.find(id); shown != texts.shown.end())
+            m_shownTexts[id] = shown->second;
+        else
+            m_shownTexts.erase(id);
+    }
+}
+
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {
     if (!control.IsAttached())
         control.Attach(m_pWnd->ListView(controlId));

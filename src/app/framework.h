@@ -3,6 +3,7 @@
 // have on a Windows framework while staying portable.
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -89,6 +90,16 @@ class CDialog : public platform::IDialogHandler {
     // with it, ignoring letter case; only when none does is the edit text set to the value.
     void DDX_CBString(bool save, int controlId, std::string& value);
     void DDX_Control(int controlId, CListCtrl& control);
+
+    // Controls' texts as the user sees them and as the exchange last showed them, for work that
+    // shows other values in them on its way and then puts them back: restored, a text the
+    // program had shown still counts as the program's, not as one the user typed.
+    struct ControlTexts {
+        std::map<int, std::string> onScreen;
+        std::map<int, std::string> shown;
+    };
+    ControlTexts SaveControlTexts(std::initializer_list<int> controlIds) const;
+    void RestoreControlTexts(const ControlTexts& texts);
 
     platform::IDialogWindow& Wnd() { return *m_pWnd; }
     platform::IPlatform& Platform() { return m_platform; }

@@ -105,5 +105,26 @@ TEST_F(EntryFileTest, SaveNowAfterTheSessionsEndDoesNothing) {
     EXPECT_EQ(platform.files.writes, 1);
 }
 
+TEST_F(EntryFileTest, SaveNowKeepsALoneCrOfTheRowShownInTheFields) {
+    // The save shows every row in the fields on its way; the row the user had loaded, with a
+    // CR of its own, must still count as the program's text afterwards, not as a typed one,
+    // so that an Update then changes nothing.
+    const std::string file = "CREATOR=Brindlecot 1.0\r\n" + Group("last", "c.exe", "03") + "\r\n" +
+                             Group("cr\rtitle", "b.exe", "02") + "\r\n" +
+                             Group("first", "a.exe", "01");
+    Start(file);
+    const Rows rows = Table();
+    const auto row =
+        std::find_if(rows.begin(), rows.end(), [](const auto& r) { return r[0] == "cr\rtitle"; });
+    ASSERT_NE(row, rows.end());
+    w->ClickRow(static_cast<int>(row - rows.begin()));
+    ASSERT_EQ(Field(IDC_TITLE), "cr\rtitle");
+    w->Send(platform::kWmSaveNow, 0, 0);
+    EXPECT_EQ(File(), file);
+    w->Click(IDC_UPDATE);
+    EXPECT_EQ(Table(), rows);
+    EXPECT_EQ(End(), file);
+}
+
 }  // namespace
 }  // namespace brindlecot
