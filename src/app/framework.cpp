@@ -138,22 +138,13 @@ bool CDialog::OnInitDialog() {
 }
 
 void CDialog::ExecuteDlgInit() {
+    // The lists are filled here and nowhere else, so showing a combo box's value searches these
+    // copies rather than asking the window for each item: under Wine every such question is a
+    // round trip to the Wine server, thousands of them while a long entry file loads.
     m_comboItems.clear();
     for (const auto& item : resources::DialogInitData(m_nTemplateId)) {
         m_pWnd->ComboAddString(item.controlId, std::string(item.text));
         m_comboItems[item.controlId].emplace_back(item.text);
-    }
-    // The lists are filled here and nowhere else, so showing a combo box's value searches these
-    // copies rather than asking the window for each item: under Wine every such question is a
-    // round trip to the Wine server, thousands of them while a long entry file loads. A list
-    // that did not take the items as given is copied as it stands.
-    for (auto& [controlId, items] : m_comboItems) {
-        const int count = m_pWnd->ComboGetCount(controlId);
-        if (count == static_cast<int>(items.size()))
-            continue;
-        items.clear();
-        for (int i = 0; i < count; ++i)
-            items.push_back(m_pWnd->ComboGetItemText(controlId, i));
     }
 }
 

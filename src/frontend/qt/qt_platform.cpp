@@ -300,7 +300,7 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
-    if (kShortcuts && !m_addingDeferredIcons && DeferTrayIcon(message, data))
+    if (kShortcuts && DeferTrayIcon(message, data))
         return;
     auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
         return e->window == data.hWnd && e->id == data.uID;
@@ -317,9 +317,11 @@ void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconDat
             (*it)->tray->SetToolTip(TipText(data));
         return;
     }
-    if (message != win::kNimAdd || it != m_trayIcons.end())
-        return;  // one icon per identity
+    if (message == win::kNimAdd && it == m_trayIcons.end())  // one icon per identity
+        AddTrayIcon(data);
+}
 
+void QtPlatform::AddTrayIcon(const platform::NotifyIconData& data) {
     auto entry = std::make_unique<TrayEntry>();
     entry->window = data.hWnd;
     entry->id = data.uID;
@@ -396,10 +398,8 @@ void QtPlatform::AddDeferredTrayIcons(std::optional<platform::WindowHandle> wind
             ++it;
         }
     }
-    m_addingDeferredIcons = true;
     for (const platform::NotifyIconData& data : due)
-        ShellNotifyIcon(win::kNimAdd, data);
-    m_addingDeferredIcons = false;
+        AddTrayIcon(data);
 }
 
 void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,

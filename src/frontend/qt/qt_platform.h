@@ -89,6 +89,8 @@ class QtPlatform : public platform::IPlatform {
     bool DeferTrayIcon(unsigned message, const platform::NotifyIconData& data);
     // Adds the icons held back for a window's first frame: that window's, or all (nullopt).
     void AddDeferredTrayIcons(std::optional<platform::WindowHandle> window);
+    // Puts an icon that is not there yet in the tray now.
+    void AddTrayIcon(const platform::NotifyIconData& data);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
     std::unique_ptr<QWidget> m_ownerWindow;
@@ -96,7 +98,6 @@ class QtPlatform : public platform::IPlatform {
     std::vector<QtDialogWindow*> m_windows;  // the open dialogs, the newest last
     std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
     std::vector<platform::NotifyIconData> m_deferredTrayIcons;
-    bool m_addingDeferredIcons = false;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
     QMenu* m_menuBeingFilled = nullptr;
