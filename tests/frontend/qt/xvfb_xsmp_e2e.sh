@@ -88,11 +88,7 @@ saved_with() {
     expect "saved 1"
     grep -q "$1" "$work/run/brcot.dat"
 }
-for ((i = 0; i < 50; i++)); do
-    saved_with 'ST=Web' && break
-    sleep 0.1
-done
-grep -q 'ST=Web' "$work/run/brcot.dat" || fail "the checkpoint did not write the new entry"
+wait_for 50 saved_with 'ST=Web' || fail "the checkpoint did not write the new entry"
 running || fail "the program ended at a checkpoint"
 
 # The user picks a row, which fills the fields; the window as it is then.
@@ -121,7 +117,9 @@ expect "saved 1"
 cmp -s <(printf '%s' "$expected_two") "$work/run/brcot.dat" || fail "the logout's save differs"
 tell cancel
 expect cancelled
-sleep 0.5
+# One more checkpoint, answered, shows that the program took the cancellation and runs on.
+tell save
+expect "saved 1"
 running || fail "the program ended after a cancelled logout"
 window_state "$window" IsViewable || fail "the window went after a cancelled logout"
 [ "$(xdotool search --onlyvisible --class brindlecot | wc -l)" -eq "$shown_windows" ] ||
