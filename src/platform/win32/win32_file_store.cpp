@@ -30,6 +30,12 @@ UniqueHandle Adopt(HANDLE h) {
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
+struct FindCloser {
+    void operator()(void* h) const { ::FindClose(h); }
+};
+// A directory search, closed with FindClose; empty when nothing matched.
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
 // The directory part of a name, with its separator; empty for a bare name.
 std::string DirectoryOf(const std::string& path) {
     const size_t cut = path.find_last_of("\\/:");
@@ -68,12 +74,9 @@ std::optional<std::string> MakeTemporary(const std::string& target, unsigned lon
     const auto self = static_cast<std::uint32_t>(::GetCurrentProcessId());
     for (int attempt = 0; attempt < kMaxTemporaryAttempts; ++attempt) {
         const std::string path = directory + TemporaryFileName(base, self, RandomTemporaryTag());
-        const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(file);
+        if (Adopt(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr)))
             return path;
-        }
         error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
             return std::nullopt;
@@ -125,14 +128,12 @@ std::optional<std::string> FollowLinks(const std::string& name) {
 }
 
 bool ProcessRuns(std::uint32_t pid) {
-    const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, pid);
+    const UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, pid));
     if (!process) {
         // No such process; any other refusal (another user's process) means it is there.
         return ::GetLastError() != ERROR_INVALID_PARAMETER;
     }
-    const DWORD wait = ::WaitForSingleObject(process, 0);
-    ::CloseHandle(process);
-    return wait == WAIT_TIMEOUT;
+    return ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
 unsigned long long Ticks(const FILETIME& t) {
@@ -190,9 +191,10 @@ void Win32FileStore::RemoveStaleTemporaries(const std::string& target) {
     const std::string directory = DirectoryOf(target);
     const std::string base = BaseNameOf(target);
     WIN32_FIND_DATAA entry{};
-    const HANDLE find = ::FindFirstFileA((directory + "." + base + ".*.tmp").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE)
+    const HANDLE first = ::FindFirstFileA((directory + "." + base + ".*.tmp").c_str(), &entry);
+    if (first == INVALID_HANDLE_VALUE)
         return;
+    const UniqueFind find(first);
     const auto self = static_cast<std::uint32_t>(::GetCurrentProcessId());
     do {
         const std::uint32_t writer = TemporaryFileWriter(entry.cFileName, base);
@@ -201,8 +203,7 @@ void Win32FileStore::RemoveStaleTemporaries(const std::string& target) {
             Ticks(entry.ftLastWriteTime) >= m_runStart || ProcessRuns(writer))
             continue;
         ::DeleteFileA((directory + entry.cFileName).c_str());
-    } while (::FindNextFileA(find, &entry));
-    ::FindClose(find);
+    } while (::FindNextFileA(find.get(), &entry));
 }
 
 std::optional<std::string> Win32FileStore::ReadFileCreating(const std::string& name) {
