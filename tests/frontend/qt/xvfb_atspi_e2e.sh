@@ -28,7 +28,7 @@ fi
 work=$(mktemp -d)
 fail() {
     echo "FAIL: $*"
-    [ -s "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log"
+    show_logs program
     exit 1
 }
 # shellcheck source=tests/support/xvfb_session.sh

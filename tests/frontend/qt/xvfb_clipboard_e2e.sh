@@ -17,9 +17,7 @@ done
 work=$(mktemp -d)
 fail() {
     echo "FAIL: $*"
-    for log in program manager; do
-        [ -s "$work/$log.log" ] && sed "s/^/  $log: /" "$work/$log.log"
-    done
+    show_logs program manager
     exit 1
 }
 # shellcheck source=tests/support/xvfb_session.sh

@@ -22,9 +22,7 @@ mkdir -p "$shots"
 work=$(mktemp -d)
 fail() {
     echo "FAIL: $*"
-    for log in program manager; do
-        [ -s "$work/$log.log" ] && sed "s/^/  $log: /" "$work/$log.log"
-    done
+    show_logs program manager
     import -window root "$shots/xsmp-failure.png" 2>/dev/null || true
     exit 1
 }
