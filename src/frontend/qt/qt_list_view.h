@@ -1,12 +1,12 @@
-// The entry table's control on Qt: a report list over QTreeWidget that keeps the selection
-// mark the way a Win32 list view does, and reports clicks as the list view's notifications.
+// The entry table's display on Qt: a report list over QTreeWidget that shows the rows it is
+// given, looks and answers like a Win32 list (a highlight only while it has the focus, a
+// clickable header), and reports clicks and keys as the list view's notifications.
 #pragma once
 
 #include <QTreeWidget>
 #include <functional>
-#include <map>
+#include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/list_view.h"
@@ -23,80 +23,51 @@ class QtListView : public QTreeWidget, public platform::IListView {
     QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent);
 
     // IListView
+    void SetEvents(platform::IListViewEvents* events) override { m_events = events; }
     void InsertColumn(int column, const std::string& header) override;
     void SetExtendedStyle(unsigned style) override;
-    void InsertItem(int row, const std::string& title) override;
-    void SetItemText(int row, int column, const std::string& text) override;
-    std::string GetItemText(int row, int column) const override;
-    void DeleteItem(int row) override;
-    void DeleteAllItems() override;
-    int GetItemCount() const override;
-    int GetSelectionMark() const override { return m_mark; }
-    void SetSelectionMark(int row) override { m_mark = row; }
-    unsigned GetItemState(int row, unsigned mask) const override;
-    void SetItemState(int row, unsigned state, unsigned mask) override;
-    bool HasHeader() const override { return true; }
-    int GetHeaderItemCount() const override { return columnCount(); }
-    void SetColumnWidth(int column, int width) override;
-    int GetColumnWidth(int column) const override;
-    void SetRedraw(bool redraw) override;
-    void Invalidate() override;
+    void InsertRow(int row, const std::vector<std::string>& cells) override;
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+    void SetCellText(int row, int column, const std::string& text) override;
+    void ShowSelection(int selected, int focused) override;
+    void FitColumn(int column) override;
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    static constexpr int kBytesRole = Qt::UserRole + 1;
-    static void SetCell(QTreeWidgetItem& item, int column, const std::string& bytes);
-    int SelectedRow() const;  // -1 when no row is highlighted
-    // Sets a cell's text, or, while the list is hidden, keeps it to give the item when shown.
-    void PutText(QTreeWidgetItem& item, int row, int column, const std::string& text);
-    void ApplyPendingTexts(int onlyRow = -1);  // all rows, or this one
-    int TextWidth(const QString& text) const;
-    int BytesWidth(const std::string& bytes) const;  // the width of the text the bytes show
-    // The widest text in a column, from the widths the cells remember.
+    struct Selection {
+        int selected = -1;
+        int focused = -1;
+    };
+    Selection Shown() const;  // what the widget shows now
+    void Show(Selection selection);
+    // After the user's input: reports a selection that differs from the one last shown.
+    void ReportUserSelection();
+    void FitPendingColumns();
     int ContentWidth(int column) const;
-    int HeaderHint(int column) const;
-    int HeaderHeight() const;
-    int RowHeight();  // the height the rows are laid out with; 0 without rows
-    int FirstRowHint();
-    void ForgetSizes();  // the font or the style changed
     // The width available to the columns: the control's inside, less a vertical scroll bar
     // when the rows need one.
-    int AvailableWidth();
+    int AvailableWidth() const;
     // A highlight that shows only while the list has the focus.
     void ShowHighlight(bool shown);
 
     int m_controlId;
     std::function<void(win::NmHdr&)> m_notify;
-    std::vector<QString> m_headers;
-    int m_mark = -1;
+    platform::IListViewEvents* m_events = nullptr;
+    QStringList m_headers;
+    Selection m_selection;         // as last shown by order or reported
+    std::set<int> m_columnsToFit;  // fitted when the list next draws, in column order
+    bool m_watchingWindow = false;
     QPalette m_palette;  // the palette with the highlight shown
-    mutable std::unordered_map<std::string, int> m_bytesWidths;
-
-    // Every change of the table fits all columns again, each time asking for the header's and
-    // the rows' size hints, which Qt computes anew at each call. What those depend on changes
-    // far less often: the font, the style, the header texts and the cells.
-    struct Cell {
-        std::string bytes;
-        bool set = false;        // a text was given; a cell never given one is not the same as ""
-        bool plain = false;      // printable ASCII only: the primary font draws it in one line
-        mutable int width = -1;  // the text's width once measured
-        bool pending = false;    // not yet given to the item
-    };
-    std::vector<std::vector<Cell>> m_cells;  // by row, then column, beside the items
-    mutable std::vector<int> m_headerHints;  // by column; -1 until asked
-    mutable int m_headerHeight = -1;
-    bool m_textsPending = false;
-    // The row height of a first row whose cells are all plain or empty, by which cells have
-    // text: it does not depend on what that text is.
-    mutable std::map<unsigned long long, int> m_plainRowHeights;
 };
 
 }  // namespace brindlecot::qt

@@ -1,5 +1,6 @@
-// The entry table's control: the selection mark as the core relies on it, the notifications a
-// user's clicks give, the auto-sizing modes, and byte-exact cell texts.
+// The entry table's display: the user's selection reported before the click's or the key's
+// notification, changes it is told to make never reported, rows inserted and removed without
+// Qt's own moves of the highlight, columns fitted when the list next draws, and cell texts.
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTest>
@@ -11,23 +12,26 @@
 namespace brindlecot::qt::test {
 namespace {
 
+// What the display reported, in order: "sel S F", "click", "key N", "column N".
+class Reports : public platform::IListViewEvents {
+  public:
+    void OnUserSelection(int selected, int focused) override {
+        log << QStringLiteral("sel %1 %2").arg(selected).arg(focused);
+    }
+    QStringList Take() { return std::exchange(log, {}); }
+    QStringList log;
+};
+
 class ListViewTest : public QObject {
     Q_OBJECT
 
-    struct Notification {
-        win::UINT code;
-        int column;
-    };
-
     std::unique_ptr<QWidget> m_window;
     QtListView* m_list = nullptr;
-    std::vector<Notification> m_notes;
+    Reports m_reports;
 
     void Fill(int rows) {
-        for (int r = rows - 1; r >= 0; --r) {
-            m_list->InsertItem(0, "row " + std::to_string(r));
-            m_list->SetItemText(0, 1, "target " + std::to_string(r));
-        }
+        for (int r = 0; r < rows; ++r)
+            m_list->InsertRow(r, {"row " + std::to_string(r), "target " + std::to_string(r)});
     }
     QPoint RowCentre(int row) const {
         return m_list->visualItemRect(m_list->topLevelItem(row)).center();
@@ -39,169 +43,210 @@ class ListViewTest : public QObject {
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
                           QPoint(20, m_list->viewport()->height() - 5));
     }
-    int Clicks() const {
-        return static_cast<int>(std::count_if(m_notes.begin(), m_notes.end(),
-                                              [](auto& n) { return n.code == win::kNmClick; }));
+    // The highlighted row and the focused row as the widget shows them.
+    QString Shown() const {
+        const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+        QTreeWidgetItem* current = m_list->currentItem();
+        return QStringLiteral("%1 %2")
+            .arg(selected.isEmpty() ? -1 : m_list->indexOfTopLevelItem(selected.front()))
+            .arg(current ? m_list->indexOfTopLevelItem(current) : -1);
+    }
+    QStringList Column(int column) const {
+        QStringList texts;
+        for (int r = 0; r < m_list->topLevelItemCount(); ++r)
+            texts << m_list->topLevelItem(r)->text(column);
+        return texts;
     }
 
   private slots:
     void init() {
         m_window = std::make_unique<QWidget>();
         m_window->resize(460, 260);
-        m_notes.clear();
+        m_reports.log.clear();
         m_list = new QtListView(
             1004,
             [this](win::NmHdr& hdr) {
                 QCOMPARE(hdr.idFrom, 1004u);
-                int column = -1;
-                if (hdr.code == win::kLvnColumnClick)
-                    column = reinterpret_cast<win::NmListView&>(hdr).iSubItem;
-                if (hdr.code == win::kLvnKeyDown)  // the key, for short
-                    column = reinterpret_cast<win::NmLvKeyDown&>(hdr).wVKey;
-                m_notes.push_back({hdr.code, column});
+                if (hdr.code == win::kNmClick)
+                    m_reports.log << QStringLiteral("click");
+                if (hdr.code == win::kLvnColumnClick) {
+                    m_reports.log << QStringLiteral("column %1")
+                                         .arg(reinterpret_cast<win::NmListView&>(hdr).iSubItem);
+                }
+                if (hdr.code == win::kLvnKeyDown) {
+                    m_reports.log << QStringLiteral("key %1").arg(
+                        reinterpret_cast<win::NmLvKeyDown&>(hdr).wVKey);
+                }
             },
             m_window.get());
+        m_list->SetEvents(&m_reports);
         m_list->setGeometry(10, 10, 400, 200);
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; c < 3; ++c)
             m_list->InsertColumn(c, c == 0 ? "Site Title" : c == 1 ? "Program/Site URL" : "Sort");
-        }
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
     void cleanup() { m_window.reset(); }
 
-    void markFollowsMouseAndKeyboardButNotEmptySpace() {
+    void theUsersSelectionIsReportedBeforeItsNotification() {
         Fill(4);
-        QCOMPARE(m_list->GetSelectionMark(), -1);
+        ClickRow(1);
+        QCOMPARE(m_reports.Take(), QStringList({"sel 1 1", "click"}));
+        ClickRow(1);  // the same row again: no change to report, the click all the same
+        QCOMPARE(m_reports.Take(), QStringList({"click"}));
+
+        ClickBelowRows();  // the highlight goes, the focus rectangle stays
+        QCOMPARE(m_reports.Take(), QStringList({"sel -1 1", "click"}));
+        QCOMPARE(Shown(), QStringLiteral("-1 1"));
 
         ClickRow(1);
-        QCOMPARE(m_list->GetSelectionMark(), 1);
-        QCOMPARE(m_list->GetItemState(1, win::kLvisSelected), win::kLvisSelected);
-        QCOMPARE(Clicks(), 1);
+        m_reports.Take();
+        QTest::keyClick(m_list, Qt::Key_Down);  // a keyboard move selects and reports no click
+        QCOMPARE(m_reports.Take(), QStringList({"sel 2 2"}));
+        ClickRow(3, Qt::RightButton);  // selects, and is no NM_CLICK
+        QCOMPARE(m_reports.Take(), QStringList({"sel 3 3"}));
 
-        ClickBelowRows();  // the highlight goes, the mark stays, and the click is reported
-        QCOMPARE(m_list->GetSelectionMark(), 1);
-        QCOMPARE(m_list->GetItemState(1, win::kLvisSelected), 0u);
-        QCOMPARE(Clicks(), 2);
+        // Dragged with the button held, the highlight and the report follow the pointer.
+        QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, RowCentre(0));
+        QMouseEvent move(QEvent::MouseMove, RowCentre(2),
+                         m_list->viewport()->mapToGlobal(RowCentre(2)), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_list->viewport(), &move);
+        QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {}, RowCentre(2));
+        QCOMPARE(m_reports.Take(), QStringList({"sel 0 0", "sel 2 2", "click"}));
 
-        ClickRow(1);
-        QTest::keyClick(m_list, Qt::Key_Down);  // a keyboard move marks and reports nothing
-        QCOMPARE(m_list->GetSelectionMark(), 2);
-        QCOMPARE(m_list->GetItemState(2, win::kLvisSelected | win::kLvisFocused),
-                 win::kLvisSelected | win::kLvisFocused);
-        QCOMPARE(Clicks(), 3);
-
-        ClickRow(3, Qt::RightButton);  // a right click is no NM_CLICK
-        QCOMPARE(Clicks(), 3);
+        m_list->SetEvents(nullptr);  // reports stop; clicks still reach the dialog
+        ClickRow(0);
+        QCOMPARE(m_reports.Take(), QStringList({"click"}));
     }
 
-    void spaceOnTheFocusedRowIsReportedAndLeftToTheProgram() {
+    void tabbingInGivesTheFirstRowTheFocusAndSaysSo() {
+        Fill(2);
+        auto* before = new QWidget(m_window.get());
+        before->setFocusPolicy(Qt::StrongFocus);
+        before->show();
+        before->setFocus();
+        QTRY_VERIFY(before->hasFocus());
+        QTest::keyClick(before, Qt::Key_Tab);
+        QTRY_VERIFY(m_list->hasFocus());
+        QCOMPARE(Shown(), QStringLiteral("-1 0"));
+        QCOMPARE(m_reports.Take(), QStringList({"sel -1 0"}));
+    }
+
+    void spaceIsReportedAndLeftToTheProgram() {
         Fill(3);
         m_list->setFocus(Qt::OtherFocusReason);
-        m_list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        m_list->ShowSelection(-1, -1);
+        m_reports.Take();
         QTest::keyClick(m_list, Qt::Key_Space);  // no focused row: nothing to report
-        QVERIFY(m_notes.empty());
+        QCOMPARE(m_reports.Take(), QStringList());
 
-        ClickRow(0);
-        QTest::keyClick(m_list, Qt::Key_Down);
-        m_notes.clear();
-        m_list->SetItemState(1, 0, win::kLvisSelected);  // the focus on a row not selected
+        m_list->ShowSelection(-1, 1);  // the focus on a row not selected
         QTest::keyClick(m_list, Qt::Key_Space, Qt::ControlModifier);  // would toggle in Qt
         QTest::keyClick(m_list, Qt::Key_Space);
-        QCOMPARE(m_notes.size(), size_t(2));
-        for (const Notification& n : m_notes) {
-            QCOMPARE(n.code, win::kLvnKeyDown);
-            QCOMPARE(n.column, int(win::kVkSpace));
-        }
-        // The list itself changes nothing: the program selects, marks and loads the row.
-        QCOMPARE(m_list->GetItemState(1, win::kLvisSelected | win::kLvisFocused),
-                 win::kLvisFocused);
-        QCOMPARE(m_list->GetSelectionMark(), 1);
+        QCOMPARE(m_reports.Take(), QStringList({"key 32", "key 32"}));
+        // The list itself changes nothing: the program selects and loads the row.
+        QCOMPARE(Shown(), QStringLiteral("-1 1"));
     }
 
-    void insertShiftsTheMarkDeleteKeepsItsPosition() {
+    void rowsMoveWithoutQtsOwnSelectionRules() {
         Fill(4);
-        ClickRow(2);
-        m_list->InsertItem(0, "new");
-        QCOMPARE(m_list->GetSelectionMark(), 3);
-        QCOMPARE(m_list->GetItemText(3, 0), std::string("row 2"));
-        m_list->InsertItem(4, "after");
-        QCOMPARE(m_list->GetSelectionMark(), 3);
-        m_list->DeleteItem(0);
-        QCOMPARE(m_list->GetSelectionMark(), 2);
-        m_list->DeleteItem(2);  // the marked row itself: the mark stays on its position
-        QCOMPARE(m_list->GetSelectionMark(), 2);
-        m_list->DeleteItem(17);  // no such row: nothing changes
-        QCOMPARE(m_list->GetItemCount(), 4);
-        m_list->DeleteAllItems();
-        QCOMPARE(m_list->GetSelectionMark(), -1);
-    }
-
-    void itemStateIsSingleSelection() {
-        Fill(3);
-        m_list->SetItemState(0, win::kLvisSelected | win::kLvisFocused,
-                             win::kLvisSelected | win::kLvisFocused);
-        m_list->SetItemState(2, win::kLvisSelected, win::kLvisSelected);
-        QCOMPARE(m_list->GetItemState(0, win::kLvisSelected | win::kLvisFocused),
-                 win::kLvisFocused);
-        QCOMPARE(m_list->GetItemState(2, win::kLvisSelected | win::kLvisFocused),
-                 win::kLvisSelected);
-        m_list->SetItemState(0, 0, win::kLvisFocused);
-        QCOMPARE(m_list->GetItemState(0, win::kLvisFocused), 0u);
-        QCOMPARE(m_list->GetSelectionMark(), -1);  // the program's changes never mark
-        QCOMPARE(m_list->GetItemState(9, win::kLvisSelected), 0u);
+        m_list->ShowSelection(2, 2);
+        QCOMPARE(Shown(), QStringLiteral("2 2"));
+        m_list->InsertRow(0, {"new"});
+        QCOMPARE(Shown(), QStringLiteral("3 3"));  // the state moved with its row
+        QCOMPARE(Column(0), QStringList({"new", "row 0", "row 1", "row 2", "row 3"}));
+        m_list->InsertRow(99, {"last", "its target", "07"});  // past the end: appended
+        QCOMPARE(m_list->topLevelItem(5)->text(2), QStringLiteral("07"));
+        m_list->DeleteRow(0);
+        QCOMPARE(Shown(), QStringLiteral("2 2"));
+        // Qt would highlight and focus the next row; a Win32 list leaves it alone.
+        m_list->DeleteRow(2);
+        QCOMPARE(Shown(), QStringLiteral("-1 -1"));
+        QCOMPARE(Column(0), QStringList({"row 0", "row 1", "row 3", "last"}));
+        m_list->DeleteRow(17);  // no such row: nothing changes
+        QCOMPARE(m_list->topLevelItemCount(), 4);
+        m_list->ShowSelection(3, 1);  // single selection, the focus apart from it
+        m_list->ShowSelection(0, 1);
+        QCOMPARE(Shown(), QStringLiteral("0 1"));
+        m_list->DeleteAllRows();
+        QCOMPARE(m_list->topLevelItemCount(), 0);
+        QCOMPARE(Shown(), QStringLiteral("-1 -1"));
+        QCOMPARE(m_reports.Take(), QStringList());  // nothing it was told is reported
     }
 
     void headerClickReportsTheColumnAndSortsNothing() {
-        m_list->InsertItem(0, "b");
-        m_list->InsertItem(0, "a");
-        m_list->InsertItem(0, "c");
+        for (const char* title : {"c", "a", "b"})
+            m_list->InsertRow(m_list->topLevelItemCount(), {title});
         QHeaderView* header = m_list->header();
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                           QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
-        QCOMPARE(m_notes.size(), size_t(1));
-        QCOMPARE(m_notes[0].code, win::kLvnColumnClick);
-        QCOMPARE(m_notes[0].column, 1);
-        QCOMPARE(m_list->GetItemText(0, 0), std::string("c"));
-        QCOMPARE(m_list->GetItemText(2, 0), std::string("b"));
+        QCOMPARE(m_reports.Take(), QStringList({"column 1"}));
+        QCOMPARE(Column(0), QStringList({"c", "a", "b"}));
     }
 
-    void autoSizeFitsCellsOrHeaderAndTheLastColumnFills() {
+    void columnsAreFittedWhenTheListNextDraws() {
         const std::string longTitle = "A rather long title for the first column";
-        m_list->InsertItem(0, longTitle);
+        m_list->InsertRow(0, {longTitle});
+        const int before = m_list->columnWidth(0);
+        m_list->FitColumn(0);
+        QCOMPARE(m_list->columnWidth(0), before);  // not before the list draws
         const QFontMetrics fm(m_list->font());
-        m_list->SetColumnWidth(0, win::kLvscwAutosize);
-        QVERIFY(m_list->GetColumnWidth(0) >= fm.horizontalAdvance(ToQString(longTitle)));
-        m_list->SetColumnWidth(1, win::kLvscwAutosize);  // empty cells: narrow
-        QVERIFY(m_list->GetColumnWidth(1) < fm.horizontalAdvance("Program/Site URL"));
-        m_list->SetColumnWidth(1, win::kLvscwAutosizeUseHeader);
-        QVERIFY(m_list->GetColumnWidth(1) >= fm.horizontalAdvance("Program/Site URL"));
-        m_list->SetColumnWidth(2, win::kLvscwAutosizeUseHeader);
-        const int sum =
-            m_list->GetColumnWidth(0) + m_list->GetColumnWidth(1) + m_list->GetColumnWidth(2);
-        QCOMPARE(sum, m_list->viewport()->width());
-        QVERIFY(!m_list->horizontalScrollBar()->isVisible());
-        m_list->SetColumnWidth(1, 77);
-        QCOMPARE(m_list->GetColumnWidth(1), 77);
-        QCOMPARE(m_list->GetColumnWidth(5), 0);
+        QTRY_VERIFY(m_list->columnWidth(0) >= fm.horizontalAdvance(ToQString(longTitle)));
+        m_list->FitColumn(1);  // empty cells: the header's width
+        QTRY_COMPARE(m_list->columnWidth(1), m_list->header()->sectionSizeHint(1));
+        m_list->FitColumn(2);  // the last column fills the rest
+        QTRY_COMPARE(m_list->columnWidth(0) + m_list->columnWidth(1) + m_list->columnWidth(2),
+                     m_list->viewport()->width());
+        QTRY_VERIFY(!m_list->horizontalScrollBar()->isVisible());
+
+        // Once the rows overflow, the last column leaves room for the vertical scroll bar.
+        m_list->DeleteAllRows();
+        m_list->InsertRow(0, {"one"});
+        for (int c = 0; c < 3; ++c)
+            m_list->FitColumn(c);
+        QTRY_COMPARE(m_list->columnWidth(0), m_list->header()->sectionSizeHint(0));
+        const int roomy = m_list->columnWidth(2);
+        for (int i = 0; i < 30; ++i)
+            m_list->InsertRow(0, {"row " + std::to_string(i)});
+        m_list->FitColumn(2);
+        QTRY_COMPARE(roomy - m_list->columnWidth(2),
+                     m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        m_list->FitColumn(7);  // no such column: nothing happens
     }
 
-    void cellsKeepTheirBytes() {
-        // UTF-8 shows as its characters; bytes of a Windows code page survive unchanged.
+    void aHiddenListFitsItsColumnsAsItIsShown() {
+        QtListView list(
+            1004, [](win::NmHdr&) {}, nullptr);
+        list.resize(400, 200);
+        for (int c = 0; c < 2; ++c)
+            list.InsertColumn(c, c == 0 ? "Site Title" : "Program/Site URL");
+        list.InsertRow(0, {"some title", "a target"});
+        list.FitColumn(0);
+        list.FitColumn(1);
+        QFont bigger = list.font();  // measured with the font it is shown in
+        bigger.setPointSize(bigger.pointSize() * 2);
+        list.setFont(bigger);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const QFontMetrics fm(bigger);
+        QVERIFY(list.columnWidth(0) >= fm.horizontalAdvance("some title"));
+        QCOMPARE(list.columnWidth(0) + list.columnWidth(1), list.viewport()->width());
+    }
+
+    void cellsShowTheirBytes() {
+        // UTF-8 shows as its characters, other bytes as the Windows-1252 characters they
+        // most likely are.
         const std::string utf8 = "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB5";
-        const std::string latin1 = "Caf\xE9 \x80\xFF";
-        const std::string broken = "\xC3(\xE2\x82 \xED\xA0\x80 \xF4\x90\x80\x80 \xC0\xAF";
-        m_list->InsertItem(0, utf8);
-        m_list->SetItemText(0, 1, latin1);
-        m_list->SetItemText(0, 2, broken);
+        m_list->InsertRow(0, {utf8, "Caf\xE9 \x80\xFF"});
         QCOMPARE(m_list->topLevelItem(0)->text(0), QString::fromUtf8(utf8.c_str()));
-        QCOMPARE(m_list->GetItemText(0, 0), utf8);
-        QCOMPARE(m_list->GetItemText(0, 1), latin1);
-        QCOMPARE(m_list->GetItemText(0, 2), broken);
-        QCOMPARE(m_list->GetItemText(1, 0), std::string());
-        QCOMPARE(m_list->GetItemText(0, 3), std::string());
-        m_list->SetItemText(5, 0, "nowhere");  // no such row: nothing changes
-        QCOMPARE(m_list->GetItemCount(), 1);
+        QCOMPARE(m_list->topLevelItem(0)->text(1), QStringLiteral("Caf\u00e9 \u20ac\u00ff"));
+        m_list->SetCellText(0, 2, "03");
+        QCOMPARE(m_list->topLevelItem(0)->text(2), QStringLiteral("03"));
+        m_list->SetCellText(5, 0, "nowhere");  // no such row or column: nothing changes
+        m_list->SetCellText(0, 3, "nowhere");
+        QCOMPARE(m_list->topLevelItemCount(), 1);
+        QCOMPARE(m_list->topLevelItem(0)->text(3), QString());
     }
 
     void highlightShowsOnlyWithFocus() {
