@@ -21,7 +21,6 @@
 #include "frontend/qt/qt_list_view.h"
 #include "frontend/qt/qt_platform.h"
 #include "frontend/qt/qt_popup_menu.h"
-#include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 #include "frontend/qt/wayland_desktop.h"
 #include "frontend/qt/x11.h"
@@ -162,15 +161,11 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setCompleter(nullptr);
             // A list that drops down below the field, as tall as the template's height allows.
-            if (kShortcuts) {
-                // A child of the dialog created after the combo box: Qt deletes a widget's
-                // children in the order they were made, so the style outlives the combo box.
-                auto* style = new DropDownListStyle;
-                style->setParent(this);
-                combo->setStyle(style);
-            } else {
-                combo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-            }
+            // A child of the dialog created after the combo box: Qt deletes a widget's
+            // children in the order they were made, so the style outlives the combo box.
+            auto* style = new DropDownListStyle;
+            style->setParent(this);
+            combo->setStyle(style);
             const int fieldHeight = m_units.ToPixels(0, 0, 0, 14).height();
             const int itemHeight = QFontMetrics(font()).height() + 4;
             combo->setMaxVisibleItems(std::max(1, (rect.height() - fieldHeight) / itemHeight));
@@ -274,8 +269,6 @@ void QtDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lPa
 win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
     if (m_holdingFields)
         return Send(message, wParam, lParam);
-    // The texts a hidden window holds for its showing are its own; they are kept aside.
-    const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
     std::vector<std::pair<QtListView*, QPoint>> scrolled;
     for (QtListView* list : m_lists) {
         scrolled.emplace_back(
@@ -284,7 +277,7 @@ win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, w
     m_holdingFields = true;
     const win::LRESULT result = Send(message, wParam, lParam);
     m_holdingFields = false;
-    m_pendingTexts = pending;
+    m_heldTexts.clear();
     for (const auto& [list, position] : scrolled) {
         list->horizontalScrollBar()->setValue(position.x());
         list->verticalScrollBar()->setValue(position.y());
@@ -321,8 +314,8 @@ platform::IListView* QtDialogWindow::ListView(int controlId) {
 }
 
 std::string QtDialogWindow::ControlText(int controlId) const {
-    if (auto it = m_pendingTexts.find(controlId); it != m_pendingTexts.end())
-        return it->second.text;
+    if (auto it = m_heldTexts.find(controlId); it != m_heldTexts.end())
+        return it->second;
     QWidget* w = Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return FieldBytes(controlId, edit->text());
@@ -344,9 +337,8 @@ std::string QtDialogWindow::FieldBytes(int controlId, const QString& now) const 
 
 void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
-    if (DeferringFieldTexts() && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))) {
-        // Setting the text keeps a combo box's current item, as setEditText does.
-        m_pendingTexts[controlId].text = text;
+    if (m_holdingFields && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))) {
+        m_heldTexts[controlId] = text;
         return;
     }
     const QString value = ToQString(text);
@@ -374,39 +366,22 @@ void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
 }
 
 int QtDialogWindow::ComboGetCount(int controlId) const {
-    if (kShortcuts) {
-        auto it = m_comboItems.find(controlId);
-        return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
-    }
-    auto* combo = qobject_cast<QComboBox*>(Control(controlId));
-    return combo ? combo->count() : 0;
+    auto it = m_comboItems.find(controlId);
+    return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
 }
 
 std::string QtDialogWindow::ComboGetItemText(int controlId, int index) const {
-    if (kShortcuts) {
-        auto it = m_comboItems.find(controlId);
-        if (it == m_comboItems.end() || index < 0 ||
-            static_cast<size_t>(index) >= it->second.size())
-            return {};
-        return it->second[static_cast<size_t>(index)];
-    }
-    auto* combo = qobject_cast<QComboBox*>(Control(controlId));
-    if (!combo || index < 0 || index >= combo->count())
+    auto it = m_comboItems.find(controlId);
+    if (it == m_comboItems.end() || index < 0 || static_cast<size_t>(index) >= it->second.size())
         return {};
-    const QVariant bytes = combo->itemData(index, kBytesRole);
-    if (bytes.isValid())
-        return bytes.toByteArray().toStdString();
-    return FromQString(combo->itemText(index));
+    return it->second[static_cast<size_t>(index)];
 }
 
 void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
     if (auto* combo = qobject_cast<QComboBox*>(Control(controlId))) {
-        // Bytes that are not UTF-8 are kept beside the text shown for them.
         combo->addItem(ToQString(text));
-        if (!IsUtf8(text))
-            combo->setItemData(combo->count() - 1, QByteArray::fromStdString(text), kBytesRole);
-        // The program only ever adds to a list, and every showing of the sort-order field
-        // searches it: its bytes are kept here rather than asked of the combo box each time.
+        // The program only ever adds to a list: its bytes are kept here, those that are not
+        // UTF-8 included, which the text shown for them does not give back.
         m_comboItems[controlId].push_back(text);
     }
 }
@@ -416,8 +391,8 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     if (!combo)
         return;
     if (index == -1) {
-        if (DeferringFieldTexts()) {
-            m_pendingTexts[controlId] = {std::string(), -1};
+        if (m_holdingFields) {
+            m_heldTexts[controlId].clear();
             return;
         }
         // No item: the selection goes and the edit part is emptied, as on Windows.
@@ -428,10 +403,8 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     }
     if (index < 0 || index >= ComboGetCount(controlId))
         return;
-    if (DeferringFieldTexts()) {
-        PendingText& pending = m_pendingTexts[controlId];
-        pending.comboIndex = index;
-        pending.text = ComboGetItemText(controlId, index);
+    if (m_holdingFields) {
+        m_heldTexts[controlId] = ComboGetItemText(controlId, index);
         return;
     }
     combo->setCurrentIndex(index);
@@ -531,42 +504,6 @@ void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
     painter.fillRect(rect(), palette().window());
     const platform::Size size = m_platform.SystemIconSize();
     m_platform.Icon(icon).paint(&painter, QRect(x, y, size.cx, size.cy));
-}
-
-// -- Field texts of a hidden window --
-
-bool QtDialogWindow::DeferringFieldTexts() const {
-    // Loading the entry file shows the fields a few hundred times before the window is on
-    // screen; each text would be laid out for nothing but the last.
-    return m_holdingFields || (kShortcuts && !isVisible());
-}
-
-void QtDialogWindow::ApplyPendingTexts() {
-    for (const auto& [controlId, pending] : m_pendingTexts) {
-        QWidget* w = Control(controlId);
-        const QString value = ToQString(pending.text);
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            if (edit->text() != value)
-                edit->setText(value);
-        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-            if (pending.comboIndex != PendingText::kKeepItem)
-                combo->setCurrentIndex(pending.comboIndex);
-            if (combo->currentText() != value)
-                combo->setEditText(value);
-        }
-        if (IsUtf8(pending.text)) {
-            m_fieldBytes.erase(controlId);
-        } else {
-            m_fieldBytes[controlId] = {pending.text, value};
-        }
-    }
-    m_pendingTexts.clear();
-}
-
-void QtDialogWindow::setVisible(bool visible) {
-    if (visible)
-        ApplyPendingTexts();
-    QDialog::setVisible(visible);
 }
 
 // -- Events --

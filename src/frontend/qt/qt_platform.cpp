@@ -23,7 +23,6 @@
 #include "frontend/qt/icon_pixels.h"
 #include "frontend/qt/qt_dialog_window.h"
 #include "frontend/qt/qt_tray.h"
-#include "frontend/qt/startup_shortcuts.h"
 #include "frontend/qt/text_codec.h"
 #include "platform/posix/posix_directory.h"
 #include "platform/posix/posix_file_store.h"
@@ -118,21 +117,14 @@ QtPlatform::QtPlatform(std::unique_ptr<platform::IFileStore> fileStore)
     // The main window's modal loop is the program's only one; a box shown while no window is
     // on screen must not end the application when it closes.
     QApplication::setQuitOnLastWindowClosed(false);
-    if (kShortcuts) {
-        // Pixmaps over the pixels built into the program: nothing is decoded or copied, and
-        // the pages are read only for the sizes that something draws.
-        for (size_t i = 0; i < kAppIconImageCount; ++i) {
-            const IconImage& image = kAppIconImages[i];
-            m_appIcon.addPixmap(QPixmap::fromImage(
-                QImage(reinterpret_cast<const uchar*>(image.pixels), image.size, image.size,
-                       image.size * 4, QImage::Format_ARGB32_Premultiplied),
-                Qt::NoOpaqueDetection));
-        }
-    } else {
-        for (int size : {16, 32, 48, 256}) {
-            m_appIcon.addFile(QStringLiteral(":/icons/brindlecot-%1.png").arg(size),
-                              QSize(size, size));
-        }
+    // Pixmaps over the pixels built into the program: nothing is decoded or copied, and the
+    // pages are read only for the sizes that something draws.
+    for (size_t i = 0; i < kAppIconImageCount; ++i) {
+        const IconImage& image = kAppIconImages[i];
+        m_appIcon.addPixmap(QPixmap::fromImage(
+            QImage(reinterpret_cast<const uchar*>(image.pixels), image.size, image.size,
+                   image.size * 4, QImage::Format_ARGB32_Premultiplied),
+            Qt::NoOpaqueDetection));
     }
     // The icon goes to the windows that show it (the dialogs, the boxes, the file dialog), not
     // to the application: Qt copies an application-wide icon onto every window without one of
@@ -300,7 +292,7 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
 }
 
 void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
-    if (kShortcuts && DeferTrayIcon(message, data))
+    if (DeferTrayIcon(message, data))
         return;
     auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
         return e->window == data.hWnd && e->id == data.uID;

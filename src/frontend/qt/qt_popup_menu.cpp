@@ -8,10 +8,6 @@
 #include "frontend/qt/text_codec.h"
 #include "frontend/qt/wayland_desktop.h"
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace brindlecot::qt {
 
 namespace {
@@ -53,15 +49,8 @@ QtPopupMenu::QtPopupMenu(QtPlatform& platform)
     m_exported = platform.MenuBeingFilled();
 }
 
-QtPopupMenu::~QtPopupMenu() {
-    m_menu.reset();
-#ifdef __GLIBC__
-    // A menu's window and its pixels leave free blocks all over the heap, which the C library
-    // keeps: without this the resident size of a program idle in the tray would creep up by
-    // a few kilobytes at every opening of its menu (measured: +2 MiB over the first 100).
-    malloc_trim(0);
-#endif
-}
+// Here, where a QMenu is a complete type.
+QtPopupMenu::~QtPopupMenu() = default;
 
 void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
                              const std::string& text) {

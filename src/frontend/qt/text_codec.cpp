@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "frontend/qt/startup_shortcuts.h"
-
 namespace brindlecot::qt {
 
 namespace {
@@ -86,19 +84,16 @@ QString Decode(const std::string& bytes, std::vector<size_t>* offsets) {
     const auto firstNonAscii = std::find_if(
         bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     const auto asciiLength = static_cast<size_t>(firstNonAscii - bytes.begin());
-    if (kShortcuts && !offsets && asciiLength == bytes.size())
+    if (!offsets && asciiLength == bytes.size())
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString out;
     out.reserve(static_cast<qsizetype>(bytes.size()));
-    size_t i = 0;
-    if (kShortcuts) {
-        out.append(QLatin1String(bytes.data(), static_cast<qsizetype>(asciiLength)));
-        if (offsets) {
-            for (size_t k = 0; k < asciiLength; ++k)
-                offsets->push_back(k);
-        }
-        i = asciiLength;
+    out.append(QLatin1String(bytes.data(), static_cast<qsizetype>(asciiLength)));
+    if (offsets) {
+        for (size_t k = 0; k < asciiLength; ++k)
+            offsets->push_back(k);
     }
+    size_t i = asciiLength;
     while (i < bytes.size()) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (offsets)
@@ -181,13 +176,11 @@ std::string FromQString(const QString& text) {
     std::string out;
     out.reserve(static_cast<size_t>(text.size()));
     const qsizetype n = text.size();
+    const auto* chars = reinterpret_cast<const char16_t*>(text.constData());
     qsizetype i = 0;
-    if (kShortcuts) {
-        const auto* chars = reinterpret_cast<const char16_t*>(text.constData());
-        while (i < n && chars[i] < 0x80)
-            ++i;
-        out.assign(chars, chars + i);  // each ASCII character is its own byte
-    }
+    while (i < n && chars[i] < 0x80)
+        ++i;
+    out.assign(chars, chars + i);  // each ASCII character is its own byte
     for (; i < n; ++i) {
         const char16_t c = text.at(i).unicode();
         if (QChar::isHighSurrogate(c) && i + 1 < n &&

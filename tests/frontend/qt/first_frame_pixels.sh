@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The first frame of the main window, drawn by the program and by the same front end built
-# without its start-up shortcuts, must be the same pixel for pixel: offscreen and on an X server
-# (Xvfb), for an empty entry file, 50 entries, and 50 entries in ascending order with texts in
-# UTF-8, in a Windows code page and wider than their columns.
+# The first frame of the main window, drawn by this build and by a reference build (first_frame_shot
+# built from another commit, in a build directory of its own), must be the same pixel for pixel:
+# offscreen and on an X server (Xvfb), for an empty entry file, 50 entries, and 50 entries in
+# ascending order with texts in UTF-8, in a Windows code page and wider than their columns.
+# Run by hand after a change that could move a pixel:
 #   first_frame_pixels.sh SHOT REFERENCE_SHOT OUTDIR
 set -euo pipefail
 shot=$1

@@ -2,7 +2,7 @@
 //   first_frame_shot OUT.png        the program as main() runs it, in the working directory;
 //                                    the main window's pixels at the end of its first frame
 //   first_frame_shot compare A B    exit 0 when the two images are the same pixel for pixel
-// Built twice: with the front end's start-up shortcuts and without them (the reference).
+// first_frame_pixels.sh runs it and a reference build of it (an earlier commit's) side by side.
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>

@@ -1,14 +1,12 @@
-// What the start-up shortcuts must not change: texts through the codec's ASCII path, column
-// widths after the font or the cells change, texts given to a hidden window and its list, the
-// icon's pixels, and the tray icon, which is added once the first frame is drawn.
+// What start-up does quickly and must still do right: texts through the codec's ASCII path, the
+// fields and rows loaded before the window shows, the icon's pixels decoded at build time, and
+// the tray icon, which is added once the first frame is drawn.
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QSystemTrayIcon>
 #include <QTest>
 
 #include "app/brindlecot_dlg.h"
-#include "frontend/qt/qt_list_view.h"
 #include "frontend/qt/text_codec.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
@@ -19,24 +17,6 @@ namespace {
 
 class StartUpTest : public QObject {
     Q_OBJECT
-
-    static std::unique_ptr<QtListView> NewList() {
-        auto list = std::make_unique<QtListView>(
-            1004, [](win::NmHdr&) {}, nullptr);
-        list->resize(400, 200);
-        for (int c = 0; c < 3; ++c)
-            list->InsertColumn(c, c == 0 ? "Site Title" : c == 1 ? "Program/Site URL" : "Sort");
-        return list;
-    }
-    // The core's fitting of one column.
-    static int Fit(QtListView& list, int column) {
-        list.SetColumnWidth(column, win::kLvscwAutosize);
-        const int a = list.GetColumnWidth(column);
-        list.SetColumnWidth(column, win::kLvscwAutosizeUseHeader);
-        const int b = list.GetColumnWidth(column);
-        list.SetColumnWidth(column, std::max(a, b));
-        return list.GetColumnWidth(column);
-    }
 
   private slots:
     void asciiTextTakesTheShortPathAndKeepsEveryByte() {
@@ -66,82 +46,6 @@ class StartUpTest : public QObject {
         }
         // A character that is not ASCII after an ASCII run.
         QCOMPARE(FromQString(QStringLiteral("ab") + QChar(0x20AC)), std::string("ab\xE2\x82\xAC"));
-    }
-
-    void columnWidthsFollowTheCellsTheHeaderAndTheFont() {
-        auto list = NewList();
-        list->InsertItem(0, "short");
-        const int narrow = Fit(*list, 0);
-        list->SetItemText(0, 0, "a much longer title than before in this cell");
-        const int wide = Fit(*list, 0);
-        QVERIFY(wide > narrow);
-        list->DeleteItem(0);
-        QCOMPARE(Fit(*list, 0), list->header()->sectionSizeHint(0));  // the header's own width
-
-        list->InsertItem(0, "some title");
-        const int before = Fit(*list, 0);
-        QFont bigger = list->font();
-        bigger.setPointSize(bigger.pointSize() * 2);
-        list->setFont(bigger);
-        const int after = Fit(*list, 0);
-        QVERIFY2(after > before, qPrintable(QString("%1 -> %2").arg(before).arg(after)));
-        QVERIFY(after >= QFontMetrics(bigger).horizontalAdvance("some title"));
-
-        // A header inserted later is measured with its own text.
-        list->InsertColumn(0, "A header much wider than any cell of its column");
-        QCOMPARE(Fit(*list, 0), list->header()->sectionSizeHint(0));
-    }
-
-    void theLastColumnLeavesRoomForTheScrollBarOnceRowsOverflow() {
-        auto list = NewList();
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
-        auto fill = [&] {
-            Fit(*list, 0);
-            Fit(*list, 1);
-            return Fit(*list, 2);
-        };
-        list->InsertItem(0, "one");
-        const int roomy = fill();
-        for (int i = 0; i < 30; ++i)
-            list->InsertItem(0, "row " + std::to_string(i));
-        const int scrolled = fill();
-        QCOMPARE(roomy - scrolled, list->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
-        // A first row in another script, whose font may be taller, is measured all the same.
-        list->InsertItem(0, "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
-        QVERIFY(fill() <= scrolled);
-    }
-
-    void aHiddenListGivesItsItemsTheLastTextsWhenShown() {
-        auto list = NewList();
-        for (int i = 0; i < 5; ++i) {
-            list->InsertItem(0, "title " + std::to_string(i));
-            list->SetItemText(0, 1, "target " + std::to_string(i));
-        }
-        // Many moves while hidden, as the load's sorting makes them.
-        for (int round = 0; round < 7; ++round) {
-            for (int r = 0; r + 1 < 5; ++r) {
-                for (int c = 0; c < 2; ++c) {
-                    const std::string upper = list->GetItemText(r, c);
-                    list->SetItemText(r, c, list->GetItemText(r + 1, c));
-                    list->SetItemText(r + 1, c, upper);
-                }
-            }
-        }
-        QStringList expected;
-        for (int r = 0; r < 5; ++r) {
-            expected << QString::fromStdString(list->GetItemText(r, 0) + "|" +
-                                               list->GetItemText(r, 1));
-        }
-        QCOMPARE(expected.size(), 5);
-        list->show();
-        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
-        for (int r = 0; r < 5; ++r) {
-            const QTreeWidgetItem* item = list->topLevelItem(r);
-            QCOMPARE(item->text(0) + "|" + item->text(1), expected[r]);
-        }
-        list->SetItemText(2, 0, "\xC3\xA9t\xC3\xA9");  // shown at once now
-        QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("\u00e9t\u00e9"));
     }
 
     void theLoadedFieldsAndListReachTheScreen() {
