@@ -64,7 +64,7 @@ void QtListView::InsertRow(int row, const std::vector<std::string>& cells) {
     auto item = std::make_unique<QTreeWidgetItem>();
     // Filled before it joins the tree, which then lays it out once.
     for (size_t column = 0; column < cells.size(); ++column)
-        item->setText(static_cast<int>(column), ToQString(cells[column]));
+        SetCell(*item, static_cast<int>(column), cells[column]);
     insertTopLevelItem(at, item.release());  // the tree owns it from here
     Selection after = m_selection;
     for (int* index : {&after.selected, &after.focused}) {
@@ -92,7 +92,15 @@ void QtListView::DeleteAllRows() {
 
 void QtListView::SetCellText(int row, int column, const std::string& text) {
     if (QTreeWidgetItem* item = topLevelItem(row); item && column >= 0 && column < columnCount())
-        item->setText(column, ToQString(text));
+        SetCell(*item, column, text);
+}
+
+void QtListView::SetCell(QTreeWidgetItem& item, int column, const std::string& bytes) {
+    item.setText(column, ToQString(bytes));
+    if (!IsUtf8(bytes))
+        item.setData(column, kBytesRole, QByteArray::fromStdString(bytes));
+    else if (item.data(column, kBytesRole).isValid())
+        item.setData(column, kBytesRole, QVariant());
 }
 
 void QtListView::ShowSelection(int selected, int focused) {

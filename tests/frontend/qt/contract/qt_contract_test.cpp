@@ -1,8 +1,7 @@
-// The Qt list view and the Qt dialog window, as real widgets on screen (offscreen), held to the
-// contracts that the in-memory platform and every other front end keep.
+// The Qt list display and the Qt dialog window, as real widgets on screen (offscreen), held to
+// the contracts that the in-memory platform and every other front end keep.
 #include <QCoreApplication>
 #include <QFontMetrics>
-#include <QHeaderView>
 #include <QTest>
 #include <QWidget>
 
@@ -29,6 +28,34 @@ class QtListViewSubject : public ListViewSubject {
         m_exposed = QTest::qWaitForWindowExposed(&m_window);
     }
     platform::IListView& View() override { return *m_list; }
+
+    int ShownRowCount() override { return m_list->topLevelItemCount(); }
+    std::string ShownCell(int row, int column) override {
+        const QTreeWidgetItem* item = m_list->topLevelItem(row);
+        if (!item)
+            return {};
+        const QVariant bytes = item->data(column, qt::QtListView::kBytesRole);
+        return bytes.isValid() ? bytes.toByteArray().toStdString()
+                               : qt::FromQString(item->text(column));
+    }
+    int ShownSelected() override {
+        const QList<QTreeWidgetItem*> items = m_list->selectedItems();
+        return items.isEmpty() ? -1 : m_list->indexOfTopLevelItem(items.front());
+    }
+    int ShownFocused() override {
+        return m_list->currentItem() ? m_list->indexOfTopLevelItem(m_list->currentItem()) : -1;
+    }
+    void UserSelects(int row) override {
+        const QRect rect = m_list->visualItemRect(m_list->topLevelItem(row));
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    std::optional<int> FittedWidth(int column) override {
+        // The window draws now, as it would at the next turn of the event loop.
+        QEvent update(QEvent::UpdateRequest);
+        QCoreApplication::sendEvent(&m_window, &update);
+        return m_list->columnWidth(column);
+    }
     int TextWidth(const std::string& text) override {
         return QFontMetrics(m_list->font()).horizontalAdvance(qt::ToQString(text));
     }
