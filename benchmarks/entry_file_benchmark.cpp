@@ -118,7 +118,7 @@ void Load(benchmark::State& state, const std::string& dir, int expectedRows) {
             state.ResumeTiming();
             dlg.LoadEntryFile();
         }
-        if (w.list.GetItemCount() != expectedRows || !platform.boxes.empty()) {
+        if (dlg.m_listEntries.GetItemCount() != expectedRows || !platform.boxes.empty()) {
             state.SkipWithError("the load gave an unexpected table");
         }
         state.SetBytesProcessed(state.iterations() * size);

@@ -108,8 +108,6 @@ class CBrindlecotDlg : public CDialog {
     void EndOfRun();
     // One full exchange sort by a column; returns the number of exchanges it made.
     int SortPasses(int column);
-    // Moves all cells of two rows, and their selection state and mark with them.
-    void ExchangeRows(int i, int j);
     platform::NotifyIconData TrayIconRecord();
 
     bool m_bRunEnded = false;

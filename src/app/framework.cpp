@@ -9,70 +9,241 @@ namespace brindlecot {
 
 // ---- CListCtrl ------------------------------------------------------------------------------
 
-void CListCtrl::InsertColumn(int column, const std::string& header) {
-    if (m_pView)
-        m_pView->InsertColumn(column, header);
+namespace {
+constexpr unsigned kSelectionBits = win::kLvisSelected | win::kLvisFocused;
+
+// A row's cell, empty past the cells it has.
+const std::string& CellOf(const std::vector<std::string>& cells, size_t column) {
+    static const std::string kEmpty;
+    return column < cells.size() ? cells[column] : kEmpty;
 }
+}  // namespace
+
+void CListCtrl::Attach(platform::IListView* view) {
+    m_pView = view;
+    if (!m_pView)
+        return;
+    // A new display shows nothing: everything the control holds goes to it.
+    m_shown.clear();
+    m_shownSelected = -1;
+    m_shownFocused = -1;
+    m_shownSelectionMoved = false;
+    for (size_t c = 0; c < m_headers.size(); ++c)
+        m_pView->InsertColumn(static_cast<int>(c), m_headers[c]);
+    if (m_extendedStyle != 0)
+        m_pView->SetExtendedStyle(m_extendedStyle);
+    m_pView->SetEvents(this);
+    m_dirty = true;
+    Flush();
+}
+
+void CListCtrl::Detach() {
+    if (m_pView)
+        m_pView->SetEvents(nullptr);
+    m_pView = nullptr;
+    m_headers.clear();
+    m_extendedStyle = 0;
+    m_rows.clear();
+    m_nMark = -1;
+    m_fitsAsked.clear();
+    m_shown.clear();
+    m_dirty = false;
+}
+
+void CListCtrl::InsertColumn(int, const std::string& header) {
+    m_headers.push_back(header);
+    if (m_pView)
+        m_pView->InsertColumn(static_cast<int>(m_headers.size()) - 1, header);
+}
+
 void CListCtrl::SetExtendedStyle(unsigned style) {
+    m_extendedStyle = style;
     if (m_pView)
         m_pView->SetExtendedStyle(style);
 }
-void CListCtrl::InsertItem(int row, const std::string& title) {
-    if (m_pView)
-        m_pView->InsertItem(row, title);
+
+int CListCtrl::InsertItem(int row, const std::string& title) {
+    const int at = std::clamp(row, 0, GetItemCount());
+    Row r;
+    r.id = m_nextId++;
+    r.cells.push_back(title);
+    m_rows.insert(m_rows.begin() + at, std::move(r));
+    if (m_nMark >= at)
+        ++m_nMark;
+    m_dirty = true;
+    return at;
 }
+
 void CListCtrl::SetItemText(int row, int column, const std::string& text) {
-    if (m_pView)
-        m_pView->SetItemText(row, column, text);
+    // The first cell is always there; the others as far as there are columns.
+    if (!IsRow(row) || column < 0 || (column > 0 && column >= int(m_headers.size())))
+        return;
+    std::vector<std::string>& cells = m_rows[static_cast<size_t>(row)].cells;
+    if (cells.size() <= static_cast<size_t>(column))
+        cells.resize(static_cast<size_t>(column) + 1);
+    cells[static_cast<size_t>(column)] = text;
+    m_dirty = true;
 }
+
 std::string CListCtrl::GetItemText(int row, int column) const {
-    return m_pView ? m_pView->GetItemText(row, column) : std::string();
+    if (!IsRow(row) || column < 0)
+        return {};
+    return CellOf(m_rows[static_cast<size_t>(row)].cells, static_cast<size_t>(column));
 }
+
 void CListCtrl::DeleteItem(int row) {
-    if (m_pView)
-        m_pView->DeleteItem(row);
+    if (!IsRow(row))
+        return;
+    m_rows.erase(m_rows.begin() + row);
+    if (m_nMark > row || m_nMark >= GetItemCount())
+        --m_nMark;
+    m_dirty = true;
 }
+
 void CListCtrl::DeleteAllItems() {
-    if (m_pView)
-        m_pView->DeleteAllItems();
+    m_rows.clear();
+    m_nMark = -1;
+    m_dirty = true;
 }
-int CListCtrl::GetItemCount() const {
-    return m_pView ? m_pView->GetItemCount() : 0;
+
+void CListCtrl::ExchangeRows(int i, int j) {
+    if (!IsRow(i) || !IsRow(j) || i == j)
+        return;
+    std::swap(m_rows[static_cast<size_t>(i)], m_rows[static_cast<size_t>(j)]);
+    if (m_nMark == i)
+        m_nMark = j;
+    else if (m_nMark == j)
+        m_nMark = i;
+    m_dirty = true;
 }
-int CListCtrl::GetSelectionMark() const {
-    return m_pView ? m_pView->GetSelectionMark() : -1;
-}
-void CListCtrl::SetSelectionMark(int row) {
-    if (m_pView)
-        m_pView->SetSelectionMark(row);
-}
+
 unsigned CListCtrl::GetItemState(int row, unsigned mask) const {
-    return m_pView ? m_pView->GetItemState(row, mask) : 0;
+    return IsRow(row) ? m_rows[static_cast<size_t>(row)].state & mask : 0;
 }
+
 void CListCtrl::SetItemState(int row, unsigned state, unsigned mask) {
-    if (m_pView)
-        m_pView->SetItemState(row, state, mask);
+    if (!IsRow(row))
+        return;
+    const unsigned taken = state & mask & kSelectionBits;
+    for (Row& r : m_rows)
+        r.state &= ~taken;
+    unsigned& s = m_rows[static_cast<size_t>(row)].state;
+    s = (s & ~mask) | (state & mask);
+    m_dirty = true;
 }
-bool CListCtrl::HasHeader() const {
-    return m_pView && m_pView->HasHeader();
+
+int CListCtrl::FirstWith(unsigned bit) const {
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].state & bit)
+            return static_cast<int>(i);
+    }
+    return -1;
 }
-int CListCtrl::GetHeaderItemCount() const {
-    return m_pView ? m_pView->GetHeaderItemCount() : 0;
+
+void CListCtrl::FitColumn(int column) {
+    const auto at = std::lower_bound(m_fitsAsked.begin(), m_fitsAsked.end(), column);
+    if (at == m_fitsAsked.end() || *at != column)
+        m_fitsAsked.insert(at, column);
+    m_dirty = true;
 }
-void CListCtrl::SetColumnWidth(int column, int width) {
-    if (m_pView)
-        m_pView->SetColumnWidth(column, width);
+
+void CListCtrl::OnUserSelection(int selected, int focused) {
+    if (!IsRow(selected))
+        selected = -1;
+    if (!IsRow(focused))
+        focused = -1;
+    for (Row& r : m_rows)
+        r.state &= ~kSelectionBits;
+    if (selected >= 0) {
+        m_rows[static_cast<size_t>(selected)].state |= win::kLvisSelected;
+        m_nMark = selected;
+    }
+    if (focused >= 0)
+        m_rows[static_cast<size_t>(focused)].state |= win::kLvisFocused;
+    // The display shows it already.
+    m_shownSelected = selected;
+    m_shownFocused = focused;
 }
-int CListCtrl::GetColumnWidth(int column) const {
-    return m_pView ? m_pView->GetColumnWidth(column) : 0;
+
+void CListCtrl::FlushRows() {
+    // Rows whose identity is gone are deleted (all at once when none is left), bottom first.
+    std::vector<std::uint64_t> ids;
+    ids.reserve(m_rows.size());
+    for (const Row& r : m_rows)
+        ids.push_back(r.id);
+    std::sort(ids.begin(), ids.end());
+    auto known = [&ids](std::uint64_t id) {
+        return std::binary_search(ids.begin(), ids.end(), id);
+    };
+    auto moves = [this](int row) {
+        if ((m_shownSelected >= 0 && row <= m_shownSelected) ||
+            (m_shownFocused >= 0 && row <= m_shownFocused)) {
+            m_shownSelectionMoved = true;
+        }
+    };
+    const bool anyKept =
+        std::any_of(m_shown.begin(), m_shown.end(), [&](const Row& r) { return known(r.id); });
+    if (!anyKept && m_shown.size() > 1) {
+        m_pView->DeleteAllRows();
+        m_shown.clear();
+        m_shownSelected = -1;
+        m_shownFocused = -1;
+        m_shownSelectionMoved = false;
+    }
+    for (int row = static_cast<int>(m_shown.size()) - 1; row >= 0; --row) {
+        if (known(m_shown[static_cast<size_t>(row)].id))
+            continue;
+        moves(row);
+        m_pView->DeleteRow(row);
+        m_shown.erase(m_shown.begin() + row);
+    }
+
+    // New rows go in at their place; the kept ones keep their order around them.
+    std::vector<std::uint64_t> shownIds;
+    shownIds.reserve(m_shown.size());
+    for (const Row& r : m_shown)
+        shownIds.push_back(r.id);
+    std::sort(shownIds.begin(), shownIds.end());
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const Row& r = m_rows[i];
+        if (std::binary_search(shownIds.begin(), shownIds.end(), r.id))
+            continue;
+        moves(static_cast<int>(i));
+        m_pView->InsertRow(static_cast<int>(i), r.cells);
+        m_shown.insert(m_shown.begin() + static_cast<std::ptrdiff_t>(i), r);
+    }
+
+    // Rows that moved (a sort exchanges whole rows) show their new cells where they differ.
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        Row& shown = m_shown[i];
+        const Row& r = m_rows[i];
+        const size_t columns = std::max(shown.cells.size(), r.cells.size());
+        for (size_t c = 0; c < columns; ++c) {
+            const std::string& now = CellOf(r.cells, c);
+            if (now != CellOf(shown.cells, c))
+                m_pView->SetCellText(static_cast<int>(i), static_cast<int>(c), now);
+        }
+        shown = r;
+    }
 }
-void CListCtrl::SetRedraw(bool redraw) {
-    if (m_pView)
-        m_pView->SetRedraw(redraw);
-}
-void CListCtrl::Invalidate() {
-    if (m_pView)
-        m_pView->Invalidate();
+
+void CListCtrl::Flush() {
+    if (!m_pView || !m_dirty)
+        return;
+    m_dirty = false;
+    FlushRows();
+    const int selected = FirstWith(win::kLvisSelected);
+    const int focused = FirstWith(win::kLvisFocused);
+    if (m_shownSelectionMoved || selected != m_shownSelected || focused != m_shownFocused) {
+        m_pView->ShowSelection(selected, focused);
+        m_shownSelected = selected;
+        m_shownFocused = focused;
+        m_shownSelectionMoved = false;
+    }
+    const std::vector<int> fits = std::move(m_fitsAsked);
+    m_fitsAsked.clear();
+    for (int column : fits)
+        m_pView->FitColumn(column);
 }
 
 // ---- CDialog --------------------------------------------------------------------------------
@@ -91,6 +262,9 @@ void CDialog::Attach(platform::IDialogWindow& window) {
 }
 
 void CDialog::Detach() {
+    for (CListCtrl* list : m_boundLists)
+        list->Detach();
+    m_boundLists.clear();
     m_pWnd = nullptr;
     m_shownTexts.clear();
     m_comboItems.clear();
@@ -101,6 +275,13 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
     result = 0;
     if (!m_pWnd)
         return false;
+    const bool handled = Dispatch(message, wParam, lParam, result);
+    FlushControls();
+    return handled;
+}
+
+bool CDialog::Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
+                       win::LRESULT& result) {
     if (message == win::kWmInitDialog) {
         result = OnInitDialog() ? 1 : 0;
         return true;
@@ -129,6 +310,11 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
         return true;
     }
     return false;
+}
+
+void CDialog::FlushControls() {
+    for (CListCtrl* list : m_boundLists)
+        list->Flush();
 }
 
 bool CDialog::OnInitDialog() {
@@ -164,6 +350,7 @@ void CDialog::EndDialog(int result) {
 }
 
 int CDialog::ShowMessageBox(const std::string& text, const std::string& caption, unsigned type) {
+    FlushControls();  // the box's own message loop paints the window behind it
     const platform::WindowHandle owner = m_pWnd ? m_pWnd->Handle() : 0;
     return m_platform.ShowMessageBox(owner, text, caption, type);
 }
@@ -251,8 +438,12 @@ void CDialog::RestoreControlTexts(const ControlTexts& texts) {
 }
 
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {
-    if (!control.IsAttached())
-        control.Attach(m_pWnd->ListView(controlId));
+    if (control.IsAttached())
+        return;
+    if (platform::IListView* view = m_pWnd->ListView(controlId)) {
+        control.Attach(view);
+        m_boundLists.push_back(&control);
+    }
 }
 
 int AfxMessageBox(platform::IPlatform& platform, const std::string& text, unsigned type) {

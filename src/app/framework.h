@@ -3,45 +3,105 @@
 // have on a Windows framework while staying portable.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "platform/list_view.h"
 #include "platform/platform.h"
 
 namespace brindlecot {
 
-// The entry table's control as the dialog holds it. Detached until the first field exchange
-// binds it; calls on a detached control do nothing and return empty results.
-class CListCtrl {
+// The entry table's control as the dialog holds it, and the keeper of its rows: their cells,
+// their selected and focused state, the selection mark and the columns live here, with the rules
+// the program relies on, whatever shows them. A display (platform::IListView), bound by the
+// first field exchange, is brought in step by Flush with as few calls as the change needs; until
+// one is bound, and after it is gone, the rows are kept all the same.
+class CListCtrl : public platform::IListViewEvents {
   public:
-    void Attach(platform::IListView* view) { m_pView = view; }
-    void Detach() { m_pView = nullptr; }
-    bool IsAttached() const { return m_pView != nullptr; }
-    platform::IListView* View() const { return m_pView; }
+    CListCtrl() = default;
+    CListCtrl(const CListCtrl&) = delete;
+    CListCtrl& operator=(const CListCtrl&) = delete;
+    ~CListCtrl() override = default;
 
+    // Binds a display that shows nothing yet and shows it the whole control; Detach lets the
+    // display go and, as the control's window is then gone, its rows and columns with it.
+    void Attach(platform::IListView* view);
+    void Detach();
+    bool IsAttached() const { return m_pView != nullptr; }
+
+    // Columns are appended, whatever position is asked; they reach a bound display at once.
     void InsertColumn(int column, const std::string& header);
     void SetExtendedStyle(unsigned style);
-    void InsertItem(int row, const std::string& title);
+
+    // Inserts a row whose first cell is `title` at `row` (clamped to the rows there are) and
+    // returns where it went. The rows from there on move down one with their state, and a mark
+    // at or below moves down with its row.
+    int InsertItem(int row, const std::string& title);
+    // Replaces one cell; a row or column that does not exist is left alone.
     void SetItemText(int row, int column, const std::string& text);
+    // The cell's whole text; empty for a row or column that does not exist.
     std::string GetItemText(int row, int column) const;
+    // Removes a row; the rows below move up one. The mark is not cleared: a mark below moves up
+    // with its row, a mark on the row stays on its position, and a mark past the new last row
+    // moves to that row (-1 when none is left), as the common controls do.
     void DeleteItem(int row);
     void DeleteAllItems();
-    int GetItemCount() const;
-    int GetSelectionMark() const;
-    void SetSelectionMark(int row);
+    int GetItemCount() const { return static_cast<int>(m_rows.size()); }
+    // Swaps two rows whole, cells and state; the mark moves with its row.
+    void ExchangeRows(int i, int j);
+
+    // The row the user last selected, by mouse or keyboard, or as the program set it.
+    int GetSelectionMark() const { return m_nMark; }
+    void SetSelectionMark(int row) { m_nMark = row; }
+    // The LVIS_SELECTED / LVIS_FOCUSED bits. A single-selection list: selecting or focusing a
+    // row takes that bit from every other row.
     unsigned GetItemState(int row, unsigned mask) const;
     void SetItemState(int row, unsigned state, unsigned mask);
-    bool HasHeader() const;
-    int GetHeaderItemCount() const;
-    void SetColumnWidth(int column, int width);
-    int GetColumnWidth(int column) const;
-    void SetRedraw(bool redraw);
-    void Invalidate();
+
+    // Asks the display to fit a column to its cells and header at the next Flush.
+    void FitColumn(int column);
+
+    // Brings the bound display in step: rows gone are deleted, new rows inserted at their place
+    // with their cells, cells that differ set, then the selection if it differs and the columns
+    // asked to be fitted. Nothing is sent when nothing changed.
+    void Flush();
+
+    // The user changed the selection on the display: the rows' state follows, and the mark
+    // goes to a newly selected row (a click on empty space, selecting nothing, keeps it).
+    void OnUserSelection(int selected, int focused) override;
 
   private:
+    struct Row {
+        std::uint64_t id = 0;  // which row of the control this is, for the display's sake
+        std::vector<std::string> cells;
+        unsigned state = 0;
+    };
+    bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
+    // The first row with any of `bit`, or -1.
+    int FirstWith(unsigned bit) const;
+    // Brings the display's rows in step (Flush's first part).
+    void FlushRows();
+
     platform::IListView* m_pView = nullptr;
+    std::vector<std::string> m_headers;
+    unsigned m_extendedStyle = 0;
+    std::vector<Row> m_rows;
+    int m_nMark = -1;
+    std::uint64_t m_nextId = 1;
+    std::vector<int> m_fitsAsked;  // ascending, each column once
+
+    // What the display shows: each row's identity and cells, and the highlighted and focused
+    // rows (-1 for none). Meaningful only while a display is bound.
+    std::vector<Row> m_shown;
+    int m_shownSelected = -1;
+    int m_shownFocused = -1;
+    // A row went in or out at or above a shown selection: where the display now highlights is
+    // its own affair, so the selection is shown again.
+    bool m_shownSelectionMoved = false;
+    bool m_dirty = false;
 };
 
 // A modal dialog built from a template. Messages reach OnMessage; the derived class's own map
@@ -68,6 +128,10 @@ class CDialog : public platform::IDialogHandler {
 
     // Field exchange: true reads the controls into the members, false shows the members.
     bool UpdateData(bool saveAndValidate = true);
+
+    // Brings the displays of the list controls bound by DDX_Control in step with them. Done
+    // after every message and before any box the dialog shows.
+    void FlushControls();
 
     // The dialog's own box: owned by its window, with the caption and type exactly as given.
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
@@ -106,6 +170,8 @@ class CDialog : public platform::IDialogHandler {
     void EndDialog(int result);
 
   private:
+    // OnMessage's work; the lists are flushed after it.
+    bool Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM lParam, win::LRESULT& result);
     // Fills the controls from the template's initialisation data (the sort-order list).
     void ExecuteDlgInit();
 
@@ -113,6 +179,8 @@ class CDialog : public platform::IDialogHandler {
     int m_nTemplateId;
     platform::WindowHandle m_owner;
     platform::IDialogWindow* m_pWnd = nullptr;
+    // The list controls DDX_Control bound to this window's displays.
+    std::vector<CListCtrl*> m_boundLists;
     // Each combo box's list as ExecuteDlgInit left it, by control.
     std::map<int, std::vector<std::string>> m_comboItems;
     bool m_bExchangeFailed = false;

@@ -73,15 +73,16 @@ void CBrindlecotDlg::LoadEntryFile() {
 }
 
 void CBrindlecotDlg::SaveEntryFile() {
-    ReverseRows();
-    m_listEntries.SetRedraw(false);
     UpdateData(true);
 
-    // The whole content first, bottom row first; the store then replaces the file in one step
-    // or leaves it as it was.
+    // The whole content first, bottom row first, each row passing through the fields on its
+    // way; the store then replaces the file in one step or leaves it as it was. The rows are
+    // read from the bottom rather than reversed and put back, so the table never shows them
+    // upside down, not even behind the box below.
     entry_text::Writer writer;
     const int count = m_listEntries.GetItemCount();
-    for (int row = 0; row < count; ++row) {
+    m_nCount = count;
+    for (int row = count - 1; row >= 0; --row) {
         LoadRowIntoFields(row);
         writer.AddEntry(m_strTitle, m_strTarget, m_strSortOrder);
     }
@@ -115,9 +116,6 @@ void CBrindlecotDlg::SaveEntryFile() {
             ShowMessageBox("Save to File", "Error Writing File", win::kMbOk);
     }
 
-    ReverseRows();
-    m_listEntries.SetRedraw(true);
-    m_listEntries.Invalidate();
     UpdateData(false);
 }
 

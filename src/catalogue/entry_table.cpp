@@ -1,6 +1,6 @@
-// The entry table's commands. The list view holds the entries; the members carry one entry at
-// a time between the fields and the rows.
-#include <algorithm>
+// The entry table's commands. The list control holds the entries; the members carry one entry
+// at a time between the fields and the rows.
+#include <iterator>
 
 #include "app/brindlecot_dlg.h"
 #include "resources/resource.h"
@@ -14,26 +14,17 @@ constexpr const char* kBrowseFilter =
 }  // namespace
 
 void CBrindlecotDlg::SetupColumns() {
-    for (int c = 0; c < 3; ++c)
+    for (int c = 0; c < static_cast<int>(std::size(kColumnHeaders)); ++c)
         m_listEntries.InsertColumn(c, kColumnHeaders[c]);
     m_listEntries.SetExtendedStyle(win::kLvsExFullRowSelect);
     AutoSizeColumns();
 }
 
 void CBrindlecotDlg::AutoSizeColumns() {
-    if (!m_listEntries.HasHeader())
-        return;
-    m_listEntries.SetRedraw(false);
-    const int n = m_listEntries.GetHeaderItemCount();
-    for (int c = 0; c < n; ++c) {
-        m_listEntries.SetColumnWidth(c, win::kLvscwAutosize);
-        const int a = m_listEntries.GetColumnWidth(c);
-        m_listEntries.SetColumnWidth(c, win::kLvscwAutosizeUseHeader);
-        const int b = m_listEntries.GetColumnWidth(c);
-        m_listEntries.SetColumnWidth(c, std::max(a, b) & 0xFFFF);
-    }
-    m_listEntries.SetRedraw(true);
-    m_listEntries.Invalidate();
+    // Each column the wider of its cells and its header; the display measures once, however
+    // often this is asked before it next shows the list.
+    for (int c = 0; c < static_cast<int>(std::size(kColumnHeaders)); ++c)
+        m_listEntries.FitColumn(c);
 }
 
 void CBrindlecotDlg::RecountEntries() {

@@ -55,7 +55,10 @@ class EntryFileTest : public DialogTest {
         platform.Close(window);
         return rows;
     }
-    Rows Table() const { return w->list.Rows(); }
+    Rows Table() {
+        dlg.FlushControls();
+        return w->list.Rows();
+    }
     int LimitBoxes() const {
         int n = 0;
         for (const auto& b : platform.boxes) {

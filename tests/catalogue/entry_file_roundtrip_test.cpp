@@ -83,9 +83,7 @@ void CheckRoundTrip(const Rows& rows) {
     {
         CBrindlecotDlg dlg(platform);
         fake::FakeDialogWindow& window = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
-        window.list.rows.clear();
-        for (const Row& r : rows)
-            window.list.rows.push_back({r, 0});
+        SetListRows(dlg.m_listEntries, rows);
         platform.Close(window);
     }
     ASSERT_EQ(platform.files.files["brcot.dat"], model::Layout(rows));

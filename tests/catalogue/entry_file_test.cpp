@@ -36,23 +36,20 @@ TEST_F(EntryFileTest, AnEmptyTableIsWrittenAsAZeroByteFile) {
     EXPECT_TRUE(NextRun().empty());
 }
 
-TEST_F(EntryFileTest, TheSaveRestoresTheRowsAndRedrawsOnceTheFileIsReplaced) {
+TEST_F(EntryFileTest, TheSaveWritesTheBottomRowFirstAndTheListNeverShowsThemReversed) {
     Start(std::nullopt);
     SetRows({{"b", "b.exe", "02"}, {"a", "a.exe", "01"}, {"c", "c.exe", "03"}});
-    platform.log.clear();
+    w->ClickRow(1);
+    const auto calls = w->list.calls;
     dlg.SaveEntryFile();
     EXPECT_EQ(File(), kWorkedExample.substr(0, 24) + Group("c", "c.exe", "03") + "\r\n" +
                           Group("a", "a.exe", "01") + "\r\n" + Group("b", "b.exe", "02"));
+    // The fields show the top row, as the save passed it last.
+    EXPECT_EQ(Field(IDC_TITLE), "b");
     EXPECT_EQ(Titles(), (Strings{"b", "a", "c"}));
-    const int off = platform.LogIndex("SetRedraw off");
-    const int replace = platform.LogIndex("ReplaceContent brcot.dat");
-    const int on = platform.LogIndex("SetRedraw on");
-    const int invalidate = platform.LogIndex("Invalidate");
-    ASSERT_GE(off, 0);
-    EXPECT_LT(off, replace);
-    EXPECT_LT(replace, on);
-    EXPECT_LT(on, invalidate);
-    EXPECT_TRUE(w->list.redraw);
+    EXPECT_EQ(w->list.calls.setCellText, calls.setCellText);
+    EXPECT_EQ(w->list.selected, 1);
+    EXPECT_EQ(Mark(), 1);
     EXPECT_TRUE(platform.boxes.empty());
 }
 
@@ -67,7 +64,6 @@ TEST_F(EntryFileTest, AFailedSaveShowsOneBoxAndLeavesTheFileAndTheRowsAsTheyWere
     EXPECT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(File(), kWorkedExample);
     EXPECT_EQ(Table(), before);
-    EXPECT_TRUE(w->list.redraw);
 }
 
 TEST_F(EntryFileTest, TheFileIsReadOnceAtStartAndWrittenOnceAtTheEnd) {

@@ -80,31 +80,32 @@ TEST_F(OrderingTest, TheSelectionAndTheMarkTravelWithTheirEntry) {
     w->ClickRow(1);  // c
     dlg.SortByColumn(COL_TITLE);
     EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
-    EXPECT_EQ(w->list.HighlightedRow(), 2);
-    EXPECT_EQ(w->list.GetSelectionMark(), 2);
+    EXPECT_EQ(w->list.selected, 2);
+    EXPECT_EQ(Mark(), 2);
     dlg.ReverseRows();
-    EXPECT_EQ(w->list.HighlightedRow(), 1);
-    EXPECT_EQ(w->list.GetSelectionMark(), 1);
+    EXPECT_EQ(Titles(), (Strings{"d", "c", "b", "a"}));
+    EXPECT_EQ(w->list.selected, 1);
+    EXPECT_EQ(Mark(), 1);
 
     // A mark without a highlight (after a click below the rows) travels too.
     w->ClickBelowRows();
     dlg.SortByColumn(COL_TITLE);
-    EXPECT_EQ(w->list.HighlightedRow(), -1);
-    EXPECT_EQ(w->list.GetSelectionMark(), 2);
+    EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
+    EXPECT_EQ(w->list.selected, -1);
+    EXPECT_EQ(Mark(), 2);
 }
 
-TEST_F(OrderingTest, AHighlightWithoutAMarkLeavesTheTableUnmarkedOnListsThatMarkOnSelect) {
-    // Remove clears the mark; a list view may still highlight a row then. Moving that
-    // highlight in a sort must not mark it on a list view that marks a row selected while
-    // none is marked, or the next Remove would delete an entry the user never chose.
+TEST_F(OrderingTest, AHighlightWithoutAMarkLeavesTheTableUnmarked) {
+    // Remove clears the mark; a row may still be highlighted then. Moving that highlight in a
+    // sort must not mark it, or the next Remove would delete an entry the user never chose.
     SetRows({{"d", "", ""}, {"c", "", ""}, {"b", "", ""}, {"a", "", ""}});
-    w->list.selectingMarksUnmarked = true;
-    w->list.rows[1].state = win::kLvisSelected | win::kLvisFocused;  // c
-    w->list.SetSelectionMark(-1);
+    constexpr unsigned kBoth = win::kLvisSelected | win::kLvisFocused;
+    dlg.m_listEntries.SetItemState(1, kBoth, kBoth);  // c
+    dlg.m_listEntries.SetSelectionMark(-1);
     w->ClickHeader(COL_TITLE);
     EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
-    EXPECT_EQ(w->list.HighlightedRow(), 2);
-    EXPECT_EQ(w->list.GetSelectionMark(), -1);
+    EXPECT_EQ(w->list.selected, 2);
+    EXPECT_EQ(Mark(), -1);
     w->Click(IDC_REMOVE);
     EXPECT_EQ(Titles(), (Strings{"a", "b", "c", "d"}));
 }
@@ -143,8 +144,9 @@ TEST_F(OrderingTest, TheSortTheHeaderClickAndTheLoadAllUseThePlatformsComparison
     auto& w2 = p.Open(other, IDD_BRINDLECOT_DIALOG);
     EXPECT_EQ(w2.list.Column(COL_SORTORDER), (Strings{single, dbcs}));
 
-    w2.list.rows = {{{dbcs, "", ""}, 0}, {{single, "", ""}, 0}, {{"z", "", ""}, 0}};
+    SetListRows(other.m_listEntries, {{dbcs, "", ""}, {single, "", ""}, {"z", "", ""}});
     other.SortByColumn(COL_TITLE);
+    other.FlushControls();
     EXPECT_EQ(w2.list.Column(COL_TITLE), (Strings{"z", single, dbcs}));
     // Already ascending by the platform's order: the click turns it round.
     w2.ClickHeader(COL_TITLE);

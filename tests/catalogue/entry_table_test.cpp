@@ -146,8 +146,8 @@ TEST_F(EntryTableTest, UpdateAndRemoveAfterReorderingActOnTheEntryTheUserSelecte
     w->ClickRow(0);  // apple
     w->ClickHeader(COL_TITLE);
     ASSERT_EQ(Titles(), (Strings{"Banana", "apple", "cherry"}));
-    EXPECT_EQ(w->list.HighlightedRow(), 1);
-    EXPECT_EQ(w->list.GetSelectionMark(), 1);
+    EXPECT_EQ(w->list.selected, 1);
+    EXPECT_EQ(Mark(), 1);
 
     Fill("apple", "apple2.exe", "01");
     w->Click(IDC_UPDATE);
@@ -221,7 +221,7 @@ TEST_F(EntryTableTest, AClickLoadsTheMarkedRowAndAKeyboardMoveLoadsNothing) {
     w->Click(IDC_CLEAR);
     w->ClickBelowRows();  // the highlight goes, the mark stays: row 0 loads again
     EXPECT_EQ(Field(IDC_TITLE), "a");
-    EXPECT_EQ(w->list.HighlightedRow(), -1);
+    EXPECT_EQ(w->list.selected, -1);
 }
 
 TEST_F(EntryTableTest, SpaceLoadsTheFocusedRowAsAClickOnItAndOtherKeysDoNothing) {
@@ -251,13 +251,12 @@ TEST_F(EntryTableTest, SpaceLoadsTheFocusedRowAsAClickOnItAndOtherKeysDoNothing)
     // selecting): Space loads the focused row, selects it alone and marks it, so that Update
     // and Remove then act on the row the user sees loaded.
     w->ClickRow(0);
-    w->list.SetItemState(0, 0, win::kLvisFocused);
-    w->list.rows[1].state = win::kLvisFocused;
+    w->list.UserFocuses(1);
     w->KeyDownInList(win::kVkSpace);
     EXPECT_EQ(Field(IDC_TITLE), "b");
-    EXPECT_EQ(w->list.GetSelectionMark(), 1);
-    EXPECT_EQ(w->list.HighlightedRow(), 1);
-    EXPECT_EQ(w->list.GetItemState(0, win::kLvisSelected | win::kLvisFocused), 0u);
+    EXPECT_EQ(Mark(), 1);
+    EXPECT_EQ(w->list.selected, 1);
+    EXPECT_EQ(dlg.m_listEntries.GetItemState(0, win::kLvisSelected | win::kLvisFocused), 0u);
     w->Click(IDC_REMOVE);
     EXPECT_EQ(Titles(), (Strings{"a", "c"}));
 }
@@ -297,23 +296,17 @@ TEST_F(EntryTableTest, ReadingTheFieldsDropsLineEndsSoEveryCellStaysOneLine) {
     EXPECT_EQ(w->list.Rows()[0], (std::array<std::string, 3>{"twolines", "abc", "01"}));
 }
 
-TEST_F(EntryTableTest, ColumnsAreSizedToTheWiderOfCellsAndHeaderWithDrawingSuspended) {
+TEST_F(EntryTableTest, EveryCommandThatChangesTheRowsHasEachColumnFittedOnceAfterThem) {
+    w->list.fitted.clear();
     Add("a very long title indeed", "x", "01");
-    const auto& widths = w->list.widths;
-    EXPECT_EQ(widths[0], 24 * 6 + 12);  // the cells are wider than "Site Title"
-    EXPECT_EQ(widths[1], 16 * 6 + 12);  // the header is wider than "x"
-    EXPECT_EQ(widths[2], w->list.controlWidth - widths[0] - widths[1]);  // fills the rest
-    const int off = platform.LogIndex("SetRedraw off");
-    const int on = platform.LogIndex("SetRedraw on");
-    EXPECT_LT(off, platform.LogIndex("SetColumnWidth 0 -1"));
-    EXPECT_LT(platform.LogIndex("SetColumnWidth 2 -2"), on);
-    EXPECT_LT(on, platform.LogIndex("Invalidate"));
-
-    // Without a header, auto-sizing stops at once.
-    w->list.hasHeader = false;
-    platform.log.clear();
-    dlg.AutoSizeColumns();
-    EXPECT_TRUE(platform.log.empty());
+    EXPECT_EQ(w->list.fitted, (std::vector<int>{0, 1, 2}));
+    for (const int command : {IDC_UPDATE, IDC_REMOVE}) {
+        w->ClickRow(0);
+        w->Type(IDC_TITLE, "short");
+        w->list.fitted.clear();
+        w->Click(command);
+        EXPECT_EQ(w->list.fitted, (std::vector<int>{0, 1, 2})) << command;
+    }
 }
 
 }  // namespace

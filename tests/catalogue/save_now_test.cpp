@@ -20,10 +20,11 @@ TEST_F(EntryFileTest, SaveNowWritesTheFileAndTheRunGoesOnAsItWas) {
     w->ClickRow(1);
     Fill("half typ", "ed \xE9", "");
     const Rows rows = Table();
+    constexpr unsigned kBoth = win::kLvisSelected | win::kLvisFocused;
     std::vector<unsigned> states;
-    for (const auto& row : w->list.rows)
-        states.push_back(row.state);
-    const int mark = w->list.mark;
+    for (int row = 0; row < dlg.m_listEntries.GetItemCount(); ++row)
+        states.push_back(dlg.m_listEntries.GetItemState(row, kBoth));
+    const int mark = Mark();
     ASSERT_EQ(mark, 1);
     platform.log.clear();
 
@@ -42,8 +43,9 @@ TEST_F(EntryFileTest, SaveNowWritesTheFileAndTheRunGoesOnAsItWas) {
     EXPECT_EQ(Field(IDC_COUNT), "3");
     EXPECT_EQ(Table(), rows);
     for (size_t i = 0; i < states.size(); ++i)
-        EXPECT_EQ(w->list.rows[i].state, states[i]) << i;
-    EXPECT_EQ(w->list.mark, mark);
+        EXPECT_EQ(dlg.m_listEntries.GetItemState(static_cast<int>(i), kBoth), states[i]) << i;
+    EXPECT_EQ(Mark(), mark);
+    EXPECT_EQ(w->list.selected, 1);
 
     // A second request, and the end of the run, write again with what changed since.
     Add("Later", "later.exe", "04");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,16 @@
 #include "support/fake_platform.h"
 
 namespace brindlecot {
+
+// Puts rows straight into a list control, top to bottom, in place of those it had.
+inline void SetListRows(CListCtrl& list, const std::vector<std::array<std::string, 3>>& rows) {
+    list.DeleteAllItems();
+    for (const auto& r : rows) {
+        const int row = list.InsertItem(list.GetItemCount(), r[0]);
+        list.SetItemText(row, 1, r[1]);
+        list.SetItemText(row, 2, r[2]);
+    }
+}
 
 class DialogTest : public ::testing::Test {
   protected:
@@ -31,15 +42,22 @@ class DialogTest : public ::testing::Test {
         Fill(title, target, sort);
         w->Click(IDC_ADD);
     }
-    // Puts rows straight into the list, top to bottom, bypassing the commands.
+    // Puts rows straight into the list control, top to bottom, bypassing the commands, and
+    // shows them.
     void SetRows(const std::vector<std::array<std::string, 3>>& rows) {
-        w->list.rows.clear();
-        for (const auto& r : rows)
-            w->list.rows.push_back({r, 0});
+        SetListRows(dlg.m_listEntries, rows);
+        dlg.FlushControls();
     }
-    std::vector<std::string> Titles() const { return w->list.Column(COL_TITLE); }
-    std::vector<std::string> Targets() const { return w->list.Column(COL_TARGET); }
-    std::vector<std::string> SortOrders() const { return w->list.Column(COL_SORTORDER); }
+    int Mark() const { return dlg.m_listEntries.GetSelectionMark(); }
+    // What the list shows; a command a test called directly is shown first, as the end of
+    // the message it would have run in shows it.
+    std::vector<std::string> Titles() { return Shown(COL_TITLE); }
+    std::vector<std::string> Targets() { return Shown(COL_TARGET); }
+    std::vector<std::string> SortOrders() { return Shown(COL_SORTORDER); }
+    std::vector<std::string> Shown(int column) {
+        dlg.FlushControls();
+        return w->list.Column(column);
+    }
     std::string Field(int id) const { return w->ControlText(id); }
 
     fake::FakePlatform platform;

@@ -27,9 +27,7 @@ std::string Num(Int n) {
 
 void FakeListView::InsertColumn(int column, const std::string& header) {
     m_log.push_back(Join({"InsertColumn", Num(column), header}));
-    const auto at = static_cast<size_t>(std::clamp<int>(column, 0, int(headers.size())));
-    headers.insert(headers.begin() + static_cast<std::ptrdiff_t>(at), header);
-    widths.insert(widths.begin() + static_cast<std::ptrdiff_t>(at), 0);
+    headers.push_back(header);
 }
 
 void FakeListView::SetExtendedStyle(unsigned style) {
@@ -37,135 +35,91 @@ void FakeListView::SetExtendedStyle(unsigned style) {
     extendedStyle = style;
 }
 
-void FakeListView::InsertItem(int row, const std::string& title) {
-    const int at = std::clamp(row, 0, GetItemCount());
-    Row r;
-    r.cells[0] = title;
-    rows.insert(rows.begin() + at, r);
-    if (mark >= at)
-        ++mark;
-}
-
-void FakeListView::SetItemText(int row, int column, const std::string& text) {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2)
-        return;
-    rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)] = text;
-}
-
-std::string FakeListView::GetItemText(int row, int column) const {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column > 2)
-        return {};
-    return rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)];
-}
-
-void FakeListView::DeleteItem(int row) {
-    if (row < 0 || row >= GetItemCount())
-        return;
-    rows.erase(rows.begin() + row);
-    // A mark below moves up with its row; a mark on the deleted row stays on its position,
-    // except that it never names a row past the end.
-    if (mark > row || mark >= GetItemCount())
-        --mark;
-}
-
-void FakeListView::DeleteAllItems() {
-    rows.clear();
-    mark = -1;
-}
-
-unsigned FakeListView::GetItemState(int row, unsigned mask) const {
-    if (row < 0 || row >= GetItemCount())
-        return 0;
-    return rows[static_cast<size_t>(row)].state & mask;
-}
-
-void FakeListView::SetItemState(int row, unsigned state, unsigned mask) {
-    if (row < 0 || row >= GetItemCount())
-        return;
-    // Single selection: selecting a row drops the others' highlight and focus.
-    if (state & mask & (win::kLvisSelected | win::kLvisFocused)) {
-        for (auto& r : rows)
-            r.state &= ~(state & mask & (win::kLvisSelected | win::kLvisFocused));
-    }
-    auto& s = rows[static_cast<size_t>(row)].state;
-    s = (s & ~mask) | (state & mask);
-    if (selectingMarksUnmarked && mark == -1 && (state & mask & win::kLvisSelected))
-        mark = row;
-}
-
-void FakeListView::SetColumnWidth(int column, int width) {
-    if (column < 0 || column >= int(widths.size()))
-        return;
-    m_log.push_back(Join({"SetColumnWidth", Num(column), Num(width)}));
-    auto widthOf = [this](const std::string& s) {
-        return static_cast<int>(s.size()) * pixelsPerChar + 12;
-    };
-    int w = width;
-    if (width == win::kLvscwAutosize) {
-        w = 12;
-        for (const auto& r : rows)
-            w = std::max(w, widthOf(r.cells[static_cast<size_t>(column)]));
-    } else if (width == win::kLvscwAutosizeUseHeader) {
-        w = widthOf(headers[static_cast<size_t>(column)]);
-        if (column == int(widths.size()) - 1) {
-            int used = 0;
-            for (int c = 0; c < column; ++c)
-                used += widths[static_cast<size_t>(c)];
-            w = std::max(w, controlWidth - used);
+void FakeListView::InsertRow(int row, const std::vector<std::string>& cells) {
+    ++calls.insertRow;
+    const int at = std::clamp(row, 0, static_cast<int>(rows.size()));
+    rows.insert(rows.begin() + at, cells);
+    if (movesHighlightWithRows) {
+        for (int* shown : {&selected, &focused}) {
+            if (*shown >= at)
+                ++*shown;
         }
     }
-    widths[static_cast<size_t>(column)] = w;
 }
 
-int FakeListView::GetColumnWidth(int column) const {
-    if (column < 0 || column >= int(widths.size()))
-        return 0;
-    return widths[static_cast<size_t>(column)];
-}
-
-void FakeListView::SetRedraw(bool on) {
-    m_log.push_back(on ? "SetRedraw on" : "SetRedraw off");
-    redraw = on;
-}
-
-void FakeListView::Invalidate() {
-    m_log.push_back("Invalidate");
-    ++invalidations;
-}
-
-void FakeListView::SelectRow(int row) {
-    for (auto& r : rows)
-        r.state &= ~(win::kLvisSelected | win::kLvisFocused);
-    if (row >= 0 && row < GetItemCount()) {
-        rows[static_cast<size_t>(row)].state |= win::kLvisSelected | win::kLvisFocused;
-        mark = row;
+void FakeListView::DeleteRow(int row) {
+    ++calls.deleteRow;
+    if (row < 0 || row >= static_cast<int>(rows.size()))
+        return;
+    rows.erase(rows.begin() + row);
+    if (movesHighlightWithRows) {
+        for (int* shown : {&selected, &focused}) {
+            if (*shown == row)
+                *shown = -1;
+            else if (*shown > row)
+                --*shown;
+        }
     }
 }
 
-void FakeListView::ClearHighlight() {
-    for (auto& r : rows)
-        r.state &= ~win::kLvisSelected;
+void FakeListView::DeleteAllRows() {
+    ++calls.deleteAllRows;
+    rows.clear();
 }
 
-int FakeListView::HighlightedRow() const {
-    for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].state & win::kLvisSelected)
-            return static_cast<int>(i);
+void FakeListView::SetCellText(int row, int column, const std::string& text) {
+    ++calls.setCellText;
+    if (row < 0 || row >= static_cast<int>(rows.size()) || column < 0)
+        return;
+    auto& cells = rows[static_cast<size_t>(row)];
+    if (cells.size() <= static_cast<size_t>(column))
+        cells.resize(static_cast<size_t>(column) + 1);
+    cells[static_cast<size_t>(column)] = text;
+}
+
+void FakeListView::ShowSelection(int selectedRow, int focusedRow) {
+    ++calls.showSelection;
+    selected = selectedRow;
+    focused = focusedRow;
+}
+
+void FakeListView::FitColumn(int column) {
+    ++calls.fitColumn;
+    fitted.push_back(column);
+}
+
+void FakeListView::UserSelects(int row) {
+    if (row >= 0 && row < static_cast<int>(rows.size())) {
+        selected = row;
+        focused = row;
+    } else {
+        selected = -1;
     }
-    return -1;
+    if (m_events)
+        m_events->OnUserSelection(selected, focused);
+}
+
+void FakeListView::UserFocuses(int row) {
+    focused = row;
+    if (m_events)
+        m_events->OnUserSelection(selected, focused);
 }
 
 std::vector<std::string> FakeListView::Column(int column) const {
     std::vector<std::string> out;
     for (const auto& r : rows)
-        out.push_back(r.cells[static_cast<size_t>(column)]);
+        out.push_back(static_cast<size_t>(column) < r.size() ? r[static_cast<size_t>(column)] : "");
     return out;
 }
 
 std::vector<std::array<std::string, 3>> FakeListView::Rows() const {
     std::vector<std::array<std::string, 3>> out;
-    for (const auto& r : rows)
-        out.push_back(r.cells);
+    for (const auto& r : rows) {
+        std::array<std::string, 3> cells;
+        for (size_t c = 0; c < cells.size() && c < r.size(); ++c)
+            cells[c] = r[c];
+        out.push_back(cells);
+    }
     return out;
 }
 
@@ -352,19 +306,19 @@ void FakeDialogWindow::Click(int controlId) {
 }
 
 void FakeDialogWindow::ClickRow(int row) {
-    list.SelectRow(row);
+    list.UserSelects(row);
     win::NmHdr hdr{IDC_LIST, win::kNmClick};
     Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
 }
 
 void FakeDialogWindow::ClickBelowRows() {
-    list.ClearHighlight();
+    list.UserSelects(-1);
     win::NmHdr hdr{IDC_LIST, win::kNmClick};
     Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
 }
 
 void FakeDialogWindow::KeyMoveTo(int row) {
-    list.SelectRow(row);
+    list.UserSelects(row);
 }
 
 void FakeDialogWindow::KeyDownInList(std::uint16_t virtualKey) {

@@ -1,5 +1,5 @@
 // An in-memory platform for the core's tests. Its controls behave like the real ones where the
-// program depends on them (the selection mark, the combo box's list and edit part, modal runs),
+// program depends on them (the combo box's list and edit part, modal runs),
 // answers message boxes and menus from a script, and records every effect in one log so tests
 // can check the order of effects.
 #pragma once
@@ -21,59 +21,55 @@ namespace brindlecot::fake {
 
 class FakePlatform;
 
+// The entry table's display: it shows what it is told, counts the calls, and reports the
+// user's selection as a real display does. Its highlight and focus stay on the position they
+// were told, whatever rows go in or out around them, unless it is made to move them with their
+// rows, as the common controls' list view does.
 class FakeListView : public platform::IListView {
   public:
     explicit FakeListView(std::vector<std::string>& log) : m_log(log) {}
 
-    struct Row {
-        std::array<std::string, 3> cells;
-        unsigned state = 0;
-    };
-
+    void SetEvents(platform::IListViewEvents* events) override { m_events = events; }
     void InsertColumn(int column, const std::string& header) override;
     void SetExtendedStyle(unsigned style) override;
-    void InsertItem(int row, const std::string& title) override;
-    void SetItemText(int row, int column, const std::string& text) override;
-    std::string GetItemText(int row, int column) const override;
-    void DeleteItem(int row) override;
-    void DeleteAllItems() override;
-    int GetItemCount() const override { return static_cast<int>(rows.size()); }
-    int GetSelectionMark() const override { return mark; }
-    void SetSelectionMark(int row) override { mark = row; }
-    unsigned GetItemState(int row, unsigned mask) const override;
-    void SetItemState(int row, unsigned state, unsigned mask) override;
-    bool HasHeader() const override { return hasHeader; }
-    int GetHeaderItemCount() const override { return static_cast<int>(headers.size()); }
-    void SetColumnWidth(int column, int width) override;
-    int GetColumnWidth(int column) const override;
-    void SetRedraw(bool redraw) override;
-    void Invalidate() override;
+    void InsertRow(int row, const std::vector<std::string>& cells) override;
+    void DeleteRow(int row) override;
+    void DeleteAllRows() override;
+    void SetCellText(int row, int column, const std::string& text) override;
+    void ShowSelection(int selected, int focused) override;
+    void FitColumn(int column) override;
 
-    // The user's gestures. A click on a row selects it alone and marks it; a click on empty
-    // space removes the highlight and keeps the mark; a keyboard move marks without a click.
-    void SelectRow(int row);
-    void ClearHighlight();
-    int HighlightedRow() const;  // -1 when none
+    // The user selects a row by mouse or keyboard (-1: a click on the empty space below the
+    // rows, which keeps the focus where it was). Reported before any notification of it.
+    void UserSelects(int row);
+    // The user moves the focus alone (Ctrl and an arrow key), the highlight staying.
+    void UserFocuses(int row);
+    bool HasEvents() const { return m_events != nullptr; }
 
-    // Test views of the table.
+    // What it shows, top to bottom.
     std::vector<std::string> Column(int column) const;
     std::vector<std::array<std::string, 3>> Rows() const;
 
-    std::vector<Row> rows;
+    std::vector<std::vector<std::string>> rows;
     std::vector<std::string> headers;
-    std::vector<int> widths;
-    int mark = -1;
-    bool hasHeader = true;
-    bool redraw = true;
     unsigned extendedStyle = 0;
-    int invalidations = 0;
-    int pixelsPerChar = 6;  // for the auto-size widths
-    // Some list views mark a row that gets selected while no row is marked; off by default.
-    bool selectingMarksUnmarked = false;
-    int controlWidth = 458;
+    int selected = -1;
+    int focused = -1;
+    bool movesHighlightWithRows = false;
+    struct Calls {
+        int insertRow = 0;
+        int deleteRow = 0;
+        int deleteAllRows = 0;
+        int setCellText = 0;
+        int showSelection = 0;
+        int fitColumn = 0;
+    };
+    Calls calls;
+    std::vector<int> fitted;  // the columns fitted, in order
 
   private:
     std::vector<std::string>& m_log;
+    platform::IListViewEvents* m_events = nullptr;
 };
 
 class FakePopupMenu : public platform::IPopupMenu {

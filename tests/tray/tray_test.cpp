@@ -110,7 +110,7 @@ TEST_F(TrayTest, WithFiftyEntriesEveryItemOpensItsOwnRow) {
         w->TrayNotify(TRAY_ICON_ID, win::kWmRButtonDown);
         ASSERT_EQ(platform.shellRequests.size(), 1u);
         const int row = static_cast<int>(item.id - ID_TRAYMENU_FIRST);
-        EXPECT_EQ(platform.shellRequests[0].file, w->list.GetItemText(row, COL_TARGET));
+        EXPECT_EQ(platform.shellRequests[0].file, dlg.m_listEntries.GetItemText(row, COL_TARGET));
         EXPECT_EQ(Field(IDC_TITLE), item.text);
     }
 }

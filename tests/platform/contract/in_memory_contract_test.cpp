@@ -12,10 +12,16 @@ namespace {
 class InMemoryListView : public ListViewSubject {
   public:
     platform::IListView& View() override { return m_list; }
-    int TextWidth(const std::string& text) override {
-        return static_cast<int>(text.size()) * m_list.pixelsPerChar;
+    int ShownRowCount() override { return static_cast<int>(m_list.rows.size()); }
+    std::string ShownCell(int row, int column) override {
+        return m_list.Column(column)[static_cast<size_t>(row)];
     }
-    int ClientWidth() override { return m_list.controlWidth; }
+    int ShownSelected() override { return m_list.selected; }
+    int ShownFocused() override { return m_list.focused; }
+    void UserSelects(int row) override { m_list.UserSelects(row); }
+    std::optional<int> FittedWidth(int) override { return std::nullopt; }
+    int TextWidth(const std::string&) override { return 0; }
+    int ClientWidth() override { return 0; }
 
   private:
     std::vector<std::string> m_log;

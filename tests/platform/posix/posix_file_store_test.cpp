@@ -566,7 +566,7 @@ class SaveFaultTest : public PosixFileStoreTest {
         platform.store.SetRecoveryDirectory(StateDirectory());
         CBrindlecotDlg dlg(platform);
         fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
-        EXPECT_EQ(w.list.GetItemCount(), 2);
+        EXPECT_EQ(static_cast<int>(w.list.rows.size()), 2);
         w.Type(IDC_TITLE, "Paint");
         w.Type(IDC_TARGET, "mspaint.exe");
         w.Type(IDC_SORTORDER, "03");
@@ -633,7 +633,7 @@ TEST_F(SaveFaultTest, AReadOnlyFileShowsTheBoxAndStaysAsItWas) {
     platform.store.SetRecoveryDirectory(StateDirectory());
     CBrindlecotDlg dlg(platform);
     fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
-    EXPECT_EQ(w.list.GetItemCount(), 2);  // a read-only file is read all the same
+    EXPECT_EQ(static_cast<int>(w.list.rows.size()), 2);  // a read-only file is read all the same
     platform.boxAnswers.push_back(win::kIdYes);
     w.Click(IDC_CLEARALL);
     platform.Close(w);
@@ -656,7 +656,7 @@ class QuitFaultTest : public SaveFaultTest {
         platform.store.SetRecoveryDirectory(StateDirectory());
         CBrindlecotDlg dlg(platform);
         fake::FakeDialogWindow& w = platform.Open(dlg, IDD_BRINDLECOT_DIALOG);
-        loaded = w.list.GetItemCount();
+        loaded = static_cast<int>(w.list.rows.size());
         w.Type(IDC_TITLE, "Paint");
         w.Type(IDC_TARGET, "mspaint.exe");
         w.Type(IDC_SORTORDER, "03");
