@@ -228,8 +228,9 @@ void CListCtrl::FlushRows() {
 }
 
 void CListCtrl::Flush() {
-    if (!m_pView || !m_dirty)
+    if (!m_pView || !m_dirty || m_flushing)
         return;
+    m_flushing = true;
     m_dirty = false;
     FlushRows();
     const int selected = FirstWith(win::kLvisSelected);
@@ -244,6 +245,7 @@ void CListCtrl::Flush() {
     m_fitsAsked.clear();
     for (int column : fits)
         m_pView->FitColumn(column);
+    m_flushing = false;
 }
 
 // ---- CDialog --------------------------------------------------------------------------------

@@ -102,6 +102,8 @@ class CListCtrl : public platform::IListViewEvents {
     // its own affair, so the selection is shown again.
     bool m_shownSelectionMoved = false;
     bool m_dirty = false;
+    // A display may deliver the window's messages while it is being brought in step.
+    bool m_flushing = false;
 };
 
 // A modal dialog built from a template. Messages reach OnMessage; the derived class's own map

@@ -143,6 +143,8 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
             const auto lv = m_listViews.find(static_cast<int>(header->idFrom));
             const bool fromListView =
                 lv != m_listViews.end() && lv->second->Hwnd() == header->hwndFrom;
+            if (fromListView)
+                lv->second->OnNotify(*header);
             NotifyRecord record = TranslateNotify(*header, fromListView);
             handled = Forward(message, wParam, reinterpret_cast<LPARAM>(&HeaderOf(record)), result);
             break;
