@@ -277,8 +277,12 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
     result = 0;
     if (!m_pWnd)
         return false;
+    // The work of a message sends the window further messages (a field's text set notifies it):
+    // the lists are shown as the outermost one leaves them, once.
+    ++m_messageDepth;
     const bool handled = Dispatch(message, wParam, lParam, result);
-    FlushControls();
+    if (--m_messageDepth == 0)
+        FlushControls();
     return handled;
 }
 

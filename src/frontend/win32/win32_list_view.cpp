@@ -18,6 +18,7 @@ void Win32ListView::SetExtendedStyle(unsigned style) {
 
 void Win32ListView::InsertRow(int row, const std::vector<std::string>& cells) {
     Applying applying(m_applying);
+    HoldDrawing();
     LVITEMA item{};
     item.mask = LVIF_TEXT;
     item.iItem = row;
@@ -34,16 +35,19 @@ void Win32ListView::InsertRow(int row, const std::vector<std::string>& cells) {
 
 void Win32ListView::DeleteRow(int row) {
     Applying applying(m_applying);
+    HoldDrawing();
     Send(LVM_DELETEITEM, static_cast<WPARAM>(row));
 }
 
 void Win32ListView::DeleteAllRows() {
     Applying applying(m_applying);
+    HoldDrawing();
     Send(LVM_DELETEALLITEMS);
 }
 
 void Win32ListView::SetCellText(int row, int column, const std::string& text) {
     Applying applying(m_applying);
+    HoldDrawing();
     LVITEMA item{};
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text.c_str());
@@ -63,6 +67,7 @@ int Win32ListView::NextItem(UINT flags) const {
 
 void Win32ListView::ShowSelection(int selected, int focused) {
     Applying applying(m_applying);
+    HoldDrawing();
     // Row -1 stands for every row: the highlight goes from all at once.
     SetState(-1, 0, LVIS_SELECTED);
     if (focused >= 0)
@@ -73,7 +78,27 @@ void Win32ListView::ShowSelection(int selected, int focused) {
         SetState(selected, LVIS_SELECTED, LVIS_SELECTED);
 }
 
+void Win32ListView::HoldDrawing() {
+    if (m_drawingHeld)
+        return;
+    m_drawingHeld = true;
+    Send(WM_SETREDRAW, FALSE);
+    // Taken before any paint, also in the message loop of a box the change is shown behind.
+    ::PostMessageA(::GetParent(m_hwnd), kWmShowListChanges, static_cast<WPARAM>(m_controlId), 0);
+}
+
+void Win32ListView::ShowChanges() {
+    if (!m_drawingHeld)
+        return;
+    m_drawingHeld = false;
+    Send(WM_SETREDRAW, TRUE);  // lays out the scroll bars for the rows there are now
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
 void Win32ListView::FitColumn(int column) {
+    // The rest that the last column fills depends on the vertical scroll bar, which the
+    // control shows or hides only once it draws again.
+    ShowChanges();
     // Fitted to the cells, then to the header (which also makes the last column fill the rest
     // of the control), the wider kept; not drawn in between.
     Send(WM_SETREDRAW, FALSE);

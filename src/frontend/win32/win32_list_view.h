@@ -10,9 +10,13 @@
 
 namespace brindlecot::win32 {
 
+// Posted to the list's dialog, with the list's control identifier, after a list view has
+// been changed with its drawing held back: the dialog then calls ShowChanges.
+constexpr UINT kWmShowListChanges = WM_APP + 0x200;
+
 class Win32ListView : public platform::IListView {
   public:
-    explicit Win32ListView(HWND hwnd) : m_hwnd(hwnd) {}
+    Win32ListView(HWND hwnd, int controlId) : m_hwnd(hwnd), m_controlId(controlId) {}
 
     HWND Hwnd() const { return m_hwnd; }
 
@@ -31,6 +35,8 @@ class Win32ListView : public platform::IListView {
     // is reported. The control sends it before the click's NM_CLICK and, for a key, after that
     // key's LVN_KEYDOWN, which the dialog's handler has seen by then.
     void OnNotify(const NMHDR& header);
+    // Draws again what was changed since the drawing was held back.
+    void ShowChanges();
 
   private:
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
@@ -38,6 +44,10 @@ class Win32ListView : public platform::IListView {
     }
     void SetState(int row, UINT state, UINT mask);
     int NextItem(UINT flags) const;
+    // Holds the drawing back until the message that made the change has been handled: with
+    // drawing on, each row inserted has the control lay out its scroll bars and header again,
+    // which under Wine is a round trip to the Wine server each time.
+    void HoldDrawing();
 
     // Marks the changes this display makes itself, for as long as it makes them: the control
     // reports them to the dialog as it reports the user's.
@@ -54,8 +64,10 @@ class Win32ListView : public platform::IListView {
     };
 
     HWND m_hwnd;
+    int m_controlId;
     platform::IListViewEvents* m_events = nullptr;
     bool m_applying = false;
+    bool m_drawingHeld = false;
 };
 
 }  // namespace brindlecot::win32

@@ -152,7 +152,9 @@ TEST_P(ListViewContract, AFittedColumnIsTheWiderOfItsCellsAndItsHeaderAndTheLast
     list->InsertColumn(1, "T");
     list->InsertColumn(2, "S");
     list->InsertRow(0, {"mm", "mmmmmmmmmmmm", "m"});
-    list->InsertRow(1, {"m", "mm", "m"});
+    // More rows than the list shows at once: the last column fills what the scroll bar leaves.
+    for (int r = 1; r < 40; ++r)
+        list->InsertRow(r, {"m", "mm", "m"});
     for (int c = 0; c < 3; ++c)
         list->FitColumn(c);
     const std::optional<int> first = m_subject->FittedWidth(0);
