@@ -142,6 +142,19 @@ SCRIPT
 opener_calls() { grep -c -- '--end--' "$work/opened.log" 2>/dev/null || true; }
 opener_called_more_than() { [ "$(opener_calls)" -gt "$1" ]; }
 
+# expect_opened LINES: the opener must have had exactly these calls (an argument a line, each
+# call ended by --end--).
+expect_opened() {
+    [ "$(cat "$work/opened.log")" = "$1" ] || fail "the opener got: $(cat "$work/opened.log")"
+}
+
+# expect_no_tray_notice: the program must say (once it is up, before any tray) that there is
+# no tray yet.
+expect_no_tray_notice() {
+    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
+        fail "the program did not say that there is no tray"
+}
+
 # expect_bytes FILE BYTES [MESSAGE]: fails (with both dumped) unless FILE holds exactly BYTES.
 expect_bytes() {
     if ! cmp -s <(printf '%s' "$2") "$1"; then

@@ -110,8 +110,7 @@ printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r
 start_program "$work/run" QT_QPA_PLATFORM=wayland
 wait_for 100 main_in_front || fail "no main window"
 # The icon is added after the window's first frame; it finds no tray yet, and says so.
-wait_for 50 grep -q 'no system tray' "$work/program.log" ||
-    fail "the program did not say that there was no tray before the bar"
+expect_no_tray_notice
 
 # The pointer: a virtual one, the compositor having no input device.
 coproc POINTER { exec "$pointer" 1024 768; }
@@ -223,9 +222,7 @@ wait_for 50 menu_closed || fail "the menu stayed open"
 restore_from_workspace "$icon_x" "$icon_y" 4
 grim "$shots/wayland-swaybar-restored.png"
 
-expected=$'x; touch gamma\n--end--\nalpha target\n--end--\nx; touch gamma\n--end--\nalpha target\n--end--'
-[ "$(cat "$work/opened.log")" = "$expected" ] ||
-    fail "the opener got: $(cat "$work/opened.log")"
+expect_opened $'x; touch gamma\n--end--\nalpha target\n--end--\nx; touch gamma\n--end--\nalpha target\n--end--'
 [ -e "$work/run/gamma" ] && fail "a shell ran the target"
 
 # The end of the run: the window closed, the process gone at once.

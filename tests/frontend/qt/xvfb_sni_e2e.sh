@@ -119,8 +119,7 @@ start_program "$work/run" QT_QPA_PLATFORM=xcb
 find_main_window
 if [ "$order" = later ]; then
     # No tray yet: the program says so once, and shows its icon when the panel comes.
-    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
-        fail "the program did not say that there is no tray"
+    expect_no_tray_notice
     start_panel
 else
     grep -q 'no system tray' "$work/program.log" && fail "the program said there was no tray"
@@ -204,9 +203,7 @@ add_entry "Epsilon" "caf%C3%A9 & more" "05"
 capture_settled "$shots/$shot_prefix-main-window.png" -window root \
     -crop "$((MAIN_WIDTH + 40))x$((MAIN_HEIGHT + 60))+$((MAIN_X - 20))+$((MAIN_Y - 40))"
 choose_from_menu 0 5 "$shots/$shot_prefix-menu-3.png"  # Epsilon, the new top item
-expected=$'x; touch gamma\n--end--\nalpha target\n--end--\ncaf%C3%A9 & more\n--end--'
-[ "$(cat "$work/opened.log")" = "$expected" ] ||
-    fail "the opener got: $(cat "$work/opened.log")"
+expect_opened $'x; touch gamma\n--end--\nalpha target\n--end--\ncaf%C3%A9 & more\n--end--'
 [ -e "$work/run/gamma" ] && fail "a shell ran the target"
 
 # A click on the icon restores the minimised window, also the first click after a menu that

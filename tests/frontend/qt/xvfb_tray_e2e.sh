@@ -73,8 +73,7 @@ printf 'ST=Notes\nURL=http://notes.example/\nSORTORDER=02\nST=Calc\nURL=calc.exe
 start_program "$work/run" QT_QPA_PLATFORM=xcb
 find_main_window
 if [ "$order" = later ]; then
-    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
-        fail "the program did not say that there is no tray"
+    expect_no_tray_notice
     run_tray
 fi
 caption=$(xdotool getwindowname "$window")
@@ -127,12 +126,7 @@ import -window root -crop "420x260+$shot_x+$shot_y" "$shots/$shot_prefix-menu.pn
 xdotool mousemove --sync $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + MENU_HEIGHT / 6))
 xdotool click 1
 wait_for 50 opener_called_more_than 0 || fail "the opener was not called"
-opened=$(cat "$work/opened.log")
-echo "opener received: $(tr '\n' ' ' <"$work/opened.log")"
-case "$opened" in
-    $'https://web.example/x y\n--end--') ;;  # exactly as typed: no %20
-    *) fail "the opener got an unexpected call: $opened" ;;
-esac
+expect_opened $'https://web.example/x y\n--end--'  # exactly as typed: no %20
 
 # The new row was in the menu, so it is in the table: the main window as it is now.
 eval "$(xdotool getwindowgeometry --shell "$window")"

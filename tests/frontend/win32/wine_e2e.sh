@@ -79,8 +79,7 @@ eval "$(xdotool getwindowgeometry --shell "$menu")"
 [ "$HEIGHT" -gt 40 ] || fail "the tray menu has fewer than three items (${HEIGHT} px)"
 xdotool mousemove --sync --window "$menu" $((WIDTH / 2)) $((HEIGHT - 10)) click 1
 wait_for 50 opener_called_more_than 0 || fail "choosing a tray item opened nothing"
-[ "$(cat "$work/opened.log")" = $'http://alpha.example/\n--end--' ] ||
-    fail "the tray item opened '$(cat "$work/opened.log")'"
+expect_opened $'http://alpha.example/\n--end--'
 
 xdotool windowactivate --sync "$main" key Escape
 wait_for 100 process_gone "$app" || fail "Escape did not end the program"
