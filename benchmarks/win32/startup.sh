@@ -7,6 +7,8 @@
 #   benchmarks/win32/startup.sh [RUNS]     (after tools/build-windows.sh or the win32 preset)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+# shellcheck source=tests/support/test_helpers.sh
+source tests/support/test_helpers.sh
 runs=${1:-15}
 build=build/win32
 winedir=$PWD/$build/wine
@@ -18,13 +20,7 @@ trap 'rm -rf "$work"; tests/frontend/win32/wine_display.sh stop "$winedir"' EXIT
 
 # Each case runs in its own directory: the program reads brcot.dat from its working directory.
 mkdir "$work/bare" "$work/nofile" "$work/fifty"
-{
-    printf 'CREATOR=Brindlecot 1.0\r\n'
-    for i in $(seq 50 -1 1); do
-        printf 'ST=Entry number %d\r\nURL=http://example.org/%d/index.html\r\nSORTORDER=%02d\r\n\r\n' \
-            "$i" "$i" "$i"
-    done
-} >"$work/fifty.dat"
+fifty_entries >"$work/fifty.dat"
 
 # Prints the milliseconds one run of PROGRAM takes in DIR, after putting the case's file there.
 run_one() {

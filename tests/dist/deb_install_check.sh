@@ -20,10 +20,8 @@ probe_dir=$(realpath "$2")
 work=$(realpath -m "$3")
 app_id=org.brindlecot.Brindlecot
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
-
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../support/waits.sh"
+# shellcheck source=tests/support/test_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/test_helpers.sh"
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -15,10 +15,8 @@ zip=$(realpath "$2")
 work=$(realpath -m "$3")
 mkdir -p "$work"
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
-
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../support/waits.sh"
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb_session.sh"
 
 # ---- The zip: the program, README and licence in one folder named after the package ----
 name=$(basename "$zip" .zip)
@@ -32,27 +30,14 @@ fi
 echo "zip: $(basename "$zip") holds brindlecot.exe, README.txt, LICENSE.txt"
 
 # ---- A display with a window manager: without one Wine waits on every window teardown ----
-pids=()
 cleanup() {
     local status=$?
     if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
-    local p
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    stop_helpers
     exit $status
 }
 trap cleanup EXIT
-
-exec {display_fd}<> <(:)
-Xvfb -displayfd "$display_fd" -noreset -screen 0 1024x768x24 -nolisten tcp \
-    >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-read -r -t 20 -u "$display_fd" display_number || fail "Xvfb did not start (see $work/xvfb.log)"
-exec {display_fd}<&-
-export DISPLAY=":$display_number"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-wait_for 200 wm_running || fail "openbox did not take over the display"
+start_display
 
 # The prefix is WORK_DIR's own. Wine's menu builder would turn the installer's Start-menu
 # shortcuts (and the prefix's file associations) into menu entries in the user's own ~/.local

@@ -15,10 +15,12 @@
 //   edge of the bar (`PrepareMenuWindow`).
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
 class QMenu;
+class QObject;
 class QWidget;
 
 namespace brindlecot::qt {
@@ -50,12 +52,17 @@ std::optional<std::string> SwayMenuMove(const std::string& tree, long pid);
 
 // One message to sway over its IPC socket (the i3 protocol: "i3-ipc", the payload's length and
 // the message type as native 32-bit integers, the payload): a command (type 0) or a question
-// such as the window tree (type 4). The reply's payload, or nothing when the socket cannot be
-// reached or answers wrongly within a second.
+// such as the window tree (type 4). The exchange runs on the event loop and never waits on the
+// compositor: the message goes out as far as the socket takes it at once, the rest when it can
+// take more, and the reply is read as it arrives. `done` gets the reply's payload, or nothing
+// when the socket cannot be reached, answers wrongly or goes a second without a byte either
+// way. It runs once, from the event loop, never within this call; never, if `context` is
+// deleted first.
 constexpr unsigned kSwayRunCommand = 0;
 constexpr unsigned kSwayGetTree = 4;
-std::optional<std::string> SwayCommand(const std::string& socketPath, const std::string& command,
-                                       unsigned type = kSwayRunCommand);
+using SwayReply = std::function<void(std::optional<std::string> reply)>;
+void AskSway(const std::string& socketPath, const std::string& command, unsigned type,
+             QObject& context, SwayReply done);
 
 // Whether sway's reply to a command says that every command in it succeeded.
 bool SwayReplySucceeded(const std::string& reply);

@@ -11,26 +11,16 @@ reference=$2
 out=$3
 rm -rf "$out"
 mkdir -p "$out"
-work=$(mktemp -d)
-xvfb_pid=""
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+new_work_dir
 mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
 
 # The entry files.
 mkdir "$work/empty" "$work/fifty" "$work/mixed"
 : >"$work/empty/brcot.dat"
-{
-    printf 'CREATOR=Brindlecot 1.0\r\n'
-    for i in $(seq 50 -1 1); do
-        printf 'ST=Entry number %d\r\nURL=http://example.org/%d/index.html\r\nSORTORDER=%02d\r\n\r\n' \
-            "$i" "$i" "$i"
-    done
-} >"$work/fifty/brcot.dat"
+fifty_entries >"$work/fifty/brcot.dat"
 {
     printf 'CREATOR=Brindlecot 1.0\r\n'
     for i in $(seq 1 50); do
@@ -69,18 +59,8 @@ compare_all() {
 QT_QPA_PLATFORM=offscreen compare_all offscreen
 
 if command -v Xvfb >/dev/null; then
-    # Xvfb picks a free display and writes its number once it accepts clients.
-    mkfifo "$work/display"
-    Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp -noreset 5>"$work/display" \
-        2>/dev/null &
-    xvfb_pid=$!
-    display=""
-    read -r -t 20 display <"$work/display" || true
-    if [ -z "$display" ]; then
-        echo "Xvfb did not start" >&2
-        exit 1
-    fi
-    DISPLAY=:$display QT_QPA_PLATFORM=xcb compare_all xcb
+    start_display -n
+    QT_QPA_PLATFORM=xcb compare_all xcb
 else
     echo "Xvfb is not installed: only the offscreen frames were compared"
 fi

@@ -16,24 +16,17 @@ program=$(realpath "$1")
 pointer=$(realpath "$2")
 shots=$3
 
+# shellcheck source=tests/support/test_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/test_helpers.sh"
+
 if [ -z "${BRINDLECOT_WL_INNER:-}" ]; then
-    missing=""
-    for tool in sway swaybar waybar swaymsg grim dbus-run-session dbus-send jq convert setpriv; do
-        command -v "$tool" >/dev/null || missing+=" $tool"
-    done
+    missing=$(missing_tools sway swaybar waybar swaymsg grim dbus-run-session dbus-send jq convert \
+        setpriv)
     [ -x "$pointer" ] || missing+=" $pointer (built with libwayland-dev)"
     [ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so ] ||
         ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 ||
         missing+=" qt6-wayland"
-    if [ -n "$missing" ]; then
-        # tools/test.sh installs them; where it ran (CI), a missing one is a failure.
-        if [ -n "${CI:-}" ]; then
-            echo "FAIL: not installed:$missing"
-            exit 1
-        fi
-        echo "SKIP: not installed:$missing (tools/test.sh installs them)"
-        exit 77
-    fi
+    [ -z "$missing" ] || not_installed "$missing"
     mkdir -p "$shots"
     work=$(mktemp -d)
     chmod 755 "$work"
@@ -45,7 +38,7 @@ if [ -z "${BRINDLECOT_WL_INNER:-}" ]; then
     if [ "$(id -u)" -eq 0 ]; then
         mkdir -p "$work/tests/frontend/qt" "$work/tests/support"
         cp "$0" "$work/tests/frontend/qt/"
-        cp "$(dirname "$0")"/../../support/{waits,xvfb_session}.sh "$work/tests/support/"
+        cp "$(dirname "$0")"/../../support/test_helpers.sh "$work/tests/support/"
         cp "$program" "$pointer" "$work/"
         script="$work/tests/frontend/qt/$(basename "$0")"
         program="$work/$(basename "$program")"
@@ -64,20 +57,11 @@ fi
 work=$HOME
 mkdir -p "$shots"
 
-fail() {
-    echo "FAIL: $*"
-    for log in program sway bar; do
-        [ -f "$work/$log.log" ] && tail -n 20 "$work/$log.log" | sed "s/^/  $log: /"
-    done
-    windows 2>/dev/null | jq -c '{name, type, focused, visible, rect}' | sed 's/^/  window: /'
+on_failure() {
+    show_logs program sway bar
+    windows 2>/dev/null | jq -c '{name, type, focused, visible, rect}' | sed 's/^/  window: /' >&2
     grim "$shots/wayland-failure.png" 2>/dev/null || true
-    exit 1
 }
-
-# The helpers' clean-up, the stand-in opener and the watcher's queries are those of the Xvfb
-# runs; this run makes its own display.
-# shellcheck source=tests/support/xvfb_session.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
 trap stop_helpers EXIT
 
 # A compositor of our own, without input devices or a GPU. Its bar is started by hand below
@@ -123,14 +107,10 @@ mkdir "$work/run"
 make_opener
 printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r\nST=Beta\r\nURL=HTTP://Beta.example/a b\r\nSORTORDER=02\r\nST=Gamma\r\nURL=x; touch gamma\r\nSORTORDER=03\r\n' \
     >"$work/run/brcot.dat"
-(cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=wayland exec "$program") \
-    >"$work/program.log" 2>&1 &
-app=$!
-pids+=($app)
+start_program "$work/run" QT_QPA_PLATFORM=wayland
 wait_for 100 main_in_front || fail "no main window"
 # The icon is added after the window's first frame; it finds no tray yet, and says so.
-wait_for 50 grep -q 'no system tray' "$work/program.log" ||
-    fail "the program did not say that there was no tray before the bar"
+expect_no_tray_notice
 
 # The pointer: a virtual one, the compositor having no input device.
 coproc POINTER { exec "$pointer" 1024 768; }
@@ -160,7 +140,7 @@ choose() {
     read -r x y < <("$locate" "$index" "$count")
     # Menus highlight the item under the pointer; the release over it chooses it.
     pointer "move $x $((y - 3))" "move $x $y" "click left"
-    wait_for 50 bash -c "[ \$(grep -c -- '--end--' '$work/opened.log') -gt $before ]" ||
+    wait_for 50 opener_called_more_than "$before" ||
         fail "choosing item $index from the top launched nothing"
 }
 
@@ -242,18 +222,13 @@ wait_for 50 menu_closed || fail "the menu stayed open"
 restore_from_workspace "$icon_x" "$icon_y" 4
 grim "$shots/wayland-swaybar-restored.png"
 
-expected=$'x; touch gamma\n--end--\nalpha target\n--end--\nx; touch gamma\n--end--\nalpha target\n--end--'
-[ "$(cat "$work/opened.log")" = "$expected" ] ||
-    fail "the opener got: $(cat "$work/opened.log")"
+expect_opened $'x; touch gamma\n--end--\nalpha target\n--end--\nx; touch gamma\n--end--\nalpha target\n--end--'
 [ -e "$work/run/gamma" ] && fail "a shell ran the target"
 
 # The end of the run: the window closed, the process gone at once.
 start=$(date +%s%N)
 swaymsg '[title="^Brindlecot *$"] kill' >/dev/null
-wait_for 50 bash -c "! kill -0 $app 2>/dev/null" || fail "the program did not end when closed"
+expect_exit "$app" "when closed"
 ms=$((($(date +%s%N) - start) / 1000000))
-status=0
-wait "$app" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
 echo "ended ${ms} ms after its window was closed"
 echo "PASS (waybar and swaybar: icon, menu, launch, restore; screenshots in $shots)"

@@ -8,16 +8,12 @@ set -euo pipefail
 
 program=$(realpath "$1")
 reader="$(dirname "$(realpath "$0")")/atspi_read.py"
-for tool in Xvfb openbox dbus-run-session dbus-send xdotool xprop /usr/libexec/at-spi-bus-launcher; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (tools/test.sh installs it)"
-        exit 77
-    fi
-done
-if ! /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
-    echo "SKIP: python3-pyatspi is not installed (tools/test.sh installs it)"
-    exit 77
-fi
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+missing=$(missing_tools Xvfb openbox dbus-run-session dbus-send xdotool xprop \
+    /usr/libexec/at-spi-bus-launcher)
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || missing+=" python3-pyatspi"
+[ -z "$missing" ] || not_installed "$missing"
 
 if [ -z "${BRINDLECOT_ATSPI_BUS:-}" ]; then
     status=0
@@ -25,15 +21,8 @@ if [ -z "${BRINDLECOT_ATSPI_BUS:-}" ]; then
     exit "$status"
 fi
 
-work=$(mktemp -d)
-fail() {
-    echo "FAIL: $*"
-    show_logs program
-    exit 1
-}
-# shellcheck source=tests/support/xvfb_session.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
-trap 'stop_helpers; rm -rf "$work"' EXIT
+on_failure() { show_logs program; }
+new_work_dir
 
 start_display
 # Qt joins the accessibility bus only if it is there when the program starts: start it now.
@@ -43,12 +32,8 @@ dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus
 mkdir "$work/run"
 printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha.exe\r\nSORTORDER=01\r\nST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\nST=Gamma\r\nURL=gamma.exe\r\nSORTORDER=03\r\n' \
     >"$work/run/brcot.dat"
-(cd "$work/run" && QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec "$program") \
-    >"$work/program.log" 2>&1 &
-app=$!
-pids+=("$app")
-wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
-window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
+start_program "$work/run" QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+find_main_window
 
 rows=$(/usr/bin/python3 "$reader" check) || fail "through AT-SPI: $rows"
 [ "$rows" = $'Alpha|alpha.exe|01\nBeta|beta.exe|02\nGamma|gamma.exe|03' ] ||
@@ -56,9 +41,7 @@ rows=$(/usr/bin/python3 "$reader" check) || fail "through AT-SPI: $rows"
 echo "AT-SPI reads every field by its label, the list as \"Entries\" with its three rows"
 
 # From the title field, back to the list, to its second row, and Space.
-xdotool windowactivate --sync "$window"
-wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $window ]" ||
-    fail "the main window did not get the keyboard focus"
+focus_main_window
 [ -z "$(/usr/bin/python3 "$reader" field Title:)" ] || fail "the title field is not empty"
 xdotool key shift+Tab shift+Tab Home Down space
 wait_for 50 bash -c "[ \"\$(/usr/bin/python3 '$reader' field Title:)\" = Beta ]" ||
@@ -68,5 +51,4 @@ wait_for 50 bash -c "[ \"\$(/usr/bin/python3 '$reader' field Title:)\" = Beta ]"
 echo "Space on the focused row loaded it"
 
 xdotool key Escape
-wait_for 50 bash -c "! kill -0 $app" || fail "the program did not end on Escape"
-wait "$app" || fail "the program ended with a failure"
+expect_exit "$app" "on Escape"

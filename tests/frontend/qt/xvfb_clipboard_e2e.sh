@@ -7,22 +7,12 @@ set -euo pipefail
 
 program=$(realpath "$1")
 manager=$(realpath "$2")
-for tool in Xvfb openbox xdotool xprop; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (tools/test.sh installs it)"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-fail() {
-    echo "FAIL: $*"
-    show_logs program manager
-    exit 1
-}
 # shellcheck source=tests/support/xvfb_session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
-trap 'stop_helpers; rm -rf "$work"' EXIT
+require_tools Xvfb openbox xdotool xprop
+
+on_failure() { show_logs program manager; }
+new_work_dir
 
 start_display
 unset DBUS_SESSION_BUS_ADDRESS
@@ -40,15 +30,10 @@ run_case() {
 
     mkdir -p "$work/$name"
     : >"$work/$name/brcot.dat"
-    (cd "$work/$name" && QT_QPA_PLATFORM=xcb exec "$program") >"$work/program.log" 2>&1 &
-    local app=$!
-    pids+=("$app")
-    wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "$name: no main window"
-    local window
-    window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
-    xdotool windowactivate --sync "$window"
-    wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $window ]" ||
-        fail "$name: the main window did not get the keyboard focus"
+    local app window
+    start_program "$work/$name" QT_QPA_PLATFORM=xcb
+    find_main_window "$name: "
+    focus_main_window "$name: "
     xdotool type --delay 20 "copied $name"
     # shellcheck disable=SC2086
     xdotool key $keys
@@ -57,7 +42,7 @@ run_case() {
         fail "$name: the window did not close on Escape"
     local gone
     gone=$(date +%s%N)
-    wait_for 40 bash -c "! kill -0 $app" ||
+    wait_for 40 process_gone "$app" ||
         fail "$name: the program was still running 4 s after its window went"
     gone_to_end=$((($(date +%s%N) - gone) / 1000000))
     wait "$app" || fail "$name: the program ended with a failure"

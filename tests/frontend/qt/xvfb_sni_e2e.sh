@@ -22,13 +22,10 @@ case "$panel" in
     xfce4-panel | lxqt-panel) ;;
     *) echo "unknown panel: $panel"; exit 2 ;;
 esac
-for tool in Xvfb openbox "$panel" dbus-run-session dbus-send xdotool import convert xwininfo xprop \
-    xmessage; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (tools/test.sh installs it)"
-        exit 77
-    fi
-done
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+require_tools Xvfb openbox "$panel" dbus-run-session dbus-send xdotool import convert xwininfo \
+    xprop xmessage
 mkdir -p "$shots"
 shot_prefix="sni-${panel%-panel}"
 [ "$order" = later ] && shot_prefix+="-later"
@@ -100,15 +97,10 @@ CONF
 fi
 
 work=$BRINDLECOT_SNI_WORK
-fail() {
-    echo "FAIL: $*"
-    [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log"
-    show_logs panel
+on_failure() {
+    show_logs program panel
     import -window root "$shots/$shot_prefix-failure.png" 2>/dev/null || true
-    exit 1
 }
-# shellcheck source=tests/support/xvfb_session.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
 trap stop_helpers EXIT
 
 start_display
@@ -123,17 +115,11 @@ mkdir "$work/run"
 printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=alpha target\r\nSORTORDER=01\r\nST=Beta\r\nURL=HTTP://Beta.example/a b\r\nSORTORDER=02\r\nST=Gamma\r\nURL=x; touch gamma\r\nSORTORDER=03\r\n' \
     >"$work/run/brcot.dat"
 [ "$order" = later ] || start_panel
-(cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb exec "$program") \
-    >"$work/program.log" 2>&1 &
-app=$!
-pids+=("$app")
-
-wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
-window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
+start_program "$work/run" QT_QPA_PLATFORM=xcb
+find_main_window
 if [ "$order" = later ]; then
     # No tray yet: the program says so once, and shows its icon when the panel comes.
-    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
-        fail "the program did not say that there is no tray"
+    expect_no_tray_notice
     start_panel
 else
     grep -q 'no system tray' "$work/program.log" && fail "the program said there was no tray"
@@ -190,7 +176,7 @@ choose_from_menu() {
     # The items share the menu's height but for a small border above and below.
     xdotool mousemove --sync $((MENU_X + MENU_WIDTH / 2)) \
         $((MENU_Y + 4 + (MENU_HEIGHT - 8) * (2 * index + 1) / (2 * count))) click 1
-    wait_for 50 test "$(opener_calls)" -gt "$calls" ||
+    wait_for 50 opener_called_more_than "$calls" ||
         fail "choosing item $index from the top launched nothing"
     wait_for 50 menu_closed || fail "the menu stayed open"
 }
@@ -217,9 +203,7 @@ add_entry "Epsilon" "caf%C3%A9 & more" "05"
 capture_settled "$shots/$shot_prefix-main-window.png" -window root \
     -crop "$((MAIN_WIDTH + 40))x$((MAIN_HEIGHT + 60))+$((MAIN_X - 20))+$((MAIN_Y - 40))"
 choose_from_menu 0 5 "$shots/$shot_prefix-menu-3.png"  # Epsilon, the new top item
-expected=$'x; touch gamma\n--end--\nalpha target\n--end--\ncaf%C3%A9 & more\n--end--'
-[ "$(cat "$work/opened.log")" = "$expected" ] ||
-    fail "the opener got: $(cat "$work/opened.log")"
+expect_opened $'x; touch gamma\n--end--\nalpha target\n--end--\ncaf%C3%A9 & more\n--end--'
 [ -e "$work/run/gamma" ] && fail "a shell ran the target"
 
 # A click on the icon restores the minimised window, also the first click after a menu that
@@ -253,8 +237,7 @@ if [ -n "${BRINDLECOT_ACTIVE_WINDOW_REQUESTS:-}" ]; then
     xdotool windowminimize --sync "$window"
     wait_for 50 window_state "$window" IsUnMapped || fail "the window did not minimise"
     xdotool mousemove --window "$other" 20 20 click 1
-    wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $other ]" ||
-        fail "the other window did not take the focus"
+    wait_for 50 has_focus "$other" || fail "the other window did not take the focus"
     # The server's time after the user's click elsewhere: the request must be no older.
     xprop -root -f _BRINDLECOT_MARK 32c -set _BRINDLECOT_MARK 1
     wait_for 50 grep -q '^mark ' "$work/requests.log" || fail "the watcher saw no mark"
@@ -265,8 +248,7 @@ if [ -n "${BRINDLECOT_ACTIVE_WINDOW_REQUESTS:-}" ]; then
         org.kde.StatusNotifierItem.Activate int32:0 int32:0 >/dev/null ||
         fail "the item '$item' did not take Activate"
     wait_for 50 window_state "$window" IsViewable || fail "Activate did not restore the window"
-    wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $window ]" ||
-        fail "Activate did not give the window the focus"
+    wait_for 50 has_focus "$window" || fail "Activate did not give the window the focus"
     xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_HIDDEN &&
         fail "the window is still marked hidden"
     grep -qx "active $window 2 [0-9]* 1" "$work/requests.log" ||
@@ -278,11 +260,8 @@ fi
 xdotool windowactivate --sync "$window"
 start=$(date +%s%N)
 xdotool key alt+F4
-wait_for 50 bash -c "! kill -0 $app 2>/dev/null" || fail "the program did not end on Alt+F4"
+expect_exit "$app" "on Alt+F4"
 ms=$((($(date +%s%N) - start) / 1000000))
-status=0
-wait "$app" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
 echo "ended ${ms} ms after Alt+F4"
 grep -q $'URL=caf%C3%A9 & more\r' "$work/run/brcot.dat" || fail "brcot.dat lacks the new entry"
 echo "PASS ($panel, $order, StatusNotifierItem menu, launch, restore, end of run;" \

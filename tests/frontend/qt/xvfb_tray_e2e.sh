@@ -19,28 +19,19 @@ case "$tray_program" in
     trayer | tint2) ;;
     *) echo "unknown tray: $tray_program"; exit 2 ;;
 esac
-for tool in Xvfb openbox "$tray_program" xdotool import xwininfo xprop; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (tools/test.sh installs it)"
-        exit 77
-    fi
-done
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
+require_tools Xvfb openbox "$tray_program" xdotool import xwininfo xprop
 mkdir -p "$shots"
 shot_prefix="tray"
 [ "$tray_program" = trayer ] || shot_prefix+="-$tray_program"
 [ "$order" = later ] && shot_prefix+="-later"
 
-work=$(mktemp -d)
-fail() {
-    echo "FAIL: $*"
-    [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log"
-    show_logs tray
+on_failure() {
+    show_logs program tray
     import -window root "$shots/$shot_prefix-failure.png" 2>/dev/null || true
-    exit 1
 }
-# shellcheck source=tests/support/xvfb_session.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
-trap 'stop_helpers; rm -rf "$work"' EXIT
+new_work_dir
 
 start_display
 unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem: the XEmbed tray
@@ -79,22 +70,14 @@ mkdir "$work/run"
 printf 'ST=Notes\nURL=http://notes.example/\nSORTORDER=02\nST=Calc\nURL=calc.exe\nSORTORDER=01\n' \
     >"$work/run/brcot.dat"
 
-(cd "$work/run" && PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb exec "$program") \
-    >"$work/program.log" 2>&1 &
-app=$!
-pids+=("$app")
-
-wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
-window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
+start_program "$work/run" QT_QPA_PLATFORM=xcb
+find_main_window
 if [ "$order" = later ]; then
-    wait_for 50 grep -q 'no system tray' "$work/program.log" ||
-        fail "the program did not say that there is no tray"
+    expect_no_tray_notice
     run_tray
 fi
 caption=$(xdotool getwindowname "$window")
-xdotool windowactivate --sync "$window"
-has_focus() { [ "$(xdotool getwindowfocus)" = "$window" ]; }
-wait_for 50 has_focus || fail "the main window did not get the keyboard focus"
+focus_main_window
 
 # A new entry, typed as a user does: the focus starts in the title field, Tab moves on
 # through the target and the sort order to Browse, Quit, Test and Add.
@@ -142,13 +125,8 @@ import -window root -crop "420x260+$shot_x+$shot_y" "$shots/$shot_prefix-menu.pn
 # the keyboard, which cannot be seen from outside.
 xdotool mousemove --sync $((MENU_X + MENU_WIDTH / 2)) $((MENU_Y + MENU_HEIGHT / 6))
 xdotool click 1
-wait_for 50 grep -q -- '--end--' "$work/opened.log" || fail "the opener was not called"
-opened=$(cat "$work/opened.log")
-echo "opener received: $(tr '\n' ' ' <"$work/opened.log")"
-case "$opened" in
-    $'https://web.example/x y\n--end--') ;;  # exactly as typed: no %20
-    *) fail "the opener got an unexpected call: $opened" ;;
-esac
+wait_for 50 opener_called_more_than 0 || fail "the opener was not called"
+expect_opened $'https://web.example/x y\n--end--'  # exactly as typed: no %20
 
 # The new row was in the menu, so it is in the table: the main window as it is now.
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -166,16 +144,9 @@ wait_for 50 window_state "$window" IsViewable ||
 # Close the window through the window manager (Alt+F4 is its Close).
 xdotool windowactivate --sync "$window"
 xdotool key alt+F4
-wait_for 50 bash -c "! kill -0 $app 2>/dev/null" || fail "the program did not end on Alt+F4"
-status=0
-wait "$app" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+expect_exit "$app" "on Alt+F4"
 
 expected=$'CREATOR=Brindlecot 1.0\r\nST=Web\r\nURL=https://web.example/x y\r\nSORTORDER=03\r\n\r\nST=Notes\r\nURL=http://notes.example/\r\nSORTORDER=02\r\n\r\nST=Calc\r\nURL=calc.exe\r\nSORTORDER=01\r\n'
 [ "$caption" = "Brindlecot " ] || fail "the caption after loading is '$caption'"
-if ! cmp -s <(printf '%s' "$expected") "$work/run/brcot.dat"; then
-    echo "expected:"; printf '%s' "$expected" | od -c | head -20
-    echo "written:"; od -c "$work/run/brcot.dat" | head -20
-    fail "brcot.dat differs"
-fi
+expect_bytes "$work/run/brcot.dat" "$expected" "brcot.dat differs"
 echo "PASS (tray, menu, launch, end of run, brcot.dat bytes; screenshots in $shots)"

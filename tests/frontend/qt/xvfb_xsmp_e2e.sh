@@ -11,24 +11,16 @@ set -euo pipefail
 program=$(realpath "$1")
 manager=$(realpath "$2")
 shots=$3
-for tool in Xvfb openbox trayer xdotool import compare xwininfo xprop; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is not installed (tools/test.sh installs it)"
-        exit 77
-    fi
-done
-mkdir -p "$shots"
-
-work=$(mktemp -d)
-fail() {
-    echo "FAIL: $*"
-    show_logs program manager
-    import -window root "$shots/xsmp-failure.png" 2>/dev/null || true
-    exit 1
-}
 # shellcheck source=tests/support/xvfb_session.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
-trap 'stop_helpers; rm -rf "$work"' EXIT
+require_tools Xvfb openbox trayer xdotool import compare xwininfo xprop
+mkdir -p "$shots"
+
+on_failure() {
+    show_logs program manager
+    import -window root "$shots/xsmp-failure.png" 2>/dev/null || true
+}
+new_work_dir
 
 start_display
 unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem host: the icon docks in trayer
@@ -57,21 +49,15 @@ esac
 
 mkdir "$work/run"
 printf 'CREATOR=Brindlecot 1.0\r\nST=Calc\r\nURL=calc.exe\r\nSORTORDER=01\r\n' >"$work/run/brcot.dat"
-(cd "$work/run" && export "${address?}" ICEAUTHORITY="$work/iceauthority" QT_QPA_PLATFORM=xcb &&
-    exec "$program") >"$work/program.log" 2>&1 &
-app=$!
-pids+=("$app")
+start_program "$work/run" "${address?}" ICEAUTHORITY="$work/iceauthority" QT_QPA_PLATFORM=xcb
 expect registered
-wait_for 100 xdotool search --onlyvisible --name '^Brindlecot' || fail "no main window"
-window=$(xdotool search --onlyvisible --name '^Brindlecot' | head -1)
+find_main_window
 wait_for 100 bash -c "xwininfo -tree -id $tray | grep -q '\"brindlecot\"'" ||
     fail "the icon did not dock in the tray"
-running() { kill -0 "$app" 2>/dev/null; }
+running() { ! process_gone "$app"; }
 
 # An entry typed as a user does (the focus starts in the title field), then Add.
-xdotool windowactivate --sync "$window"
-wait_for 50 bash -c "[ \"\$(xdotool getwindowfocus)\" = $window ]" ||
-    fail "the main window did not get the keyboard focus"
+focus_main_window
 xdotool type --delay 20 "Web"
 xdotool key Tab
 xdotool type --delay 20 "https://web.example/"
@@ -106,13 +92,13 @@ bash -c "xwininfo -tree -id $tray | grep -q '\"brindlecot\"'" ||
     fail "the tray icon went at the checkpoint"
 shown_windows=$(xdotool search --onlyvisible --class brindlecot | wc -l)  # with the icon's
 expected_two=$'CREATOR=Brindlecot 1.0\r\nST=Web\r\nURL=https://web.example/\r\nSORTORDER=02\r\n\r\nST=Calc\r\nURL=calc.exe\r\nSORTORDER=01\r\n'
-cmp -s <(printf '%s' "$expected_two") "$work/run/brcot.dat" || fail "brcot.dat after the checkpoint differs"
+expect_bytes "$work/run/brcot.dat" "$expected_two" "brcot.dat after the checkpoint differs"
 
 # A logout that the user cancels: saved, still running, nothing asked.
 rm "$work/run/brcot.dat"
 tell logout
 expect "saved 1"
-cmp -s <(printf '%s' "$expected_two") "$work/run/brcot.dat" || fail "the logout's save differs"
+expect_bytes "$work/run/brcot.dat" "$expected_two" "the logout's save differs"
 tell cancel
 expect cancelled
 # One more checkpoint, answered, shows that the program took the cancellation and runs on.
@@ -127,11 +113,8 @@ window_state "$window" IsViewable || fail "the window went after a cancelled log
 # program is gone.
 rm "$work/run/brcot.dat"
 tell die
-wait_for 50 bash -c "! kill -0 $app 2>/dev/null" || fail "the program did not end at the session's end"
-status=0
-wait "$app" || status=$?
-[ "$status" -eq 0 ] || fail "the program ended with status $status"
+expect_exit "$app" "at the session's end"
 expect closed
-cmp -s <(printf '%s' "$expected_two") "$work/run/brcot.dat" || fail "the session's end did not write the list"
+expect_bytes "$work/run/brcot.dat" "$expected_two" "the session's end did not write the list"
 grep -q 'Session management error' "$work/program.log" && fail "Qt did not reach the session manager"
 echo "PASS (checkpoint, cancelled logout, session end; screenshots in $shots)"

@@ -6,11 +6,12 @@
 # With WINE_RUN (the build's Wine launcher) the Wine server is started persistent and warmed
 # up: a cold start costs several seconds, a warm one a fraction of a second per process.
 set -euo pipefail
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
+# shellcheck source=tests/support/xvfb_session.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/xvfb_session.sh"
 action=$1
 dir=$2
 mkdir -p "$dir"
+work=$dir
 
 stop() {
     if [ -f "$dir/display.pids" ]; then
@@ -30,29 +31,18 @@ if [ "$action" = stop ]; then
 fi
 
 stop
-fdfile=$(mktemp)
-# -noreset: Xvfb would reset when its last client leaves, and openbox then fails to connect.
-setsid Xvfb -displayfd 1 -noreset -screen 0 1280x800x24 -nolisten tcp >"$fdfile" 2>/dev/null &
-xvfb=$!
-echo "$xvfb" >"$dir/display.pids"
-wait_for 50 test -s "$fdfile" || true
-number=$(head -n1 "$fdfile" | tr -dc 0-9)
-rm -f "$fdfile"
-if [ -z "$number" ]; then
-    echo "FAIL: Xvfb did not start" >&2
-    stop
-    exit 1
-fi
-export DISPLAY=":$number"
 # openbox's own key bindings would take keys a Windows program answers itself (Alt+Space
 # opens the system menu, Alt+F4 closes): the tests run it without them.
 sed '/<keyboard>/,/<\/keyboard>/{/<keyboard>/!{/<\/keyboard>/!d}}' /etc/xdg/openbox/rc.xml \
     >"$dir/openbox-rc.xml"
-setsid openbox --sm-disable --config-file "$dir/openbox-rc.xml" >/dev/null 2>&1 &
-echo $! >>"$dir/display.pids"
-# Wait for the window manager to announce itself, so that the first window gets a frame.
-wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-wait_for 100 wm_ready || true
+# The display outlives this script, until `stop`; the window manager is waited for, so that the
+# first window gets a frame.
+on_failure() {
+    stop_helpers
+    stop
+}
+start_display -s 1280x800 -c "$dir/openbox-rc.xml" -d
+printf '%s\n' "${pids[@]}" >"$dir/display.pids"
 # A Wine server of this prefix that started without the display would keep its desktop
 # process there: start afresh on this display.
 WINEPREFIX="$dir/prefix" wineserver -k 2>/dev/null || true

@@ -15,39 +15,21 @@ export DISPLAY
 DISPLAY=$(cat "$winedir/display")
 export WINEPREFIX="$winedir/prefix"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*" >&2
-    import -window root "$out/failure.png" 2>/dev/null || true
-    exit 1
-}
-# shellcheck source=tests/support/waits.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../support/waits.sh"
+# shellcheck source=tests/support/test_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/test_helpers.sh"
+on_failure() { import -window root "$out/failure.png" 2>/dev/null || true; }
+new_work_dir
 
 # A web address goes to the desktop's opener: record it instead of opening a browser.
-mkdir "$work/bin" "$work/run"
-cat >"$work/bin/xdg-open" <<SCRIPT
-#!/bin/sh
-printf '%s\n' "\$*" >>"$work/opened"
-SCRIPT
-chmod +x "$work/bin/xdg-open"
-export PATH="$work/bin:$PATH"
+make_opener
+mkdir "$work/run"
+program=$exe
 
 printf 'CREATOR=Brindlecot 1.0\r\nST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n' \
     >"$work/run/brcot.dat"
 printf 'ST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n' >>"$work/run/brcot.dat"
 
-(cd "$work/run" && exec "$run" "$exe") >/dev/null 2>&1 &
-program=$!
-pids+=($program)
+start_program "$work/run" "$run"
 wait_for 300 xdotool search --name '^Brindlecot $' || fail "the main window did not appear"
 main=$(xdotool search --name '^Brindlecot $' | head -n1)
 xdotool windowactivate --sync "$main"
@@ -96,26 +78,14 @@ capture_settled "$out/tray-menu.png" -window root
 eval "$(xdotool getwindowgeometry --shell "$menu")"
 [ "$HEIGHT" -gt 40 ] || fail "the tray menu has fewer than three items (${HEIGHT} px)"
 xdotool mousemove --sync --window "$menu" $((WIDTH / 2)) $((HEIGHT - 10)) click 1
-wait_for 50 test -s "$work/opened" || fail "choosing a tray item opened nothing"
-[ "$(cat "$work/opened")" = "http://alpha.example/" ] ||
-    fail "the tray item opened '$(cat "$work/opened")'"
+wait_for 50 opener_called_more_than 0 || fail "choosing a tray item opened nothing"
+expect_opened $'http://alpha.example/\n--end--'
 
 xdotool windowactivate --sync "$main" key Escape
-wait_for 100 sh -c "! kill -0 $program" || fail "Escape did not end the program"
-
-# expect_bytes FILE BYTES: fails unless FILE holds exactly BYTES (with printf's escapes).
-expect_bytes() {
-    local expected actual
-    expected=$(printf '%b' "$2" | od -c)
-    actual=$(od -c <"$1")
-    if [ "$expected" != "$actual" ]; then
-        echo "expected:"; echo "$expected"; echo "actual:"; echo "$actual"
-        fail "$1's bytes differ"
-    fi
-}
+wait_for 100 process_gone "$app" || fail "Escape did not end the program"
 
 # The writer stores the rows from the last to the first.
-expect_bytes "$work/run/brcot.dat" 'CREATOR=Brindlecot 1.0\r\nST=Gamma site\r\nURL=http://gamma.example/\r\nSORTORDER=03\r\n\r\nST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n\r\nST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n'
+expect_bytes "$work/run/brcot.dat" $'CREATOR=Brindlecot 1.0\r\nST=Gamma site\r\nURL=http://gamma.example/\r\nSORTORDER=03\r\n\r\nST=Beta\r\nURL=beta.exe\r\nSORTORDER=02\r\n\r\nST=Alpha\r\nURL=http://alpha.example/\r\nSORTORDER=01\r\n'
 
 # Again, ended with a click on the close box of the window manager's frame: the run ends and
 # writes the file (bottom row first, so the bytes change).
@@ -123,9 +93,7 @@ mkdir "$work/close"
 printf 'CREATOR=Brindlecot 1.0\r\nST=One\r\nURL=one.exe\r\nSORTORDER=01\r\n' \
     >"$work/close/brcot.dat"
 printf 'ST=Two\r\nURL=two.exe\r\nSORTORDER=02\r\n' >>"$work/close/brcot.dat"
-(cd "$work/close" && exec "$run" "$exe") >/dev/null 2>&1 &
-program=$!
-pids+=("$program")
+start_program "$work/close" "$run"
 wait_for 300 xdotool search --name '^Brindlecot $' || fail "the main window did not appear again"
 main=$(xdotool search --name '^Brindlecot $' | head -n1)
 xdotool windowactivate --sync "$main"
@@ -139,6 +107,6 @@ if [ -z "$bar" ] || [ "$bar" -le 4 ]; then
     fail "the main window has no title bar ('$bar')"
 fi
 xdotool mousemove --sync $((right - bar / 2)) $((top - bar / 2)) click 1
-wait_for 100 sh -c "! kill -0 $program" || fail "the close box did not end the program"
-expect_bytes "$work/close/brcot.dat" 'CREATOR=Brindlecot 1.0\r\nST=Two\r\nURL=two.exe\r\nSORTORDER=02\r\n\r\nST=One\r\nURL=one.exe\r\nSORTORDER=01\r\n'
+wait_for 100 process_gone "$app" || fail "the close box did not end the program"
+expect_bytes "$work/close/brcot.dat" $'CREATOR=Brindlecot 1.0\r\nST=Two\r\nURL=two.exe\r\nSORTORDER=02\r\n\r\nST=One\r\nURL=one.exe\r\nSORTORDER=01\r\n'
 echo "PASS: screenshots in $out"

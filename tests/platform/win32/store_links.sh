@@ -11,7 +11,8 @@ run=$1
 exe=$2
 work=$(realpath -m "$3")
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
+# shellcheck source=tests/support/test_helpers.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../support/test_helpers.sh"
 
 rm -rf "$work"
 mkdir -p "$work"/{targets,relative,chain,readonly,loop}

@@ -1,7 +1,7 @@
 // The session manager's request for the user's data while the session may go on
 // (platform::kWmSaveNow, sent by the Linux front end for X11's SaveYourself): the entry file is
 // written without a box, and the run goes on as if nothing had happened.
-#include "entry_file_fixture.h"
+#include "catalogue/entry_file_fixture.h"
 
 namespace brindlecot {
 namespace {
