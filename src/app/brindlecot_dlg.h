@@ -6,13 +6,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/framework.h"
 #include "platform/platform.h"
 
 namespace brindlecot {
 
-constexpr win::UINT WM_TRAYNOTIFY = win::kWmUser + 100;  // 0x464
+constexpr win::UINT WM_TRAYNOTIFY = platform::kWmTrayNotify;  // 0x464
 constexpr win::UINT TRAY_ICON_ID = 128;
 constexpr win::UINT IDM_ABOUTBOX = 0x0010;
 constexpr win::UINT ID_TRAYMENU_FIRST = 5001;
@@ -28,7 +29,7 @@ constexpr int COL_TITLE = 0;
 constexpr int COL_TARGET = 1;
 constexpr int COL_SORTORDER = 2;
 
-class CBrindlecotDlg : public CDialog {
+class CBrindlecotDlg : public CDialog, public platform::ITrayEvents {
   public:
     explicit CBrindlecotDlg(platform::IPlatform& platform, platform::WindowHandle owner = 0);
 
@@ -97,6 +98,13 @@ class CBrindlecotDlg : public CDialog {
     void ShowTrayMenu(platform::Point point);
     void LaunchTarget(const std::string& target);
 
+    // What the user does with the icon (ITrayEvents); OnTrayNotify turns the icon's callback
+    // message into these.
+    std::vector<platform::TrayMenuItem> TrayMenuItems() override;
+    void OnTrayRestore() override;
+    void OnTrayMenuAt(platform::Point point) override;
+    void OnTrayItemChosen(unsigned id) override;
+
   protected:
     bool OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate) override;
@@ -108,7 +116,6 @@ class CBrindlecotDlg : public CDialog {
     void EndOfRun();
     // One full exchange sort by a column; returns the number of exchanges it made.
     int SortPasses(int column);
-    platform::NotifyIconData TrayIconRecord();
 
     bool m_bRunEnded = false;
     // The entry file has been read into the table: before that, the file on disk holds more

@@ -260,6 +260,7 @@ int CDialog::DoModal() {
 
 void CDialog::Attach(platform::IDialogWindow& window) {
     m_pWnd = &window;
+    m_platform.Windows().DialogOpened(window, m_nTemplateId);
     m_shownTexts.clear();
 }
 
@@ -267,6 +268,8 @@ void CDialog::Detach() {
     for (CListCtrl* list : m_boundLists)
         list->Detach();
     m_boundLists.clear();
+    if (m_pWnd)
+        m_platform.Windows().DialogClosed(*m_pWnd);
     m_pWnd = nullptr;
     m_shownTexts.clear();
     m_comboItems.clear();
@@ -303,7 +306,7 @@ bool CDialog::Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM lParam
                 OnCancel();
                 return true;
             case win::kIdHelp:
-                m_platform.ShowHelpFile();
+                ShowHelpFile();
                 return true;
             default:
                 break;
@@ -321,6 +324,20 @@ bool CDialog::Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM lParam
 void CDialog::FlushControls() {
     for (CListCtrl* list : m_boundLists)
         list->Flush();
+}
+
+void CDialog::ShowHelpFile() {
+    // The system help viewer is gone from current systems: the shell opens the file with
+    // whatever is associated with it, and without a help file nothing happens.
+    const std::string help = HelpFilePath(m_platform.ProgramFilePath());
+    if (!m_platform.IsFile(help))
+        return;
+    platform::ShellExecuteRequest request;
+    request.owner = m_platform.ActiveWindow();
+    request.operation = "open";
+    request.file = help;
+    request.showCommand = win::kSwShowNormal;
+    m_platform.ExecuteShellRequest(request);
 }
 
 bool CDialog::OnInitDialog() {
@@ -486,6 +503,19 @@ std::string SingleLineText(const std::string& now, const std::string& shown) {
         out.push_back(c);
     }
     return out;
+}
+
+// A program path's directory separators, as Windows reads them; on POSIX systems only the
+// slash occurs in the paths the system reports for the program file.
+constexpr char kPathSeparators[] = "\\/:";
+
+std::string HelpFilePath(const std::string& programPath) {
+    std::string path = programPath;
+    const size_t dot = path.rfind('.');
+    const size_t separator = path.find_last_of(kPathSeparators);
+    if (dot != std::string::npos && (separator == std::string::npos || dot > separator))
+        path.erase(dot);
+    return path + ".HLP";
 }
 
 std::vector<platform::FileFilter> ParseFileFilter(const std::string& filter) {

@@ -136,6 +136,9 @@ class CDialog : public platform::IDialogHandler {
     // dialog shows.
     void FlushControls();
 
+    // The Help command that nothing else handled: the help file named like the program file.
+    void ShowHelpFile();
+
     // The dialog's own box: owned by its window, with the caption and type exactly as given.
     int ShowMessageBox(const std::string& text, const std::string& caption, unsigned type);
 
@@ -200,6 +203,10 @@ int AfxMessageBox(platform::IPlatform& platform, const std::string& text, unsign
 // The application title: the program file's name without its extension (from the last dot on;
 // a name whose only dot leads it is kept whole).
 std::string ApplicationTitle(const std::string& programFileName);
+
+// The help file of the program file at `programPath`: the same path with the last component's
+// extension (from its last dot) replaced by ".HLP", or ".HLP" appended when it has none.
+std::string HelpFilePath(const std::string& programPath);
 
 // The file dialog's choices from "name|pattern|name|pattern||": pairs in order, up to the first
 // empty piece (the closing "||") or a name left without a pattern.

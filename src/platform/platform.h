@@ -135,17 +135,46 @@ struct ShellExecuteRequest {
     int showCommand = 0;
 };
 
-// The record of a request to the shell's notification area, with the fields and values of the
-// first form of NOTIFYICONDATAA, so that the Win32 front end copies it field for field. It
-// carries no size: that form's size differs between 32-bit and 64-bit Windows, so the Win32
-// front end fills in its own (NOTIFYICONDATAA_V1_SIZE).
-struct NotifyIconData {
-    WindowHandle hWnd = 0;
-    std::uint32_t uID = 0;
-    std::uint32_t uFlags = 0;
-    std::uint32_t uCallbackMessage = 0;
-    IconHandle hIcon = 0;
-    std::array<char, 64> szTip{};
+// The message a notification-area icon sends its window on Win32 (Shell_NotifyIcon's callback
+// message): wParam the icon's identifier, lParam the mouse message of the press. Other front ends
+// report the user's presses through ITrayEvents instead.
+constexpr win::UINT kWmTrayNotify = win::kWmUser + 100;
+
+// A notification-area icon as the program shows it: whose it is (the window and an identifier
+// of the window's own), its image and its tip. A front end that shows tips of limited length
+// cuts the tip short.
+struct TrayIcon {
+    WindowHandle window = 0;
+    unsigned id = 0;
+    IconHandle image = 0;
+    std::string tip;
+};
+
+// One item of the icon's menu.
+struct TrayMenuItem {
+    unsigned id = 0;
+    std::string title;
+
+    bool operator==(const TrayMenuItem& other) const {
+        return id == other.id && title == other.title;
+    }
+};
+
+// What the user does with an icon, in the program's terms, as a front end whose tray gives no
+// window message of its own reports it (Win32's presses reach the window as kWmTrayNotify, and
+// the window's handler makes these calls itself).
+class ITrayEvents {
+  public:
+    virtual ~ITrayEvents() = default;
+    // The menu's items as they are now, top first: for a desktop that shows the menu itself
+    // and asks for its items before each showing.
+    virtual std::vector<TrayMenuItem> TrayMenuItems() = 0;
+    // The user asks for the window back.
+    virtual void OnTrayRestore() = 0;
+    // The user asks for the menu at a point of the screen: the program shows its own there.
+    virtual void OnTrayMenuAt(Point point) = 0;
+    // The user chose an item of a menu the desktop showed with TrayMenuItems.
+    virtual void OnTrayItemChosen(unsigned id) = 0;
 };
 
 // The entry file's storage. Bytes go in and out exactly; line-end translation is the core's.
@@ -187,6 +216,45 @@ std::uint32_t TemporaryFileWriter(const std::string& entry, const std::string& f
 // A fresh random tag for TemporaryFileName.
 std::string RandomTemporaryTag();
 
+// The program's open dialogs and notification-area icons, kept once for every front end: the
+// core's dialogs enter and leave it as their windows come and go, the core's icons through
+// IPlatform::ShowTrayIcon and RemoveTrayIcon. A front end finds its own windows and icons here
+// and keeps no list of them.
+class Registry {
+  public:
+    struct Icon {
+        TrayIcon icon;
+        ITrayEvents* events = nullptr;
+    };
+
+    void DialogOpened(IDialogWindow& window, int templateId);
+    void DialogClosed(const IDialogWindow& window);
+    // The open dialogs, the oldest first.
+    std::vector<IDialogWindow*> Dialogs() const;
+    IDialogWindow* Dialog(WindowHandle handle) const;  // nullptr when none is open with it
+    IDialogWindow* DialogOf(int templateId) const;     // the newest open one of the template
+    // The program's active window: the newest open dialog, 0 when none is. It owns a box or a
+    // dialog given no owner.
+    WindowHandle ActiveWindow() const;
+
+    // What showing an icon asks of the front end: one icon per window and identifier, so a
+    // second request for the same one changes it, and only when it shows something else.
+    enum class IconChange { None, Add, Modify };
+    IconChange ShowIcon(const TrayIcon& icon, ITrayEvents& events);
+    bool RemoveIcon(WindowHandle window, unsigned id);  // false when there was no such icon
+    const Icon* FindIcon(WindowHandle window, unsigned id) const;
+    std::vector<TrayIcon> IconsOf(WindowHandle window) const;
+    std::vector<TrayIcon> Icons() const;
+
+  private:
+    struct OpenDialog {
+        IDialogWindow* window;
+        int templateId;
+    };
+    std::vector<OpenDialog> m_dialogs;
+    std::vector<Icon> m_icons;
+};
+
 // Process-wide services.
 class IPlatform {
   public:
@@ -205,7 +273,9 @@ class IPlatform {
     // `owner` 0 means an unowned dialog; the core has already chosen the owner.
     virtual int DoModal(int templateId, WindowHandle owner, IDialogHandler& handler) = 0;
     // The program's active window (the newest of its dialogs that is open), 0 when none is.
-    virtual WindowHandle ActiveWindow() = 0;
+    WindowHandle ActiveWindow() const { return m_registry.ActiveWindow(); }
+    Registry& Windows() { return m_registry; }
+    const Registry& Windows() const { return m_registry; }
     // A modal message box owned by `owner` (0 for none), with exactly the caption and the
     // MB_* type given; returns the IDOK / IDYES / IDNO answer.
     virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
@@ -216,15 +286,20 @@ class IPlatform {
 
     virtual IconHandle LoadIconResource(int resourceId) = 0;
     virtual Size SystemIconSize() = 0;  // SM_CXICON, SM_CYICON
-    // Shows the help file named like the program file with the extension ".HLP", if any.
-    virtual void ShowHelpFile() = 0;
+    // The program file's whole path, as the system reports it.
+    virtual std::string ProgramFilePath() = 0;
+    // Whether `path` names a file (not a directory) that exists.
+    virtual bool IsFile(const std::string& path) = 0;
 
     virtual std::optional<std::string> ShowOpenFileDialog(const FileDialogRequest& request) = 0;
     virtual std::string CurrentDirectory() = 0;
     virtual void ChangeCurrentDirectory(const std::string& directory) = 0;
 
     virtual void ExecuteShellRequest(const ShellExecuteRequest& request) = 0;
-    virtual void ShellNotifyIcon(unsigned message, const NotifyIconData& data) = 0;
+    // Shows a notification-area icon, or changes the one of the same window and identifier;
+    // `events` hears what the user does with it until it is removed.
+    void ShowTrayIcon(const TrayIcon& icon, ITrayEvents& events);
+    void RemoveTrayIcon(WindowHandle window, unsigned id);
     virtual Point GetCursorPos() = 0;
 
     virtual IFileStore& FileStore() = 0;
@@ -238,6 +313,16 @@ class IPlatform {
     // for UTF-8 text is code-point order; a platform with double-byte code pages overrides it
     // with its multibyte comparison.
     virtual int CompareText(const std::string& a, const std::string& b);
+
+  protected:
+    // The native side of the icons: a front end puts an icon in the notification area, changes
+    // its image and tip, and takes it away. The registry has already been brought up to date.
+    virtual void AddNativeTrayIcon(const TrayIcon& icon) = 0;
+    virtual void ModifyNativeTrayIcon(const TrayIcon& icon) = 0;
+    virtual void RemoveNativeTrayIcon(WindowHandle window, unsigned id) = 0;
+
+  private:
+    Registry m_registry;
 };
 
 // Byte-wise, unsigned, case-sensitive; a prefix is smaller.

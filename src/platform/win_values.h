@@ -110,14 +110,6 @@ constexpr UINT kOfnFileMustExist = 0x1000;
 constexpr int kIconSmall = 0;
 constexpr int kIconBig = 1;
 
-// Shell notification icons.
-constexpr UINT kNimAdd = 0;
-constexpr UINT kNimModify = 1;
-constexpr UINT kNimDelete = 2;
-constexpr UINT kNifMessage = 0x0001;
-constexpr UINT kNifIcon = 0x0002;
-constexpr UINT kNifTip = 0x0004;
-
 // Sockets.
 constexpr std::uint16_t kWinsockVersion11 = 0x0101;
 

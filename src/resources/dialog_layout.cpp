@@ -46,6 +46,14 @@ const DialogTemplate& MainDialogTemplate() {
     return tmpl;
 }
 
+const DialogTemplate* FindDialogTemplate(int templateId) {
+    if (templateId == IDD_BRINDLECOT_DIALOG)
+        return &MainDialogTemplate();
+    if (templateId == IDD_ABOUTBOX)
+        return &AboutDialogTemplate();
+    return nullptr;
+}
+
 const DialogTemplate& AboutDialogTemplate() {
     using K = ControlKind;
     static const DialogTemplate tmpl{

@@ -47,6 +47,8 @@ struct DialogTemplate {
 
 const DialogTemplate& MainDialogTemplate();   // template 102
 const DialogTemplate& AboutDialogTemplate();  // template 100
+// The template of an identifier; nullptr for one the program does not have.
+const DialogTemplate* FindDialogTemplate(int templateId);
 
 // A dialog's initialisation data: strings added to a combo box's list, in order.
 struct DialogInitItem {

@@ -30,7 +30,7 @@ TEST(InitInstance, SocketsFailureShowsOneBoxAndEndsWithoutAWindow) {
         EXPECT_EQ(platform.wsaCleanups, c.cleanups);
         EXPECT_FALSE(platform.Logged("CreateOwnerWindow"));
         EXPECT_FALSE(platform.Logged("DoModal"));
-        EXPECT_FALSE(platform.Logged("ShellNotifyIcon"));
+        EXPECT_FALSE(platform.Logged("TrayIcon"));
         EXPECT_FALSE(platform.Logged("ReadFile"));
         EXPECT_FALSE(platform.Logged("ReplaceContent"));
     }
@@ -49,7 +49,7 @@ TEST(InitInstance, RunsTheMainWindowOnceOwnedByTheInvisibleWindow) {
     EXPECT_TRUE(platform.boxes.empty());
     // The run ended (the fake user pressed Escape) and the window was destroyed.
     EXPECT_TRUE(platform.Logged("EndDialog 2"));
-    EXPECT_TRUE(platform.Logged("ShellNotifyIcon 2"));
+    EXPECT_TRUE(platform.Logged("TrayIcon remove"));
 }
 
 TEST(InitInstance, WithoutAnOwnerWindowTheMainWindowRunsUnowned) {

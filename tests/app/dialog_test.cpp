@@ -20,7 +20,7 @@ TEST_F(InitDialogTest, StepsRunInOrderAndShowTheEmptyFields) {
     const int menuItem = platform.LogIndex("AppendSystemMenu 0 16 &About Brindlecot...");
     const int bigIcon = platform.LogIndex("SetIcon 1");
     const int smallIcon = platform.LogIndex("SetIcon 0");
-    const int trayAdd = platform.LogIndex("ShellNotifyIcon 0");
+    const int trayAdd = platform.LogIndex("TrayIcon add");
     const int columns = platform.LogIndex("InsertColumn 0 Site Title");
     const int load = platform.LogIndex("ReadFile brcot.dat");
     ASSERT_GE(menuSep, 0);
@@ -83,7 +83,7 @@ TEST_F(InitDialogTest, WithoutASystemMenuNoAboutItemIsAddedAndStartUpGoesOn) {
     } handler(dlg);
     w = &platform.Open(handler, IDD_BRINDLECOT_DIALOG);
     EXPECT_TRUE(w->systemMenu.empty());
-    EXPECT_TRUE(platform.Logged("ShellNotifyIcon 0"));
+    EXPECT_TRUE(platform.Logged("TrayIcon add"));
     EXPECT_TRUE(platform.Logged("InsertColumn 2 Sort Order"));
     platform.Close(*w);
 }
@@ -92,7 +92,7 @@ TEST_F(DialogTest, DestructionReadsTheFieldsThenSavesThenRemovesTheTrayIcon) {
     platform.log.clear();
     w->Type(IDC_TITLE, "typed");
     CloseWindow();
-    const int trayDelete = platform.LogIndex("ShellNotifyIcon 2");
+    const int trayDelete = platform.LogIndex("TrayIcon remove");
     ASSERT_GE(trayDelete, 0);
     EXPECT_EQ(trayDelete, static_cast<int>(platform.log.size()) - 1);
     const int save = platform.LogIndex("ReplaceContent");
@@ -105,16 +105,16 @@ TEST_F(DialogTest, DestructionReadsTheFieldsThenSavesThenRemovesTheTrayIcon) {
 
 TEST_F(DialogTest, SessionEndDoesTheEndOfRunWorkOnceAndOnlyWhenTheSessionEnds) {
     w->Send(win::kWmEndSession, 0, 0);  // the session goes on after all
-    EXPECT_FALSE(platform.Logged("ShellNotifyIcon 2"));
+    EXPECT_FALSE(platform.Logged("TrayIcon remove"));
     w->Type(IDC_TITLE, "typed late");
     w->Send(win::kWmEndSession, 1, 0);
     EXPECT_EQ(dlg.m_strTitle, "typed late");
-    EXPECT_TRUE(platform.Logged("ShellNotifyIcon 2"));
+    EXPECT_TRUE(platform.Logged("TrayIcon remove"));
     w->Send(win::kWmEndSession, 1, 0);
     CloseWindow();
     int deletes = 0;
-    for (const auto& r : platform.notifyRequests)
-        deletes += r.message == win::kNimDelete;
+    for (const auto& r : platform.trayRequests)
+        deletes += r.what == "remove";
     EXPECT_EQ(deletes, 1);
 }
 
@@ -189,9 +189,18 @@ TEST_F(DialogTest, HelpOpensTheHelpPageHiddenAndReappliesTheSortOrderRule) {
     EXPECT_EQ(Field(IDC_SORTORDER), "30");
 }
 
-TEST_F(DialogTest, F1AsksForTheHelpFileAndUnknownMessagesAreLeftToThePlatform) {
+TEST_F(DialogTest, F1OpensTheHelpFileOnlyWhenThereIsOneAndUnknownMessagesAreLeftToThePlatform) {
+    // No help file beside the program: nothing is opened.
     w->Send(win::kWmCommand, win::MakeWParam(win::kIdHelp, 0), 0);
-    EXPECT_EQ(platform.helpRequests, 1);
+    EXPECT_TRUE(platform.Logged("IsFile /opt/brindlecot/Brindlecot.HLP"));
+    EXPECT_TRUE(platform.shellRequests.empty());
+    platform.existingFiles.insert("/opt/brindlecot/Brindlecot.HLP");
+    w->Send(win::kWmCommand, win::MakeWParam(win::kIdHelp, 0), 0);
+    ASSERT_EQ(platform.shellRequests.size(), 1u);
+    EXPECT_EQ(platform.shellRequests[0].operation, "open");
+    EXPECT_EQ(platform.shellRequests[0].file, "/opt/brindlecot/Brindlecot.HLP");
+    EXPECT_EQ(platform.shellRequests[0].showCommand, win::kSwShowNormal);
+    EXPECT_EQ(platform.shellRequests[0].owner, w->Handle());
     win::LRESULT result = 0;
     EXPECT_FALSE(dlg.OnMessage(0x7777, 0, 0, result));
     EXPECT_FALSE(dlg.OnMessage(win::kWmCommand, win::MakeWParam(4242, 0), 0, result));

@@ -21,6 +21,17 @@ TEST(ApplicationTitle, IsTheProgramFileNameWithoutItsLastExtension) {
     EXPECT_EQ(ApplicationTitle(""), "");
 }
 
+// The help file is named like the program file, in its directory: only the last component's
+// extension is replaced, whichever separators the system's paths use.
+TEST(HelpFilePath, ReplacesOnlyTheProgramFilesOwnExtension) {
+    EXPECT_EQ(HelpFilePath("C:\\Programs\\Brindlecot.EXE"), "C:\\Programs\\Brindlecot.HLP");
+    EXPECT_EQ(HelpFilePath("/usr/bin/brindlecot"), "/usr/bin/brindlecot.HLP");
+    EXPECT_EQ(HelpFilePath("/opt/app.d/brindlecot"), "/opt/app.d/brindlecot.HLP");
+    EXPECT_EQ(HelpFilePath("C:\\a.b\\tool"), "C:\\a.b\\tool.HLP");
+    EXPECT_EQ(HelpFilePath("/opt/tray.tool.exe"), "/opt/tray.tool.HLP");
+    EXPECT_EQ(HelpFilePath("D:tool.exe"), "D:tool.HLP");
+}
+
 TEST(AfxMessageBox, CaptionsWithTheTitleAndAddsTheExclamationOnlyWhenNoIconIsAsked) {
     fake::FakePlatform platform;
     platform.programFileName = "tray.tool.exe";

@@ -35,7 +35,7 @@ TEST_F(EntryFileTest, SaveNowWritesTheFileAndTheRunGoesOnAsItWas) {
     EXPECT_TRUE(platform.errorLines.empty());
     // The tray icon stays, the window stays open, and the fields, the rows and the selection
     // are as they were.
-    EXPECT_FALSE(platform.Logged("ShellNotifyIcon"));
+    EXPECT_FALSE(platform.Logged("TrayIcon"));
     EXPECT_TRUE(dlg.HasWindow());
     EXPECT_EQ(Field(IDC_TITLE), "half typ");
     EXPECT_EQ(Field(IDC_TARGET), "ed \xE9");
@@ -56,7 +56,7 @@ TEST_F(EntryFileTest, SaveNowWritesTheFileAndTheRunGoesOnAsItWas) {
     EXPECT_EQ(File(), withLater);
     EXPECT_EQ(End(), withLater);
     EXPECT_EQ(platform.files.writes, 3);
-    EXPECT_TRUE(platform.Logged("ShellNotifyIcon 2"));
+    EXPECT_TRUE(platform.Logged("TrayIcon remove"));
     EXPECT_TRUE(platform.boxes.empty());
 }
 

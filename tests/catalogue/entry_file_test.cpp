@@ -283,7 +283,7 @@ TEST_F(EntryFileTest, TheSessionsEndWritesTheFileOnceAndTheDestructionDoesNotAga
     EXPECT_EQ(platform.files.writes, 1);
     const std::string atSessionEnd = "CREATOR=Brindlecot 1.0\r\n" + Group("Calc", "calc.exe", "01");
     EXPECT_EQ(File(), atSessionEnd);
-    EXPECT_TRUE(platform.Logged("ShellNotifyIcon 2"));
+    EXPECT_TRUE(platform.Logged("TrayIcon remove"));
     w->Send(win::kWmEndSession, 1, 0);
     End();
     EXPECT_EQ(platform.files.writes, 1);

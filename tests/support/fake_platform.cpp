@@ -173,10 +173,10 @@ platform::IListView* FakeDialogWindow::ListView(int controlId) {
 }
 
 std::optional<resources::ControlKind> FakeDialogWindow::KindOf(int controlId) const {
-    const resources::DialogTemplate& t = m_templateId == IDD_ABOUTBOX
-                                             ? resources::AboutDialogTemplate()
-                                             : resources::MainDialogTemplate();
-    for (const auto& c : t.controls) {
+    const resources::DialogTemplate* t = resources::FindDialogTemplate(m_templateId);
+    if (!t)
+        return std::nullopt;
+    for (const auto& c : t->controls) {
         if (c.id == controlId && controlId >= 0)
             return c.kind;
     }
@@ -346,7 +346,7 @@ void FakeDialogWindow::PickSortOrder(int index) {
 }
 
 win::LRESULT FakeDialogWindow::TrayNotify(win::WPARAM wParam, win::LPARAM lParam) {
-    return Send(win::kWmUser + 100, wParam, lParam);
+    return Send(platform::kWmTrayNotify, wParam, lParam);
 }
 
 // ---- FakeFileStore --------------------------------------------------------------------------
@@ -467,10 +467,6 @@ int FakePlatform::AnswerBox(Box box) {
     return win::kIdOk;
 }
 
-platform::WindowHandle FakePlatform::ActiveWindow() {
-    return m_windows.empty() ? 0 : m_windows.back()->Handle();
-}
-
 int FakePlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                                  const std::string& caption, unsigned type) {
     return AnswerBox({owner, text, caption, type});
@@ -481,9 +477,9 @@ platform::IconHandle FakePlatform::LoadIconResource(int resourceId) {
     return static_cast<platform::IconHandle>(0x10000 + resourceId);
 }
 
-void FakePlatform::ShowHelpFile() {
-    log.push_back("ShowHelpFile");
-    ++helpRequests;
+bool FakePlatform::IsFile(const std::string& path) {
+    log.push_back("IsFile " + path);
+    return existingFiles.count(path) != 0;
 }
 
 std::optional<std::string> FakePlatform::ShowOpenFileDialog(
@@ -506,9 +502,27 @@ void FakePlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& requ
     shellRequests.push_back(request);
 }
 
-void FakePlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
-    log.push_back("ShellNotifyIcon " + Num(message));
-    notifyRequests.push_back({message, data});
+void FakePlatform::AddNativeTrayIcon(const platform::TrayIcon& icon) {
+    log.push_back("TrayIcon add");
+    trayRequests.push_back({"add", icon});
+}
+
+void FakePlatform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {
+    log.push_back("TrayIcon modify");
+    trayRequests.push_back({"modify", icon});
+}
+
+void FakePlatform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) {
+    log.push_back("TrayIcon remove");
+    platform::TrayIcon icon;
+    icon.window = window;
+    icon.id = id;
+    trayRequests.push_back({"remove", icon});
+}
+
+platform::ITrayEvents* FakePlatform::TrayEvents(platform::WindowHandle window, unsigned id) const {
+    const platform::Registry::Icon* icon = Windows().FindIcon(window, id);
+    return icon ? icon->events : nullptr;
 }
 
 platform::Point FakePlatform::GetCursorPos() {

@@ -202,18 +202,17 @@ class FakePlatform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    platform::WindowHandle ActiveWindow() override;
     int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                        const std::string& caption, unsigned type) override;
     std::string ProgramFileName() override { return programFileName; }
+    std::string ProgramFilePath() override { return programDirectory + "/" + programFileName; }
+    bool IsFile(const std::string& path) override;
     platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override { return systemIconSize; }
-    void ShowHelpFile() override;
     std::optional<std::string> ShowOpenFileDialog(const platform::FileDialogRequest& req) override;
     std::string CurrentDirectory() override { return currentDirectory; }
     void ChangeCurrentDirectory(const std::string& directory) override;
     void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override;
-    void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return files; }
     void WriteErrorLine(const std::string& line) override;
@@ -264,12 +263,16 @@ class FakePlatform : public platform::IPlatform {
     std::vector<platform::FileDialogRequest> fileDialogs;
 
     std::vector<platform::ShellExecuteRequest> shellRequests;
-    struct NotifyRequest {
-        unsigned message;
-        platform::NotifyIconData data;
+    // What reached the notification area: "add", "modify" or "remove", with the icon (only
+    // its window and identifier for a removal).
+    struct TrayRequest {
+        std::string what;
+        platform::TrayIcon icon;
     };
-    std::vector<NotifyRequest> notifyRequests;
-
+    std::vector<TrayRequest> trayRequests;
+    // The user's gestures on an icon, as a front end reports them; nullptr when there is no
+    // such icon.
+    platform::ITrayEvents* TrayEvents(platform::WindowHandle window, unsigned id) const;
     int wsaResult = 0;
     std::uint16_t wsaReportedVersion = 0x0101;
     int wsaCleanups = 0;
@@ -279,7 +282,8 @@ class FakePlatform : public platform::IPlatform {
     platform::Size systemIconSize{32, 32};
     std::string currentDirectory = "/home/user/work";
     std::string programFileName = "Brindlecot.exe";
-    int helpRequests = 0;
+    std::string programDirectory = "/opt/brindlecot";
+    std::set<std::string> existingFiles;  // what IsFile finds
     // Every question asked of a combo box's list (its count or an item's text), for the tests
     // that bound them.
     mutable int comboQueries = 0;
@@ -288,6 +292,11 @@ class FakePlatform : public platform::IPlatform {
     bool Logged(const std::string& prefix) const;
     // The position of the first log line that begins with `prefix`, or -1.
     int LogIndex(const std::string& prefix) const;
+
+  protected:
+    void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
+    void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
+    void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
 
   private:
     friend class FakeDialogWindow;

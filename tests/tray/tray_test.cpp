@@ -1,6 +1,5 @@
-// The tray icon's record and callback, the tray menu, and launching targets through the shell.
-#include <cstring>
-
+// The tray icon, what the user does with it, the tray menu, and launching targets through the
+// shell.
 #include "support/dialog_fixture.h"
 
 namespace brindlecot {
@@ -8,29 +7,23 @@ namespace {
 
 using TrayTest = DialogTest;
 
-void ExpectTrayRecord(const platform::NotifyIconData& d, platform::WindowHandle owner) {
-    EXPECT_EQ(d.hWnd, owner);
-    EXPECT_EQ(d.uID, 128u);
-    EXPECT_EQ(d.uFlags, 7u);
-    EXPECT_EQ(d.uCallbackMessage, 0x464u);
-    EXPECT_EQ(d.hIcon, static_cast<platform::IconHandle>(0x10000 + 128));
-    EXPECT_STREQ(d.szTip.data(), "Brindlecot");
-}
-
-TEST_F(TrayTest, TheIconIsAddedAtStartAndDeletedAtTheEndWithTheSameRecord) {
-    ASSERT_EQ(platform.notifyRequests.size(), 1u);
-    EXPECT_EQ(platform.notifyRequests[0].message, win::kNimAdd);
-    ExpectTrayRecord(platform.notifyRequests[0].data, w->Handle());
+TEST_F(TrayTest, TheIconIsShownAtStartWithItsTipAndRemovedAtTheEnd) {
+    ASSERT_EQ(platform.trayRequests.size(), 1u);
+    const auto& added = platform.trayRequests[0];
+    EXPECT_EQ(added.what, "add");
+    EXPECT_EQ(added.icon.window, w->Handle());
+    EXPECT_EQ(added.icon.id, TRAY_ICON_ID);
+    EXPECT_EQ(added.icon.image, static_cast<platform::IconHandle>(0x10000 + 128));
+    EXPECT_EQ(added.icon.tip, "Brindlecot");
+    EXPECT_EQ(platform.TrayEvents(w->Handle(), TRAY_ICON_ID), &dlg);
     const auto owner = w->Handle();
     CloseWindow();
-    ASSERT_EQ(platform.notifyRequests.size(), 2u);
-    EXPECT_EQ(platform.notifyRequests[1].message, win::kNimDelete);
-    ExpectTrayRecord(platform.notifyRequests[1].data, owner);
-    // The icon is loaded afresh for each record.
-    int loads = 0;
-    for (const auto& line : platform.log)
-        loads += line == "LoadIconResource 128";
-    EXPECT_EQ(loads, 3);  // the window's icon and the two records
+    ASSERT_EQ(platform.trayRequests.size(), 2u);
+    EXPECT_EQ(platform.trayRequests[1].what, "remove");
+    EXPECT_EQ(platform.trayRequests[1].icon.window, owner);
+    EXPECT_EQ(platform.trayRequests[1].icon.id, TRAY_ICON_ID);
+    // Nothing hears the icon's events once the window is gone.
+    EXPECT_EQ(platform.TrayEvents(owner, TRAY_ICON_ID), nullptr);
 }
 
 TEST_F(TrayTest, ADoubleClickRestoresRaisesAndFocusesTheWindow) {
@@ -128,6 +121,49 @@ TEST_F(TrayTest, EqualTitlesOpenTheirOwnTargets) {
         EXPECT_EQ(Field(IDC_SORTORDER), id == 5001u ? "01" : "02");
     }
     EXPECT_FALSE(platform.Logged("ShowWindow"));  // the window is neither shown nor hidden
+}
+
+// A desktop that shows the menu itself asks for its items and reports the choice; one that
+// only reports presses gets the same restore and the same menu as the callback message gives.
+TEST_F(TrayTest, ADesktopGetsTheItemsLastRowOnTopAndItsChoiceOpensThatRow) {
+    Add("A", "a.exe", "01");
+    Add("B", "b.exe", "02");
+    Add("C", "c.exe", "03");
+    platform::ITrayEvents* events = platform.TrayEvents(w->Handle(), TRAY_ICON_ID);
+    ASSERT_NE(events, nullptr);
+    EXPECT_EQ(events->TrayMenuItems(),
+              (std::vector<platform::TrayMenuItem>{{5003, "C"}, {5002, "B"}, {5001, "A"}}));
+    events->OnTrayItemChosen(5002);
+    ASSERT_EQ(platform.shellRequests.size(), 1u);
+    EXPECT_EQ(platform.shellRequests[0].file, "b.exe");
+    EXPECT_EQ(Field(IDC_TITLE), "B");
+
+    // A choice from a menu shown before the table shrank: its row is gone, nothing opens.
+    w->ClickRow(0);
+    w->Click(IDC_REMOVE);
+    ASSERT_EQ(events->TrayMenuItems().size(), 2u);
+    platform.shellRequests.clear();
+    events->OnTrayItemChosen(5003);
+    events->OnTrayItemChosen(5000);
+    events->OnTrayItemChosen(0);
+    EXPECT_TRUE(platform.shellRequests.empty());
+}
+
+TEST_F(TrayTest, ReportedRestoreAndMenuDoWhatTheCallbackMessagesDo) {
+    Add("A", "a.exe", "01");
+    platform::ITrayEvents* events = platform.TrayEvents(w->Handle(), TRAY_ICON_ID);
+    ASSERT_NE(events, nullptr);
+    w->iconic = true;
+    platform.log.clear();
+    events->OnTrayRestore();
+    EXPECT_EQ(platform.log,
+              (Strings{"ShowWindow 9", "SetWindowPos 0 0 0 0 0 67", "SetForegroundWindow"}));
+    events->OnTrayMenuAt({300, 20});
+    ASSERT_EQ(platform.trackedMenus.size(), 1u);
+    EXPECT_EQ(platform.trackedMenus[0].x, 250);
+    EXPECT_EQ(platform.trackedMenus[0].y, 20);
+    ASSERT_EQ(platform.trackedMenus[0].items.size(), 1u);
+    EXPECT_EQ(platform.trackedMenus[0].items[0].text, "A");
 }
 
 TEST_F(TrayTest, TheShowCommandIsHiddenOnlyForALeadingLowerCaseHttpScheme) {

@@ -33,7 +33,7 @@ namespace brindlecot::qt {
 
 struct QtPlatform::TrayEntry {
     platform::WindowHandle window;
-    std::uint32_t id;
+    unsigned id;
     std::unique_ptr<QtTray> tray;
 };
 
@@ -45,11 +45,6 @@ int CaptionWidth(const QString& caption, const QFont& titleFont) {
 namespace {
 
 constexpr platform::IconHandle kAppIconHandle = IDR_MAINFRAME;
-
-QString TipText(const platform::NotifyIconData& data) {
-    const auto end = std::find(data.szTip.begin(), data.szTip.end(), '\0');
-    return ToQString(std::string(data.szTip.begin(), end));
-}
 
 // Windows writes line ends as CR LF in its box texts; one line break each on every desktop.
 QString BoxText(const std::string& text) {
@@ -150,11 +145,7 @@ platform::WindowHandle QtPlatform::CreateOwnerWindow() {
 
 int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
                         platform::IDialogHandler& handler) {
-    const resources::DialogTemplate* t = nullptr;
-    if (templateId == IDD_BRINDLECOT_DIALOG)
-        t = &resources::MainDialogTemplate();
-    if (templateId == IDD_ABOUTBOX)
-        t = &resources::AboutDialogTemplate();
+    const resources::DialogTemplate* t = resources::FindDialogTemplate(templateId);
     if (!t)
         return -1;
 
@@ -162,7 +153,6 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
 
     const platform::WindowHandle handle = m_nextHandle++;
     auto window = std::make_unique<QtDialogWindow>(*this, *t, handle, handler, parent);
-    m_windows.push_back(window.get());
     handler.Attach(*window);
     const bool focusFirst = window->Send(win::kWmInitDialog) != 0;
     if (focusFirst)
@@ -185,12 +175,7 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     window->hide();
     window->Send(win::kWmDestroy);
     handler.Detach();
-    m_windows.erase(std::find(m_windows.begin(), m_windows.end(), window.get()));
     return result;
-}
-
-platform::WindowHandle QtPlatform::ActiveWindow() {
-    return m_windows.empty() ? 0 : m_windows.back()->Handle();
 }
 
 int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
@@ -220,7 +205,7 @@ int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& 
     const bool yesNo = (type & win::kMbTypeMask) == win::kMbYesNo;
     // A box that comes before the window's first frame (the "Maximum Items Reached" boxes of
     // the load) has the tray icon beside it, as the program added it before reading the file.
-    AddDeferredTrayIcons(std::nullopt);
+    MakeWaitingTrayIcons(std::nullopt);
     QMessageBox box(icon, ToQString(caption), BoxText(text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -236,6 +221,14 @@ std::string QtPlatform::ProgramFileName() {
     return FromQString(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
 }
 
+std::string QtPlatform::ProgramFilePath() {
+    return FromQString(QCoreApplication::applicationFilePath());
+}
+
+bool QtPlatform::IsFile(const std::string& path) {
+    return QFileInfo(ToQString(path)).isFile();
+}
+
 platform::IconHandle QtPlatform::LoadIconResource(int resourceId) {
     return resourceId == IDR_MAINFRAME ? kAppIconHandle : 0;
 }
@@ -244,16 +237,8 @@ QIcon QtPlatform::Icon(platform::IconHandle icon) const {
     return icon == kAppIconHandle ? m_appIcon : QIcon();
 }
 
-void QtPlatform::ShowHelpFile() {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    const QString helpFile =
-        program.absoluteDir().filePath(program.completeBaseName() + QStringLiteral(".HLP"));
-    if (QFileInfo(helpFile).isFile())
-        platform::OpenTarget(FromQString(helpFile));
-}
-
 std::optional<std::string> QtPlatform::ShowOpenFileDialog(const platform::FileDialogRequest& req) {
-    QWidget* parent = m_windows.empty() ? nullptr : m_windows.back();
+    QWidget* parent = Window(ActiveWindow());
     QFileDialog dialog(parent, QStringLiteral("Open"), QDir::currentPath());
     // A desktop's own file dialog keeps a list of recent files; Qt's keeps nothing (see the
     // settings paths in the constructor).
@@ -291,51 +276,81 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
     platform::OpenTarget(request.file);
 }
 
-void QtPlatform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
-    if (DeferTrayIcon(message, data))
+void QtPlatform::AddNativeTrayIcon(const platform::TrayIcon& icon) {
+    // Registering an icon with the desktop's tray asks the session bus first: a cost paid
+    // before the window is on screen for an icon that nobody looks at yet. An icon of a window
+    // that has not drawn its first frame is made right after that frame, or before a box
+    // shows, if one comes first; until then the registry holds it as it was last asked for.
+    const QtDialogWindow* owner = Window(icon.window);
+    if (owner && !owner->FirstFrameDrawn())
         return;
-    auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), [&](const auto& e) {
-        return e->window == data.hWnd && e->id == data.uID;
-    });
-    if (message == win::kNimDelete) {
-        if (it != m_trayIcons.end())
-            m_trayIcons.erase(it);
-        return;
-    }
-    if (message == win::kNimModify && it != m_trayIcons.end()) {
-        if (data.uFlags & win::kNifIcon)
-            (*it)->tray->SetIcon(Icon(data.hIcon));
-        if (data.uFlags & win::kNifTip)
-            (*it)->tray->SetToolTip(TipText(data));
-        return;
-    }
-    if (message == win::kNimAdd && it == m_trayIcons.end())  // one icon per identity
-        AddTrayIcon(data);
+    MakeTrayIcon(icon);
 }
 
-void QtPlatform::AddTrayIcon(const platform::NotifyIconData& data) {
+void QtPlatform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {
+    if (TrayEntry* entry = FindTray(icon.window, icon.id)) {
+        entry->tray->SetIcon(Icon(icon.image));
+        entry->tray->SetToolTip(ToQString(icon.tip));
+    }
+}
+
+void QtPlatform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) {
+    m_trayIcons.erase(
+        std::remove_if(m_trayIcons.begin(), m_trayIcons.end(),
+                       [&](const auto& e) { return e->window == window && e->id == id; }),
+        m_trayIcons.end());
+}
+
+void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
+    MakeWaitingTrayIcons(window);
+}
+
+void QtPlatform::MakeWaitingTrayIcons(std::optional<platform::WindowHandle> window) {
+    for (const platform::TrayIcon& icon : Windows().Icons()) {
+        if ((!window || icon.window == *window) && !FindTray(icon.window, icon.id))
+            MakeTrayIcon(icon);
+    }
+}
+
+void QtPlatform::MakeTrayIcon(const platform::TrayIcon& icon) {
     auto entry = std::make_unique<TrayEntry>();
-    entry->window = data.hWnd;
-    entry->id = data.uID;
-    const platform::WindowHandle window = data.hWnd;
-    const std::uint32_t id = data.uID;
-    const std::uint32_t callback = (data.uFlags & win::kNifMessage) ? data.uCallbackMessage : 0;
+    entry->window = icon.window;
+    entry->id = icon.id;
+    const TrayEntry* const self = entry.get();
     entry->tray = std::make_unique<QtTray>(
-        Icon(data.hIcon), TipText(data),
-        [this, window, id, callback](QSystemTrayIcon::ActivationReason reason,
-                                     bool statusNotifier) {
-            OnTrayActivated(window, id, callback, reason, statusNotifier);
-        },
-        [this, window, id, callback](QMenu& menu) { FillExportedMenu(window, id, callback, menu); },
-        [this, window](const QAction& action) {
-            if (action.data().isValid()) {
-                PostToWindow(window, win::kWmCommand, win::MakeWParam(action.data().toUInt(), 0),
-                             0);
+        Icon(icon.image), ToQString(icon.tip),
+        [this, self](QSystemTrayIcon::ActivationReason reason, bool statusNotifier) {
+            switch (reason) {
+                case QSystemTrayIcon::DoubleClick:
+                    TellTray(*self, [](platform::ITrayEvents& e) { e.OnTrayRestore(); });
+                    break;
+                case QSystemTrayIcon::Trigger:
+                    // StatusNotifierItem hosts have no double click: their primary activation
+                    // is the one way to bring the window back.
+                    if (statusNotifier)
+                        TellTray(*self, [](platform::ITrayEvents& e) { e.OnTrayRestore(); });
+                    break;
+                case QSystemTrayIcon::Context: {
+                    // An XEmbed tray's right press, or a StatusNotifierItem host that asks the
+                    // item to show its menu itself rather than showing the exported one.
+                    const platform::Point at = GetCursorPos();
+                    TellTray(*self, [at](platform::ITrayEvents& e) { e.OnTrayMenuAt(at); });
+                    break;
+                }
+                default:
+                    break;
             }
+        },
+        [this, self](QMenu& menu) { FillExportedMenu(self->window, self->id, menu); },
+        [this, self](const QAction& action) {
+            if (!action.data().isValid())
+                return;
+            const unsigned id = action.data().toUInt();
+            TellTray(*self, [id](platform::ITrayEvents& e) { e.OnTrayItemChosen(id); });
         });
     // The menu lists the owner's entries: whenever a list of that window changes, the
     // exported menu follows.
-    if (QtDialogWindow* w = Window(window)) {
+    if (QtDialogWindow* w = Window(icon.window)) {
         QtTray* tray = entry->tray.get();
         const auto refresh = [tray] { tray->RefreshMenuSoon(); };
         for (const QAbstractItemView* view : w->findChildren<QAbstractItemView*>()) {
@@ -350,88 +365,38 @@ void QtPlatform::AddTrayIcon(const platform::NotifyIconData& data) {
     m_trayIcons.push_back(std::move(entry));
 }
 
-bool QtPlatform::DeferTrayIcon(unsigned message, const platform::NotifyIconData& data) {
-    // Registering an icon with the desktop's tray asks the session bus first: a cost paid
-    // before the window is on screen for an icon that nobody looks at yet. An icon of a window
-    // that has not drawn its first frame is added right after that frame, or before a box
-    // shows, if one comes first.
-    auto pending =
-        std::find_if(m_deferredTrayIcons.begin(), m_deferredTrayIcons.end(),
-                     [&](const auto& d) { return d.hWnd == data.hWnd && d.uID == data.uID; });
-    if (pending == m_deferredTrayIcons.end()) {
-        const QtDialogWindow* owner = Window(data.hWnd);
-        if (message != win::kNimAdd || !owner || owner->FirstFrameDrawn())
-            return false;
-        m_deferredTrayIcons.push_back(data);
-        return true;
-    }
-    if (message == win::kNimDelete) {
-        m_deferredTrayIcons.erase(pending);
-    } else if (message == win::kNimModify) {
-        if (data.uFlags & win::kNifIcon)
-            pending->hIcon = data.hIcon;
-        if (data.uFlags & win::kNifTip)
-            pending->szTip = data.szTip;
-    }
-    return true;
+void QtPlatform::TellTray(const TrayEntry& entry,
+                          std::function<void(platform::ITrayEvents&)> tell) {
+    // Queued on the icon's own object: a call still waiting when the icon goes is dropped.
+    QMetaObject::invokeMethod(
+        entry.tray.get(),
+        [this, window = entry.window, id = entry.id, tell = std::move(tell)] {
+            if (const platform::Registry::Icon* icon = Windows().FindIcon(window, id))
+                tell(*icon->events);
+        },
+        Qt::QueuedConnection);
 }
 
-void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
-    AddDeferredTrayIcons(window);
-}
-
-void QtPlatform::AddDeferredTrayIcons(std::optional<platform::WindowHandle> window) {
-    std::vector<platform::NotifyIconData> due;
-    for (auto it = m_deferredTrayIcons.begin(); it != m_deferredTrayIcons.end();) {
-        if (!window || it->hWnd == *window) {
-            due.push_back(*it);
-            it = m_deferredTrayIcons.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    for (const platform::NotifyIconData& data : due)
-        AddTrayIcon(data);
-}
-
-void QtPlatform::OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
-                                 std::uint32_t callbackMessage, int reason, bool statusNotifier) {
-    if (callbackMessage == 0)
+void QtPlatform::FillExportedMenu(platform::WindowHandle window, unsigned id, QMenu& menu) {
+    // The host is about to show the exported menu: it gets the entries as they are now. Every
+    // change to an exported menu goes out to the desktop, which may be showing it: an
+    // unchanged menu is left alone.
+    const platform::Registry::Icon* icon = Windows().FindIcon(window, id);
+    if (!icon)
         return;
-    win::LPARAM mouse = 0;
-    switch (reason) {
-        case QSystemTrayIcon::DoubleClick:
-            mouse = win::kWmLButtonDblClk;
-            break;
-        case QSystemTrayIcon::Context:
-            // An XEmbed tray's right press, or a StatusNotifierItem host that asks the item to
-            // show its menu itself rather than showing the exported one.
-            mouse = win::kWmRButtonDown;
-            break;
-        case QSystemTrayIcon::Trigger:
-            // StatusNotifierItem hosts have no double click: their primary activation is the
-            // one way to bring the window back, so it counts as one.
-            mouse = statusNotifier ? win::kWmLButtonDblClk : win::kWmLButtonDown;
-            break;
-        case QSystemTrayIcon::MiddleClick:
-            mouse = win::kWmMButtonDown;
-            break;
-        default:
-            return;
-    }
-    PostToWindow(window, callbackMessage, id, mouse);
-}
-
-void QtPlatform::FillExportedMenu(platform::WindowHandle window, std::uint32_t id,
-                                  std::uint32_t callbackMessage, QMenu& menu) {
-    // The host is about to show the exported menu: the right press reaches the program now,
-    // and the popup menu that its handler makes and tracks is this one, which the host shows.
-    QtDialogWindow* w = Window(window);
-    if (callbackMessage == 0 || !w || m_menuBeingFilled)
+    const std::vector<platform::TrayMenuItem> items = icon->events->TrayMenuItems();
+    const QList<QAction*> actions = menu.actions();
+    const bool same = std::equal(items.begin(), items.end(), actions.begin(), actions.end(),
+                                 [](const platform::TrayMenuItem& item, const QAction* action) {
+                                     return !action->isSeparator() &&
+                                            action->data().toUInt() == item.id &&
+                                            action->text() == ToQString(item.title);
+                                 });
+    if (same)
         return;
-    m_menuBeingFilled = &menu;
-    w->Send(callbackMessage, id, win::kWmRButtonDown);
-    m_menuBeingFilled = nullptr;
+    menu.clear();
+    for (const platform::TrayMenuItem& item : items)
+        menu.addAction(ToQString(item.title))->setData(item.id);
 }
 
 platform::Point QtPlatform::GetCursorPos() {
@@ -440,35 +405,30 @@ platform::Point QtPlatform::GetCursorPos() {
 }
 
 QtDialogWindow* QtPlatform::Window(platform::WindowHandle handle) const {
-    for (QtDialogWindow* w : m_windows) {
-        if (w->Handle() == handle)
-            return w;
-    }
-    return nullptr;
+    // Every dialog of this platform is one of its own windows.
+    return static_cast<QtDialogWindow*>(Windows().Dialog(handle));
 }
 
 QtDialogWindow* QtPlatform::FindWindow(int templateId) const {
-    for (QtDialogWindow* w : m_windows) {
-        if (w->TemplateId() == templateId)
-            return w;
+    return static_cast<QtDialogWindow*>(Windows().DialogOf(templateId));
+}
+
+QtPlatform::TrayEntry* QtPlatform::FindTray(platform::WindowHandle window, unsigned id) const {
+    for (const auto& e : m_trayIcons) {
+        if (e->window == window && e->id == id)
+            return e.get();
     }
     return nullptr;
 }
 
-QSystemTrayIcon* QtPlatform::TrayIcon(platform::WindowHandle window, std::uint32_t id) const {
-    for (const auto& e : m_trayIcons) {
-        if (e->window == window && e->id == id)
-            return e->tray->Icon();
-    }
-    return nullptr;
+QSystemTrayIcon* QtPlatform::TrayIcon(platform::WindowHandle window, unsigned id) const {
+    const TrayEntry* entry = FindTray(window, id);
+    return entry ? entry->tray->Icon() : nullptr;
 }
 
-QMenu* QtPlatform::ExportedTrayMenu(platform::WindowHandle window, std::uint32_t id) const {
-    for (const auto& e : m_trayIcons) {
-        if (e->window == window && e->id == id)
-            return e->tray->StatusNotifier() ? &e->tray->ExportedMenu() : nullptr;
-    }
-    return nullptr;
+QMenu* QtPlatform::ExportedTrayMenu(platform::WindowHandle window, unsigned id) const {
+    const TrayEntry* entry = FindTray(window, id);
+    return entry && entry->tray->StatusNotifier() ? &entry->tray->ExportedMenu() : nullptr;
 }
 
 void QtPlatform::PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,
@@ -478,16 +438,14 @@ void QtPlatform::PostToWindow(platform::WindowHandle window, win::UINT message, 
 }
 
 void QtPlatform::SaveNow() {
-    const std::vector<QtDialogWindow*> windows = m_windows;
-    for (QtDialogWindow* w : windows)
-        w->SendUnseen(platform::kWmSaveNow, 0, 0);
+    for (platform::IDialogWindow* w : Windows().Dialogs())
+        static_cast<QtDialogWindow*>(w)->SendUnseen(platform::kWmSaveNow, 0, 0);
 }
 
 void QtPlatform::EndSession() {
     // Oldest first: the main window writes the entry file before anything else goes.
-    const std::vector<QtDialogWindow*> windows = m_windows;
-    for (QtDialogWindow* w : windows)
-        w->Send(win::kWmEndSession, 1, 0);
+    for (platform::IDialogWindow* w : Windows().Dialogs())
+        static_cast<QtDialogWindow*>(w)->Send(win::kWmEndSession, 1, 0);
     // Ends every event loop that runs (boxes, menus, dialogs) and any that would start.
     QCoreApplication::exit(0);
 }

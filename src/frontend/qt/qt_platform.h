@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QIcon>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,18 +38,17 @@ class QtPlatform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    platform::WindowHandle ActiveWindow() override;
     int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                        const std::string& caption, unsigned type) override;
     std::string ProgramFileName() override;
+    std::string ProgramFilePath() override;
+    bool IsFile(const std::string& path) override;
     platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override { return {32, 32}; }
-    void ShowHelpFile() override;
     std::optional<std::string> ShowOpenFileDialog(const platform::FileDialogRequest& req) override;
     std::string CurrentDirectory() override;
     void ChangeCurrentDirectory(const std::string& directory) override;
     void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override;
-    void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return *m_fileStore; }
 
@@ -69,38 +69,34 @@ class QtPlatform : public platform::IPlatform {
 
     // The open dialog of a template, the notification-area icon of a window: for tests.
     QtDialogWindow* FindWindow(int templateId) const;
-    QSystemTrayIcon* TrayIcon(platform::WindowHandle window, std::uint32_t id) const;
+    QSystemTrayIcon* TrayIcon(platform::WindowHandle window, unsigned id) const;
     // The menu a StatusNotifierItem exports for that icon (nullptr for none).
-    QMenu* ExportedTrayMenu(platform::WindowHandle window, std::uint32_t id) const;
+    QMenu* ExportedTrayMenu(platform::WindowHandle window, unsigned id) const;
 
-    // While a tray's exported menu is being filled: the menu that the next popup menu the
-    // program makes stands for. Nullptr otherwise.
-    QMenu* MenuBeingFilled() const { return m_menuBeingFilled; }
+  protected:
+    void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
+    void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
+    void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
 
   private:
     struct TrayEntry;
     QtDialogWindow* Window(platform::WindowHandle handle) const;
-    void OnTrayActivated(platform::WindowHandle window, std::uint32_t id,
-                         std::uint32_t callbackMessage, int reason, bool statusNotifier);
-    void FillExportedMenu(platform::WindowHandle window, std::uint32_t id,
-                          std::uint32_t callbackMessage, QMenu& menu);
-    // Keeps, changes or drops an icon whose window has not drawn its first frame; false when
-    // the request is not about such an icon.
-    bool DeferTrayIcon(unsigned message, const platform::NotifyIconData& data);
-    // Adds the icons held back for a window's first frame: that window's, or all (nullopt).
-    void AddDeferredTrayIcons(std::optional<platform::WindowHandle> window);
-    // Puts an icon that is not there yet in the tray now.
-    void AddTrayIcon(const platform::NotifyIconData& data);
+    TrayEntry* FindTray(platform::WindowHandle window, unsigned id) const;
+    // Makes the native icons of the registry's icons that have none yet: those of `window`, or
+    // all (nullopt).
+    void MakeWaitingTrayIcons(std::optional<platform::WindowHandle> window);
+    void MakeTrayIcon(const platform::TrayIcon& icon);
+    // What the user did with an icon, told to the core once the event being handled is over,
+    // as long as the icon is still there.
+    void TellTray(const TrayEntry& entry, std::function<void(platform::ITrayEvents&)> tell);
+    void FillExportedMenu(platform::WindowHandle window, unsigned id, QMenu& menu);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
     std::unique_ptr<QWidget> m_ownerWindow;
     platform::WindowHandle m_ownerHandle = 0;
-    std::vector<QtDialogWindow*> m_windows;  // the open dialogs, the newest last
     std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
-    std::vector<platform::NotifyIconData> m_deferredTrayIcons;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
-    QMenu* m_menuBeingFilled = nullptr;
 };
 
 }  // namespace brindlecot::qt

@@ -10,44 +10,8 @@
 
 namespace brindlecot::qt {
 
-namespace {
-
-bool SameItems(const QList<QAction*>& a, const QList<QAction*>& b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (a[i]->isSeparator() != b[i]->isSeparator() || a[i]->text() != b[i]->text() ||
-            a[i]->data() != b[i]->data()) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
-void QtPopupMenu::CopyItemsTo(QMenu& target) const {
-    // Every change to an exported menu goes out to the desktop, which may be showing it:
-    // an unchanged menu is left alone.
-    const QList<QAction*> items = m_menu->actions();
-    if (SameItems(items, target.actions()))
-        return;
-    target.clear();
-    for (const QAction* item : items) {
-        if (item->isSeparator()) {
-            target.addSeparator();
-        } else {
-            target.addAction(item->text())->setData(item->data());
-        }
-    }
-}
-
 QtPopupMenu::QtPopupMenu(QtPlatform& platform)
-    : m_platform(platform), m_menu(std::make_unique<QMenu>()) {
-    // A tray's exported menu, while it is being filled, takes this menu's items in place of
-    // tracking it: the desktop shows that one.
-    m_exported = platform.MenuBeingFilled();
-}
+    : m_platform(platform), m_menu(std::make_unique<QMenu>()) {}
 
 // Here, where a QMenu is a complete type.
 QtPopupMenu::~QtPopupMenu() = default;
@@ -74,10 +38,6 @@ void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
 }
 
 void QtPopupMenu::TrackPopupMenu(unsigned, int x, int y, platform::WindowHandle owner) {
-    if (m_exported) {
-        CopyItemsTo(*m_exported);
-        return;  // the desktop shows it, and delivers the choice through the tray
-    }
     // A press that asks for a menu while one is open closes that one and opens none, as a
     // press outside a menu does. Elsewhere the open menu's grab takes the press first; on
     // Wayland a bar's press reaches the program, and would otherwise open a second menu.

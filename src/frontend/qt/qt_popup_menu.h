@@ -22,10 +22,8 @@ class QtPopupMenu : public platform::IPopupMenu {
     void TrackPopupMenu(unsigned flags, int x, int y, platform::WindowHandle owner) override;
 
   private:
-    void CopyItemsTo(QMenu& target) const;
     QtPlatform& m_platform;
     std::unique_ptr<QMenu> m_menu;
-    QMenu* m_exported = nullptr;  // a tray's exported menu being filled, borrowed
 };
 
 }  // namespace brindlecot::qt

@@ -159,12 +159,4 @@ std::vector<std::uint16_t> BuildDialogTemplate(const resources::DialogTemplate& 
     return w.Take();
 }
 
-const resources::DialogTemplate* FindDialogTemplate(int templateId) {
-    if (templateId == IDD_BRINDLECOT_DIALOG)
-        return &resources::MainDialogTemplate();
-    if (templateId == IDD_ABOUTBOX)
-        return &resources::AboutDialogTemplate();
-    return nullptr;
-}
-
 }  // namespace brindlecot::win32

@@ -21,7 +21,4 @@ DialogStyles StylesOf(const resources::ControlTemplate& c);
 // taken as bytes of the ANSI code page.
 std::vector<std::uint16_t> BuildDialogTemplate(const resources::DialogTemplate& t);
 
-// The layout table's template by its identifier; nullptr for an unknown one.
-const resources::DialogTemplate* FindDialogTemplate(int templateId);
-
 }  // namespace brindlecot::win32

@@ -116,7 +116,6 @@ INT_PTR CALLBACK Win32DialogWindow::DialogProc(HWND hwnd, UINT message, WPARAM w
 INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (message == WM_INITDIALOG) {
-        m_platform.Register(this);
         m_attached = true;
         WatchComboEscapes(m_hwnd);
         ShowIcons();
@@ -164,7 +163,6 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
             handled = Forward(message, wParam, lParam, result);
             m_attached = false;
             m_handler.Detach();
-            m_platform.Unregister(this);
             return handled ? TRUE : FALSE;
         default:
             handled = Forward(message, wParam, lParam, result);
@@ -179,7 +177,7 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void Win32DialogWindow::ShowIcons() {
-    const resources::DialogTemplate* t = FindDialogTemplate(m_templateId);
+    const resources::DialogTemplate* t = resources::FindDialogTemplate(m_templateId);
     if (!t)
         return;
     for (const resources::ControlTemplate& c : t->controls) {

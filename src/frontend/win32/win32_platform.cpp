@@ -24,15 +24,6 @@ std::string ProgramPath() {
     }
 }
 
-// The position where the extension of the path's last component begins, or npos.
-size_t ExtensionStart(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    const size_t slash = path.find_last_of("\\/:");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::string::npos;
-    return dot;
-}
-
 }  // namespace
 
 Win32Platform::Win32Platform(HINSTANCE instance, std::unique_ptr<platform::IFileStore> fileStore)
@@ -78,7 +69,7 @@ platform::WindowHandle Win32Platform::CreateOwnerWindow() {
 
 int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
                            platform::IDialogHandler& handler) {
-    const resources::DialogTemplate* t = FindDialogTemplate(templateId);
+    const resources::DialogTemplate* t = resources::FindDialogTemplate(templateId);
     if (!t)
         return -1;
     const HWND ownerWindow = reinterpret_cast<HWND>(owner);
@@ -87,18 +78,21 @@ int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
     const INT_PTR result = ::DialogBoxIndirectParamA(
         m_instance, reinterpret_cast<LPCDLGTEMPLATEA>(tmpl.data()), ownerWindow,
         &Win32DialogWindow::DialogProc, reinterpret_cast<LPARAM>(&window));
-    Unregister(&window);
     return static_cast<int>(result);
-}
-
-platform::WindowHandle Win32Platform::ActiveWindow() {
-    // The active window of this thread, the program's one user-interface thread.
-    return reinterpret_cast<platform::WindowHandle>(::GetActiveWindow());
 }
 
 int Win32Platform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                                   const std::string& caption, unsigned type) {
     return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
+}
+
+std::string Win32Platform::ProgramFilePath() {
+    return ProgramPath();
+}
+
+bool Win32Platform::IsFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string Win32Platform::ProgramFileName() {
@@ -130,29 +124,6 @@ HICON Win32Platform::SmallIcon(platform::IconHandle icon) {
 
 platform::Size Win32Platform::SystemIconSize() {
     return {::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON)};
-}
-
-std::string Win32Platform::HelpFilePath() {
-    std::string path = ProgramPath();
-    const size_t dot = ExtensionStart(path);
-    if (dot != std::string::npos)
-        path.erase(dot);
-    return path + ".HLP";
-}
-
-void Win32Platform::ShowHelpFile() {
-    // The system help viewer is gone from current Windows: the shell opens the file with
-    // whatever is associated with it, and without a help file nothing happens.
-    const std::string help = HelpFilePath();
-    const DWORD attributes = ::GetFileAttributesA(help.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return;
-    platform::ShellExecuteRequest request;
-    request.owner = ActiveWindow();
-    request.operation = "open";
-    request.file = help;
-    request.showCommand = SW_SHOWNORMAL;
-    ExecuteShellRequest(request);
 }
 
 std::optional<std::string> Win32Platform::ShowOpenFileDialog(
@@ -220,36 +191,45 @@ BOOL Win32Platform::CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data) {
     return ::Shell_NotifyIconA(message, &data);
 }
 
-void Win32Platform::ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) {
-    NOTIFYICONDATAA nid{};
+NOTIFYICONDATAA Win32Platform::IconRecord(const platform::TrayIcon& icon) {
+    NOTIFYICONDATAA nid;
+    std::memset(&nid, 0, sizeof nid);
     nid.cbSize = NOTIFYICONDATAA_V1_SIZE;  // the first form: every shell takes it
-    nid.hWnd = reinterpret_cast<HWND>(data.hWnd);
-    nid.uID = data.uID;
-    nid.uFlags = data.uFlags;
-    nid.uCallbackMessage = data.uCallbackMessage;
-    nid.hIcon = SmallIcon(data.hIcon);  // the notification area shows small icons
-    static_assert(sizeof data.szTip <= sizeof nid.szTip, "the tip fits the first form's field");
-    std::memcpy(nid.szTip, data.szTip.data(), sizeof data.szTip);
-    nid.szTip[sizeof data.szTip - 1] = '\0';
-    CallShellNotifyIcon(message, nid);
+    nid.hWnd = reinterpret_cast<HWND>(icon.window);
+    nid.uID = icon.id;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = platform::kWmTrayNotify;
+    nid.hIcon = SmallIcon(icon.image);  // the notification area shows small icons
+    // The first form's tip holds 63 bytes and its terminating NUL.
+    constexpr size_t kTipBytes = 64;
+    static_assert(kTipBytes <= sizeof nid.szTip, "the tip fits the first form's field");
+    std::memcpy(nid.szTip, icon.tip.data(), std::min(icon.tip.size(), kTipBytes - 1));
+    return nid;
+}
 
-    auto same = [&](const NOTIFYICONDATAA& e) { return e.hWnd == nid.hWnd && e.uID == nid.uID; };
-    auto it = std::find_if(m_trayIcons.begin(), m_trayIcons.end(), same);
-    if (message == NIM_DELETE) {
-        if (it != m_trayIcons.end())
-            m_trayIcons.erase(it);
-    } else if (message == NIM_ADD) {
-        if (it == m_trayIcons.end())
-            m_trayIcons.push_back(nid);
-        else
-            *it = nid;
-    }
+void Win32Platform::AddNativeTrayIcon(const platform::TrayIcon& icon) {
+    NOTIFYICONDATAA nid = IconRecord(icon);
+    CallShellNotifyIcon(NIM_ADD, nid);
+}
+
+void Win32Platform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {
+    NOTIFYICONDATAA nid = IconRecord(icon);
+    CallShellNotifyIcon(NIM_MODIFY, nid);
+}
+
+void Win32Platform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) {
+    NOTIFYICONDATAA nid;
+    std::memset(&nid, 0, sizeof nid);
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = reinterpret_cast<HWND>(window);
+    nid.uID = id;
+    CallShellNotifyIcon(NIM_DELETE, nid);
 }
 
 void Win32Platform::RestoreTrayIcons(HWND window) {
-    for (NOTIFYICONDATAA& nid : m_trayIcons) {
-        if (nid.hWnd == window)
-            CallShellNotifyIcon(NIM_ADD, nid);
+    for (const platform::TrayIcon& icon :
+         Windows().IconsOf(reinterpret_cast<platform::WindowHandle>(window))) {
+        AddNativeTrayIcon(icon);
     }
 }
 
@@ -265,16 +245,9 @@ int Win32Platform::CompareText(const std::string& a, const std::string& b) {
     return r < 0 ? -1 : (r > 0 ? 1 : 0);
 }
 
-void Win32Platform::Unregister(Win32DialogWindow* window) {
-    m_windows.erase(std::remove(m_windows.begin(), m_windows.end(), window), m_windows.end());
-}
-
 Win32DialogWindow* Win32Platform::OpenDialog(int templateId) const {
-    for (Win32DialogWindow* w : m_windows) {
-        if (w->TemplateId() == templateId)
-            return w;
-    }
-    return nullptr;
+    // Every dialog of this platform is one of its own windows.
+    return static_cast<Win32DialogWindow*>(Windows().DialogOf(templateId));
 }
 
 }  // namespace brindlecot::win32

@@ -30,40 +30,31 @@ class Win32Platform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    platform::WindowHandle ActiveWindow() override;
     int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                        const std::string& caption, unsigned type) override;
     std::string ProgramFileName() override;
+    std::string ProgramFilePath() override;
+    bool IsFile(const std::string& path) override;
     platform::IconHandle LoadIconResource(int resourceId) override;
     platform::Size SystemIconSize() override;
-    void ShowHelpFile() override;
     std::optional<std::string> ShowOpenFileDialog(const platform::FileDialogRequest& req) override;
     std::string CurrentDirectory() override;
     void ChangeCurrentDirectory(const std::string& directory) override;
     void ExecuteShellRequest(const platform::ShellExecuteRequest& request) override;
-    void ShellNotifyIcon(unsigned message, const platform::NotifyIconData& data) override;
     platform::Point GetCursorPos() override;
     platform::IFileStore& FileStore() override { return *m_fileStore; }
     // Through the C runtime's multibyte comparison, so that double-byte code pages order as
     // the system orders them.
     int CompareText(const std::string& a, const std::string& b) override;
 
-    // The help file named like the program file, with ".HLP" for its extension.
-    static std::string HelpFilePath();
-
     // The registered message the shell broadcasts when it creates its taskbar.
     UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
     // Adds the window's notification-area icons again, as they were last added.
     void RestoreTrayIcons(HWND window);
 
-    // The dialogs open at this moment, the newest last.
-    void Register(Win32DialogWindow* window) { m_windows.push_back(window); }
-    void Unregister(Win32DialogWindow* window);
+    // The newest open dialog of a template, nullptr when none is open.
     Win32DialogWindow* OpenDialog(int templateId) const;
     HWND OwnerWindow() const { return m_owner; }
-
-    // The icons in the notification area, as they were last added.
-    const std::vector<NOTIFYICONDATAA>& TrayIcons() const { return m_trayIcons; }
 
     // An icon of LoadIconResource again, at the system's small-icon size (SM_CXSMICON): what
     // the caption and the notification area show, from the image drawn for that size rather
@@ -74,6 +65,10 @@ class Win32Platform : public platform::IPlatform {
   protected:
     // The shell's answer to a notification-area request; tests record the requests.
     virtual BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data);
+
+    void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
+    void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
+    void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
 
   private:
     struct IconDeleter {
@@ -86,8 +81,8 @@ class Win32Platform : public platform::IPlatform {
     ATOM m_ownerClass = 0;
     HWND m_owner = nullptr;
     UINT m_taskbarCreated = 0;
-    std::vector<Win32DialogWindow*> m_windows;
-    std::vector<NOTIFYICONDATAA> m_trayIcons;
+    // The first form of the shell's record for an icon: what every shell takes.
+    NOTIFYICONDATAA IconRecord(const platform::TrayIcon& icon);
     std::map<platform::IconHandle, int> m_iconResources;  // LoadIconResource's handles
     std::map<int, UniqueIcon> m_smallIcons;               // by resource
 };

@@ -517,7 +517,8 @@ TEST(Win32MainWindow, BrowseOffersTheProgramFiltersAndKeepsTheWorkingDirectory) 
 }
 
 TEST(Win32MainWindow, F1AloneOpensTheHelpFileBesideTheProgramWhenThereIsOne) {
-    const std::string help = Win32Platform::HelpFilePath();
+    const std::string help =
+        HelpFilePath(Win32Platform(::GetModuleHandleA(nullptr)).ProgramFilePath());
     Harness h;
     h.Run([&](Harness& h) {
         ::SetForegroundWindow(h.Main());

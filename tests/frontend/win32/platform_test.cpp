@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "app/framework.h"
 #include "frontend/win32/dialog_template.h"
 #include "frontend/win32/notify.h"
 #include "frontend/win32/win32_platform.h"
@@ -104,7 +105,7 @@ TEST(Win32Platform, UnderADoubleByteCodePageALeadAndItsTrailByteCompareAsOneChar
 TEST(Win32Platform, TheProgramFileAndItsHelpFileAreNamedAfterTheExecutable) {
     Win32Platform p(::GetModuleHandleA(nullptr));
     EXPECT_EQ(p.ProgramFileName(), "brindlecot_win32_tests.exe");
-    const std::string help = Win32Platform::HelpFilePath();
+    const std::string help = HelpFilePath(p.ProgramFilePath());
     EXPECT_EQ(help.substr(help.size() - 27), "\\brindlecot_win32_tests.HLP");
 }
 

@@ -1,0 +1,114 @@
+// The registry of open dialogs and notification-area icons, and the icon requests that go
+// through it to the front end.
+#include <algorithm>
+
+#include "platform/platform.h"
+
+namespace brindlecot::platform {
+
+void Registry::DialogOpened(IDialogWindow& window, int templateId) {
+    DialogClosed(window);
+    m_dialogs.push_back({&window, templateId});
+}
+
+void Registry::DialogClosed(const IDialogWindow& window) {
+    m_dialogs.erase(std::remove_if(m_dialogs.begin(), m_dialogs.end(),
+                                   [&](const OpenDialog& d) { return d.window == &window; }),
+                    m_dialogs.end());
+}
+
+std::vector<IDialogWindow*> Registry::Dialogs() const {
+    std::vector<IDialogWindow*> windows;
+    for (const OpenDialog& d : m_dialogs)
+        windows.push_back(d.window);
+    return windows;
+}
+
+IDialogWindow* Registry::Dialog(WindowHandle handle) const {
+    for (const OpenDialog& d : m_dialogs) {
+        if (handle != 0 && d.window->Handle() == handle)
+            return d.window;
+    }
+    return nullptr;
+}
+
+IDialogWindow* Registry::DialogOf(int templateId) const {
+    for (auto it = m_dialogs.rbegin(); it != m_dialogs.rend(); ++it) {
+        if (it->templateId == templateId)
+            return it->window;
+    }
+    return nullptr;
+}
+
+WindowHandle Registry::ActiveWindow() const {
+    return m_dialogs.empty() ? 0 : m_dialogs.back().window->Handle();
+}
+
+Registry::IconChange Registry::ShowIcon(const TrayIcon& icon, ITrayEvents& events) {
+    auto it = std::find_if(m_icons.begin(), m_icons.end(), [&](const Icon& e) {
+        return e.icon.window == icon.window && e.icon.id == icon.id;
+    });
+    if (it == m_icons.end()) {
+        m_icons.push_back({icon, &events});
+        return IconChange::Add;
+    }
+    it->events = &events;
+    if (it->icon.image == icon.image && it->icon.tip == icon.tip)
+        return IconChange::None;
+    it->icon = icon;
+    return IconChange::Modify;
+}
+
+bool Registry::RemoveIcon(WindowHandle window, unsigned id) {
+    const auto it = std::find_if(m_icons.begin(), m_icons.end(), [&](const Icon& e) {
+        return e.icon.window == window && e.icon.id == id;
+    });
+    if (it == m_icons.end())
+        return false;
+    m_icons.erase(it);
+    return true;
+}
+
+const Registry::Icon* Registry::FindIcon(WindowHandle window, unsigned id) const {
+    for (const Icon& e : m_icons) {
+        if (e.icon.window == window && e.icon.id == id)
+            return &e;
+    }
+    return nullptr;
+}
+
+std::vector<TrayIcon> Registry::IconsOf(WindowHandle window) const {
+    std::vector<TrayIcon> icons;
+    for (const Icon& e : m_icons) {
+        if (e.icon.window == window)
+            icons.push_back(e.icon);
+    }
+    return icons;
+}
+
+std::vector<TrayIcon> Registry::Icons() const {
+    std::vector<TrayIcon> icons;
+    for (const Icon& e : m_icons)
+        icons.push_back(e.icon);
+    return icons;
+}
+
+void IPlatform::ShowTrayIcon(const TrayIcon& icon, ITrayEvents& events) {
+    switch (m_registry.ShowIcon(icon, events)) {
+        case Registry::IconChange::Add:
+            AddNativeTrayIcon(icon);
+            break;
+        case Registry::IconChange::Modify:
+            ModifyNativeTrayIcon(icon);
+            break;
+        case Registry::IconChange::None:
+            break;
+    }
+}
+
+void IPlatform::RemoveTrayIcon(WindowHandle window, unsigned id) {
+    if (m_registry.RemoveIcon(window, id))
+        RemoveNativeTrayIcon(window, id);
+}
+
+}  // namespace brindlecot::platform
