@@ -234,8 +234,9 @@ void CListCtrl::FlushRows() {
 }
 
 void CListCtrl::Flush() {
-    if (!m_pView || !m_dirty)
+    if (!m_pView || !m_dirty || m_flushing)
         return;
+    m_flushing = true;
     m_dirty = false;
     FlushRows();
     const int selected = FirstWith(win::kLvisSelected);
@@ -250,6 +251,7 @@ void CListCtrl::Flush() {
     m_fitsAsked.clear();
     for (int column : fits)
         m_pView->FitColumn(column);
+    m_flushing = false;
 }
 
 // ---- CDialog --------------------------------------------------------------------------------
@@ -281,8 +283,12 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
     result = 0;
     if (!m_pWnd)
         return false;
+    // The work of a message sends the window further messages (a field's text set notifies it):
+    // the lists are shown as the outermost one leaves them, once.
+    ++m_messageDepth;
     const bool handled = Dispatch(message, wParam, lParam, result);
-    FlushControls();
+    if (--m_messageDepth == 0)
+        FlushControls();
     return handled;
 }
 

@@ -102,6 +102,8 @@ class CListCtrl : public platform::IListViewEvents {
     // its own affair, so the selection is shown again.
     bool m_shownSelectionMoved = false;
     bool m_dirty = false;
+    // A display may deliver the window's messages while it is being brought in step.
+    bool m_flushing = false;
 };
 
 // A modal dialog built from a template. Messages reach OnMessage; the derived class's own map
@@ -130,7 +132,8 @@ class CDialog : public platform::IDialogHandler {
     bool UpdateData(bool saveAndValidate = true);
 
     // Brings the displays of the list controls bound by DDX_Control in step with them. Done
-    // after every message and before any box the dialog shows.
+    // after every message (not one sent while another is handled) and before any box the
+    // dialog shows.
     void FlushControls();
 
     // The dialog's own box: owned by its window, with the caption and type exactly as given.
@@ -181,6 +184,8 @@ class CDialog : public platform::IDialogHandler {
     platform::IDialogWindow* m_pWnd = nullptr;
     // The list controls DDX_Control bound to this window's displays.
     std::vector<CListCtrl*> m_boundLists;
+    // Messages being handled, one inside another.
+    int m_messageDepth = 0;
     // Each combo box's list as ExecuteDlgInit left it, by control.
     std::map<int, std::vector<std::string>> m_comboItems;
     bool m_bExchangeFailed = false;

@@ -193,8 +193,13 @@ std::string FakeDialogWindow::ControlText(int controlId) const {
 }
 
 void FakeDialogWindow::SetControlText(int controlId, const std::string& text) {
-    if (KindOf(controlId))
-        m_texts[controlId] = text;
+    if (!KindOf(controlId) || m_texts[controlId] == text)
+        return;
+    m_texts[controlId] = text;
+    if (m_platform.fieldsNotifyChanges) {
+        constexpr win::UINT kEnChange = 0x0300;
+        Send(win::kWmCommand, win::MakeWParam(static_cast<win::UINT>(controlId), kEnChange), 0);
+    }
 }
 
 int FakeDialogWindow::ComboGetCount(int controlId) const {

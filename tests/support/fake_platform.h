@@ -254,6 +254,8 @@ class FakePlatform : public platform::IPlatform {
     std::vector<TrackedMenu> trackedMenus;
     std::function<std::optional<unsigned>(const TrackedMenu&)> menuChoice;
     bool popupMenusFail = false;
+    // A field whose text changes sends its window EN_CHANGE at once, as an edit control does.
+    bool fieldsNotifyChanges = false;
     int liveMenus = 0;
 
     // The file dialog: the path it returns (nullopt for Cancel) and where the user browsed.

@@ -136,6 +136,10 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
 
     bool handled = false;
     switch (message) {
+        case kWmShowListChanges:
+            if (const auto lv = m_listViews.find(static_cast<int>(wParam)); lv != m_listViews.end())
+                lv->second->ShowChanges();
+            return TRUE;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (!header)
@@ -143,6 +147,8 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
             const auto lv = m_listViews.find(static_cast<int>(header->idFrom));
             const bool fromListView =
                 lv != m_listViews.end() && lv->second->Hwnd() == header->hwndFrom;
+            if (fromListView)
+                lv->second->OnNotify(*header);
             NotifyRecord record = TranslateNotify(*header, fromListView);
             handled = Forward(message, wParam, reinterpret_cast<LPARAM>(&HeaderOf(record)), result);
             break;
@@ -211,7 +217,7 @@ platform::IListView* Win32DialogWindow::ListView(int controlId) {
         lstrcmpiA(className, WC_LISTVIEWA) != 0) {
         return nullptr;
     }
-    auto view = std::make_unique<Win32ListView>(control);
+    auto view = std::make_unique<Win32ListView>(control, controlId);
     platform::IListView* raw = view.get();
     m_listViews.emplace(controlId, std::move(view));
     return raw;

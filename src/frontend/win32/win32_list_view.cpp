@@ -1,10 +1,9 @@
 #include "frontend/win32/win32_list_view.h"
 
-#include <vector>
-
 namespace brindlecot::win32 {
 
 void Win32ListView::InsertColumn(int column, const std::string& header) {
+    Applying applying(m_applying);
     LVCOLUMNA col{};
     col.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM;
     col.fmt = LVCFMT_LEFT;
@@ -17,93 +16,110 @@ void Win32ListView::SetExtendedStyle(unsigned style) {
     Send(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(style));
 }
 
-void Win32ListView::InsertItem(int row, const std::string& title) {
+void Win32ListView::InsertRow(int row, const std::vector<std::string>& cells) {
+    Applying applying(m_applying);
+    HoldDrawing();
     LVITEMA item{};
     item.mask = LVIF_TEXT;
     item.iItem = row;
+    const std::string title = cells.empty() ? std::string() : cells[0];
     item.pszText = const_cast<char*>(title.c_str());
-    Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    const auto at = static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (at < 0)
+        return;
+    for (size_t c = 1; c < cells.size(); ++c) {
+        if (!cells[c].empty())
+            SetCellText(at, static_cast<int>(c), cells[c]);
+    }
 }
 
-void Win32ListView::SetItemText(int row, int column, const std::string& text) {
+void Win32ListView::DeleteRow(int row) {
+    Applying applying(m_applying);
+    HoldDrawing();
+    Send(LVM_DELETEITEM, static_cast<WPARAM>(row));
+}
+
+void Win32ListView::DeleteAllRows() {
+    Applying applying(m_applying);
+    HoldDrawing();
+    Send(LVM_DELETEALLITEMS);
+}
+
+void Win32ListView::SetCellText(int row, int column, const std::string& text) {
+    Applying applying(m_applying);
+    HoldDrawing();
     LVITEMA item{};
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text.c_str());
     Send(LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-std::string Win32ListView::GetItemText(int row, int column) const {
-    if (row < 0 || row >= GetItemCount())
-        return {};
-    // The message reports only how much it copied: grow the buffer until the text fits.
-    std::vector<char> buffer(256);
-    for (;;) {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(buffer.size());
-        const auto n = static_cast<size_t>(
-            Send(LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-        if (n + 1 < buffer.size() || buffer.size() >= (1u << 20))
-            return std::string(buffer.data(), n);
-        buffer.resize(buffer.size() * 4);
-    }
-}
-
-void Win32ListView::DeleteItem(int row) {
-    Send(LVM_DELETEITEM, static_cast<WPARAM>(row));
-}
-
-void Win32ListView::DeleteAllItems() {
-    Send(LVM_DELETEALLITEMS);
-}
-
-int Win32ListView::GetItemCount() const {
-    return static_cast<int>(Send(LVM_GETITEMCOUNT));
-}
-
-int Win32ListView::GetSelectionMark() const {
-    return static_cast<int>(Send(LVM_GETSELECTIONMARK));
-}
-
-void Win32ListView::SetSelectionMark(int row) {
-    Send(LVM_SETSELECTIONMARK, 0, row);
-}
-
-unsigned Win32ListView::GetItemState(int row, unsigned mask) const {
-    return static_cast<unsigned>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(row), mask));
-}
-
-void Win32ListView::SetItemState(int row, unsigned state, unsigned mask) {
+void Win32ListView::SetState(int row, UINT state, UINT mask) {
     LVITEMA item{};
     item.stateMask = mask;
     item.state = state;
     Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-bool Win32ListView::HasHeader() const {
-    return Send(LVM_GETHEADER) != 0;
+int Win32ListView::NextItem(UINT flags) const {
+    return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(flags, 0)));
 }
 
-int Win32ListView::GetHeaderItemCount() const {
-    const HWND header = reinterpret_cast<HWND>(Send(LVM_GETHEADER));
-    return header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+void Win32ListView::ShowSelection(int selected, int focused) {
+    Applying applying(m_applying);
+    HoldDrawing();
+    // Row -1 stands for every row: the highlight goes from all at once.
+    SetState(-1, 0, LVIS_SELECTED);
+    if (focused >= 0)
+        SetState(focused, LVIS_FOCUSED, LVIS_FOCUSED);  // the control's one focused row
+    else
+        SetState(-1, 0, LVIS_FOCUSED);
+    if (selected >= 0)
+        SetState(selected, LVIS_SELECTED, LVIS_SELECTED);
 }
 
-void Win32ListView::SetColumnWidth(int column, int width) {
-    Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+void Win32ListView::HoldDrawing() {
+    if (m_drawingHeld)
+        return;
+    m_drawingHeld = true;
+    Send(WM_SETREDRAW, FALSE);
+    // Taken before any paint, also in the message loop of a box the change is shown behind.
+    ::PostMessageA(::GetParent(m_hwnd), kWmShowListChanges, static_cast<WPARAM>(m_controlId), 0);
 }
 
-int Win32ListView::GetColumnWidth(int column) const {
-    return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
-}
-
-void Win32ListView::SetRedraw(bool redraw) {
-    Send(WM_SETREDRAW, redraw ? TRUE : FALSE);
-}
-
-void Win32ListView::Invalidate() {
+void Win32ListView::ShowChanges() {
+    if (!m_drawingHeld)
+        return;
+    m_drawingHeld = false;
+    Send(WM_SETREDRAW, TRUE);  // lays out the scroll bars for the rows there are now
     ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void Win32ListView::FitColumn(int column) {
+    // The rest that the last column fills depends on the vertical scroll bar, which the
+    // control shows or hides only once it draws again.
+    ShowChanges();
+    // Fitted to the cells, then to the header (which also makes the last column fill the rest
+    // of the control), the wider kept; not drawn in between.
+    Send(WM_SETREDRAW, FALSE);
+    Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(LVSCW_AUTOSIZE, 0));
+    const auto cells = static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+    Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
+    const auto header = static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+    if (cells > header)
+        Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(cells, 0));
+    Send(WM_SETREDRAW, TRUE);
+    ::InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+void Win32ListView::OnNotify(const NMHDR& header) {
+    if (header.code != LVN_ITEMCHANGED || m_applying || !m_events)
+        return;
+    const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+    constexpr UINT kBits = LVIS_SELECTED | LVIS_FOCUSED;
+    if (!(change.uChanged & LVIF_STATE) || !((change.uOldState ^ change.uNewState) & kBits))
+        return;
+    m_events->OnUserSelection(NextItem(LVNI_SELECTED), NextItem(LVNI_FOCUSED));
 }
 
 }  // namespace brindlecot::win32

@@ -52,21 +52,55 @@ class Win32MainDialog {
     HWND m_hwnd = nullptr;
 };
 
+// The template's list view, read through its own messages.
 class Win32ListViewSubject : public ListViewSubject {
   public:
     platform::IListView& View() override { return *m_dialog.Window().ListView(IDC_LIST); }
+    int ShownRowCount() override { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+    std::string ShownCell(int row, int column) override {
+        // The message reports only how much it copied: grow the buffer until the text fits.
+        for (size_t size = 256;; size *= 4) {
+            std::vector<char> buffer(size);
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = buffer.data();
+            item.cchTextMax = static_cast<int>(buffer.size());
+            const auto n = static_cast<size_t>(
+                Send(LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
+            if (n + 1 < size)
+                return std::string(buffer.data(), n);
+        }
+    }
+    int ShownSelected() override { return Next(LVNI_SELECTED); }
+    int ShownFocused() override { return Next(LVNI_FOCUSED); }
+    void UserSelects(int row) override {
+        // The control's own change of state, as a click makes it, told to no display.
+        LVITEMA item{};
+        item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    std::optional<int> FittedWidth(int column) override {
+        return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
+    }
     int TextWidth(const std::string& text) override {
-        return static_cast<int>(::SendMessageA(::GetDlgItem(m_dialog.Window().Hwnd(), IDC_LIST),
-                                               LVM_GETSTRINGWIDTHA, 0,
-                                               reinterpret_cast<LPARAM>(text.c_str())));
+        return static_cast<int>(
+            Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
     }
     int ClientWidth() override {
         RECT r{};
-        ::GetClientRect(::GetDlgItem(m_dialog.Window().Hwnd(), IDC_LIST), &r);
+        ::GetClientRect(List(), &r);
         return r.right - r.left;
     }
 
   private:
+    HWND List() { return ::GetDlgItem(m_dialog.Window().Hwnd(), IDC_LIST); }
+    LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return ::SendMessageA(List(), message, wParam, lParam);
+    }
+    int Next(UINT flags) {
+        return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), flags));
+    }
+
     Win32MainDialog m_dialog;
 };
 
