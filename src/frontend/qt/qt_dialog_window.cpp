@@ -13,7 +13,6 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QShortcut>
 #include <QStyleFactory>
 #include <limits>
@@ -191,7 +190,6 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
                          reinterpret_cast<win::LPARAM>(&hdr));
                 },
                 this);
-            m_lists.push_back(list);
             w = list;
             break;
         }
@@ -270,20 +268,13 @@ win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, w
     if (m_holdingFields)
         return Send(message, wParam, lParam);
     // The texts a hidden window holds for its showing are its own; they are kept aside.
+    // The list needs nothing of the kind: the core shows it only what changed, and a save
+    // changes no row.
     const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
-    std::vector<std::pair<QtListView*, QPoint>> scrolled;
-    for (QtListView* list : m_lists) {
-        scrolled.emplace_back(
-            list, QPoint(list->horizontalScrollBar()->value(), list->verticalScrollBar()->value()));
-    }
     m_holdingFields = true;
     const win::LRESULT result = Send(message, wParam, lParam);
     m_holdingFields = false;
     m_pendingTexts = pending;
-    for (const auto& [list, position] : scrolled) {
-        list->horizontalScrollBar()->setValue(position.x());
-        list->verticalScrollBar()->setValue(position.y());
-    }
     return result;
 }
 

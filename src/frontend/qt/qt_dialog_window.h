@@ -17,7 +17,6 @@ class QLabel;
 namespace brindlecot::qt {
 
 class QtPlatform;
-class QtListView;
 
 // Dialog units to pixels with the dialog font's metrics, as the Win32 dialog manager does it.
 struct DialogBaseUnits {
@@ -41,7 +40,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message now, with the screen left as it was: what the core puts into a field
     // meanwhile is what it reads back from it, but the field keeps its text, its cursor, its
-    // selection and its undo history; each list keeps its scroll position.
+    // selection and its undo history.
     win::LRESULT SendUnseen(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message once the event being handled is over, as a posted message is.
     void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
@@ -124,7 +123,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     int m_templateId;
     DialogBaseUnits m_units;
     std::map<int, QWidget*> m_controls;  // owned by this widget as their Qt parent
-    std::vector<QtListView*> m_lists;
     std::vector<MenuItem> m_systemMenu;
     struct ShownBytes {
         std::string bytes;  // what the core put into a field, when not UTF-8
