@@ -94,9 +94,15 @@ std::string CListCtrl::GetItemText(int row, int column) const {
 void CListCtrl::DeleteItem(int row) {
     if (!IsRow(row))
         return;
+    const bool focused = (m_rows[static_cast<size_t>(row)].state & win::kLvisFocused) != 0;
     m_rows.erase(m_rows.begin() + row);
     if (m_nMark > row || m_nMark >= GetItemCount())
         --m_nMark;
+    // The focus passes to the row that takes the deleted one's place (the new last row when the
+    // last went), as the common controls do; the highlight does not. The keyboard can go on
+    // from there: Space loads that row.
+    if (focused && !m_rows.empty())
+        m_rows[static_cast<size_t>(std::min(row, GetItemCount() - 1))].state |= win::kLvisFocused;
     m_dirty = true;
 }
 

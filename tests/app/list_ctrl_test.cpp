@@ -143,6 +143,22 @@ TEST_F(ListCtrlTest, ExchangingRowsMovesTheirCellsStateAndMarkTogether) {
     EXPECT_EQ(Titles(), (Strings{"r1", "r0", "r2"}));
 }
 
+TEST_F(ListCtrlTest, TheFocusOfADeletedRowPassesToTheRowInItsPlaceAndTheHighlightGoes) {
+    Fill(4);
+    list.SetItemState(1, kBoth, kBoth);
+    list.DeleteItem(1);
+    EXPECT_EQ(Selected(), -1);
+    EXPECT_EQ(list.GetItemState(1, kBoth), win::kLvisFocused);  // "r2", now at row 1
+    list.SetItemState(2, win::kLvisFocused, win::kLvisFocused);
+    list.DeleteItem(2);  // the last row: the focus goes to the new last one
+    EXPECT_EQ(list.GetItemState(1, kBoth), win::kLvisFocused);
+    list.DeleteItem(0);  // a row without the focus: the focus stays with its row
+    EXPECT_EQ(Titles(), (Strings{"r2"}));
+    EXPECT_EQ(list.GetItemState(0, kBoth), win::kLvisFocused);
+    list.DeleteItem(0);
+    EXPECT_EQ(list.GetItemCount(), 0);
+}
+
 TEST_F(ListCtrlTest, TheUsersSelectionSetsTheStateAndMarksASelectedRowOnly) {
     Fill(4);
     list.OnUserSelection(2, 2);

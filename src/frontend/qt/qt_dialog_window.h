@@ -17,7 +17,6 @@ class QLabel;
 namespace brindlecot::qt {
 
 class QtPlatform;
-class QtListView;
 
 // Dialog units to pixels with the dialog font's metrics, as the Win32 dialog manager does it.
 struct DialogBaseUnits {
@@ -41,7 +40,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message now, with the screen left as it was: what the core puts into a field
     // meanwhile is what it reads back from it, but the field keeps its text, its cursor, its
-    // selection and its undo history; each list keeps its scroll position.
+    // selection and its undo history.
     win::LRESULT SendUnseen(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message once the event being handled is over, as a posted message is.
     void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
@@ -89,6 +88,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     };
     const std::vector<MenuItem>& SystemMenuItems() const { return m_systemMenu; }
 
+    void setVisible(bool visible) override;
+
   protected:
     void accept() override;
     void reject() override;
@@ -97,6 +98,14 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // A field's text, and the list item made current, set while the window was hidden.
+    struct PendingText {
+        static constexpr int kKeepItem = -2;
+        std::string text;
+        int comboIndex = kKeepItem;  // the item to make current; -1 for none
+    };
+    bool DeferringFieldTexts() const;
+    void ApplyPendingTexts();
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     static bool IsField(resources::ControlKind kind);
@@ -114,7 +123,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     int m_templateId;
     DialogBaseUnits m_units;
     std::map<int, QWidget*> m_controls;  // owned by this widget as their Qt parent
-    std::vector<QtListView*> m_lists;
     std::vector<MenuItem> m_systemMenu;
     struct ShownBytes {
         std::string bytes;  // what the core put into a field, when not UTF-8
@@ -122,8 +130,8 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     };
     std::map<int, ShownBytes> m_fieldBytes;
     std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
-    bool m_holdingFields = false;                          // during SendUnseen
-    std::map<int, std::string> m_heldTexts;  // what the core put into a field meanwhile
+    std::map<int, PendingText> m_pendingTexts;
+    bool m_holdingFields = false;  // during SendUnseen
     bool m_ended = false;
     bool m_remapped = false;
     int m_result = 0;

@@ -180,6 +180,9 @@ void QtListView::FitPendingColumns() {
         }
         setColumnWidth(column, std::max(ContentWidth(column) + kCellPadding, width));
     }
+    // The scroll bars take the new widths now rather than at the view's next timer, so that
+    // the frame about to be drawn, a first one included, shows them.
+    updateGeometries();
 }
 
 int QtListView::ContentWidth(int column) const {

@@ -234,6 +234,18 @@ class ListViewTest : public QObject {
         QCOMPARE(list.columnWidth(0) + list.columnWidth(1), list.viewport()->width());
     }
 
+    void columnsWiderThanTheListGiveTheFirstFrameItsScrollRange() {
+        QtListView list(
+            1004, [](win::NmHdr&) {}, nullptr);
+        list.resize(200, 120);
+        list.InsertColumn(0, "Site Title");
+        list.InsertRow(0, {"A title far too long to fit its column without scrolling sideways"});
+        list.FitColumn(0);
+        list.show();  // no event handled yet: what the first frame would draw
+        QVERIFY(list.horizontalScrollBar()->maximum() > 0);
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+    }
+
     void cellsShowTheirBytes() {
         // UTF-8 shows as its characters, other bytes as the Windows-1252 characters they
         // most likely are.

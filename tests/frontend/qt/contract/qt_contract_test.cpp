@@ -20,10 +20,10 @@ namespace {
 class QtListViewSubject : public ListViewSubject {
   public:
     QtListViewSubject() {
-        m_window.resize(460, 260);
+        m_window.resize(620, 260);
         m_list = new qt::QtListView(
             IDC_LIST, [](win::NmHdr&) {}, &m_window);  // owned by it
-        m_list->setGeometry(10, 10, 440, 240);
+        m_list->setGeometry(10, 10, 600, 240);
         m_window.show();
         m_exposed = QTest::qWaitForWindowExposed(&m_window);
     }
