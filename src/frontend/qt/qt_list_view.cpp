@@ -12,11 +12,6 @@ namespace brindlecot::qt {
 namespace {
 // Room around a cell's text when a column is fitted to its cells.
 constexpr int kCellPadding = 12;
-
-// Where a row's state goes when the row at `row` is removed: with it, or up one from below.
-int AfterRemoval(int index, int row) {
-    return index == row ? -1 : index > row ? index - 1 : index;
-}
 }  // namespace
 
 QtListView::QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent)
@@ -66,23 +61,12 @@ void QtListView::InsertRow(int row, const std::vector<std::string>& cells) {
     for (size_t column = 0; column < cells.size(); ++column)
         SetCell(*item, static_cast<int>(column), cells[column]);
     insertTopLevelItem(at, item.release());  // the tree owns it from here
-    Selection after = m_selection;
-    for (int* index : {&after.selected, &after.focused}) {
-        if (*index >= at)
-            ++*index;
-    }
-    Show(after);
 }
 
 void QtListView::DeleteRow(int row) {
-    if (row < 0 || row >= topLevelItemCount())
-        return;
-    const Selection after{AfterRemoval(m_selection.selected, row),
-                          AfterRemoval(m_selection.focused, row)};
-    // Qt moves the current row, highlighted, to a neighbour of a removed one; a Win32 list
-    // leaves its neighbours as they were.
+    // Qt may move the current row, highlighted, to a neighbour of a removed one: the list
+    // control object shows the selection again after any row moved at or above it.
     delete takeTopLevelItem(row);
-    Show(after);
 }
 
 void QtListView::DeleteAllRows() {
