@@ -239,15 +239,10 @@ void QtDialogWindow::DefaultProcessing(win::UINT message, win::WPARAM wParam) {
     }
     if (message != win::kWmSysCommand)
         return;
+    // The two window commands of the window's context menu; its other items are the core's.
     switch (static_cast<unsigned>(wParam) & 0xFFF0) {
         case win::kScMinimize:
             showMinimized();
-            break;
-        case win::kScMaximize:
-            showMaximized();
-            break;
-        case win::kScRestore:
-            showNormal();
             break;
         case win::kScClose:
             close();
@@ -433,25 +428,10 @@ bool QtDialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std::st
 }
 
 void QtDialogWindow::ShowWindow(int showCommand) {
-    switch (showCommand) {
-        case win::kSwHide:
-            // Hiding a dialog ends its modal loop under Qt; the program never hides its
-            // windows, so nothing is done.
-            break;
-        case win::kSwShowMinimized:
-            showMinimized();
-            break;
-        case win::kSwShowMaximized:
-            showMaximized();
-            break;
-        case win::kSwShowNormal:
-        case win::kSwRestore:
-            showNormal();
-            break;
-        default:
-            show();
-            break;
-    }
+    // The program only restores its window this way (from the tray icon). Hiding a dialog
+    // would end its modal loop under Qt, and the program never hides its windows.
+    if (showCommand != win::kSwHide)
+        showNormal();
 }
 
 void QtDialogWindow::SetWindowPos(platform::WindowHandle, int x, int y, int cx, int cy,

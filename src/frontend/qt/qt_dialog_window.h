@@ -47,7 +47,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
 
     int TemplateId() const { return m_templateId; }
     QWidget* Control(int controlId) const;  // nullptr when there is no such control
-    const DialogBaseUnits& BaseUnits() const { return m_units; }
     bool Ended() const { return m_ended; }
     // Whether the window was hidden and shown again to come to the front since the last
     // call: that ends a dialog's modal loop, which is then entered again.
@@ -79,15 +78,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     platform::Size GetClientSize() const override { return {width(), height()}; }
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
 
-    // The window menu the program extended: the desktop's own window menu cannot be extended
-    // on X11 or Wayland, so these items end the window's context menu there.
-    struct MenuItem {
-        unsigned flags;
-        unsigned id;
-        std::string text;
-    };
-    const std::vector<MenuItem>& SystemMenuItems() const { return m_systemMenu; }
-
     void setVisible(bool visible) override;
 
   protected:
@@ -98,6 +88,13 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The window menu the program extended: the desktop's own window menu cannot be extended
+    // on X11 or Wayland, so these items end the window's context menu there.
+    struct MenuItem {
+        unsigned flags;
+        unsigned id;
+        std::string text;
+    };
     // A field's text, and the list item made current, set while the window was hidden.
     struct PendingText {
         static constexpr int kKeepItem = -2;

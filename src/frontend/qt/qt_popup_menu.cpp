@@ -16,25 +16,12 @@ QtPopupMenu::QtPopupMenu(QtPlatform& platform)
 // Here, where a QMenu is a complete type.
 QtPopupMenu::~QtPopupMenu() = default;
 
-void QtPopupMenu::InsertItem(unsigned position, unsigned flags, unsigned id,
-                             const std::string& text) {
-    QMenu* const menu = m_menu.get();
-    const QList<QAction*> actions = menu->actions();
-    QAction* before = nullptr;
-    if (flags & win::kMfByPosition) {
-        before = actions.value(static_cast<qsizetype>(position), nullptr);
-    } else {
-        for (QAction* a : actions) {
-            if (a->data().toUInt() == position)
-                before = a;
-        }
-    }
-    QAction* action = (flags & win::kMfSeparator) ? menu->insertSeparator(before)
-                                                  : new QAction(ToQString(text), menu);
-    if (!(flags & win::kMfSeparator)) {
-        action->setData(id);
-        menu->insertAction(before, action);
-    }
+void QtPopupMenu::InsertItem(unsigned position, unsigned, unsigned id, const std::string& text) {
+    // The core builds its menus of strings, each inserted at its position.
+    QAction* before = m_menu->actions().value(static_cast<qsizetype>(position), nullptr);
+    auto* action = new QAction(ToQString(text), m_menu.get());  // owned by the menu
+    action->setData(id);
+    m_menu->insertAction(before, action);
 }
 
 void QtPopupMenu::TrackPopupMenu(unsigned, int x, int y, platform::WindowHandle owner) {

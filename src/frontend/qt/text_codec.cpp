@@ -7,7 +7,6 @@ namespace brindlecot::qt {
 
 namespace {
 
-constexpr char16_t kEscapeBase = 0xDC00;  // + a byte from 0x80 to 0xFF (older builds' form)
 constexpr size_t kNoBoundary = static_cast<size_t>(-1);
 
 // Windows-1252 from 0x80 to 0x9F; the five bytes it leaves undefined stay the C1 controls of
@@ -187,8 +186,6 @@ std::string FromQString(const QString& text) {
             QChar::isLowSurrogate(text.at(i + 1).unicode())) {
             AppendUtf8(out, QChar::surrogateToUcs4(c, text.at(i + 1).unicode()));
             ++i;
-        } else if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
-            out.push_back(static_cast<char>(c - kEscapeBase));
         } else if (QChar::isSurrogate(c)) {
             AppendUtf8(out, 0xFFFD);  // a lone surrogate that no byte stands for
         } else {
