@@ -488,29 +488,19 @@ bool QtDialogWindow::DeferringFieldTexts() const {
     // Loading the entry file shows the fields a few hundred times before the window is on
     // screen; each text would be laid out for nothing but the last (measured: 9 of the 106
     // million instructions to the first frame with 50 entries).
-    return m_holdingFields || !isVisible();
+    return !m_applyingTexts && (m_holdingFields || !isVisible());
 }
 
 void QtDialogWindow::ApplyPendingTexts() {
-    for (const auto& [controlId, pending] : m_pendingTexts) {
-        QWidget* w = Control(controlId);
-        const QString value = ToQString(pending.text);
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            if (edit->text() != value)
-                edit->setText(value);
-        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-            if (pending.comboIndex != PendingText::kKeepItem)
-                combo->setCurrentIndex(pending.comboIndex);
-            if (combo->currentText() != value)
-                combo->setEditText(value);
-        }
-        if (IsUtf8(pending.text)) {
-            m_fieldBytes.erase(controlId);
-        } else {
-            m_fieldBytes[controlId] = {pending.text, value};
-        }
+    // Shown now as they would have been then; the last item made current first, then the text.
+    const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
+    m_applyingTexts = true;
+    for (const auto& [controlId, field] : pending) {
+        if (field.comboIndex != PendingText::kKeepItem)
+            ComboSetCurSel(controlId, field.comboIndex);
+        SetControlText(controlId, field.text);
     }
-    m_pendingTexts.clear();
+    m_applyingTexts = false;
 }
 
 void QtDialogWindow::setVisible(bool visible) {

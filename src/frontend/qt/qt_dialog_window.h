@@ -129,6 +129,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
     std::map<int, PendingText> m_pendingTexts;
     bool m_holdingFields = false;  // during SendUnseen
+    bool m_applyingTexts = false;  // while the held texts go to the fields
     bool m_ended = false;
     bool m_remapped = false;
     int m_result = 0;
