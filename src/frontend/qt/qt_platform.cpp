@@ -31,12 +31,6 @@
 
 namespace brindlecot::qt {
 
-struct QtPlatform::TrayEntry {
-    platform::WindowHandle window;
-    unsigned id;
-    std::unique_ptr<QtTray> tray;
-};
-
 int CaptionWidth(const QString& caption, const QFont& titleFont) {
     constexpr int kTitleBarDecorations = 96;  // icon, close button, margins
     return QFontMetrics(titleFont).horizontalAdvance(caption) + kTitleBarDecorations;
@@ -288,17 +282,14 @@ void QtPlatform::AddNativeTrayIcon(const platform::TrayIcon& icon) {
 }
 
 void QtPlatform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {
-    if (TrayEntry* entry = FindTray(icon.window, icon.id)) {
-        entry->tray->SetIcon(Icon(icon.image));
-        entry->tray->SetToolTip(ToQString(icon.tip));
+    if (QtTray* tray = FindTray(icon.window, icon.id)) {
+        tray->SetIcon(Icon(icon.image));
+        tray->SetToolTip(ToQString(icon.tip));
     }
 }
 
 void QtPlatform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) {
-    m_trayIcons.erase(
-        std::remove_if(m_trayIcons.begin(), m_trayIcons.end(),
-                       [&](const auto& e) { return e->window == window && e->id == id; }),
-        m_trayIcons.end());
+    m_trayIcons.erase({window, id});
 }
 
 void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
@@ -313,45 +304,42 @@ void QtPlatform::MakeWaitingTrayIcons(std::optional<platform::WindowHandle> wind
 }
 
 void QtPlatform::MakeTrayIcon(const platform::TrayIcon& icon) {
-    auto entry = std::make_unique<TrayEntry>();
-    entry->window = icon.window;
-    entry->id = icon.id;
-    const TrayEntry* const self = entry.get();
-    entry->tray = std::make_unique<QtTray>(
+    const TrayKey self{icon.window, icon.id};
+    auto made = std::make_unique<QtTray>(
         Icon(icon.image), ToQString(icon.tip),
         [this, self](QSystemTrayIcon::ActivationReason reason, bool statusNotifier) {
             switch (reason) {
                 case QSystemTrayIcon::DoubleClick:
-                    TellTray(*self, [](platform::ITrayEvents& e) { e.OnTrayRestore(); });
+                    TellTray(self, [](platform::ITrayEvents& e) { e.OnTrayRestore(); });
                     break;
                 case QSystemTrayIcon::Trigger:
                     // StatusNotifierItem hosts have no double click: their primary activation
                     // is the one way to bring the window back.
                     if (statusNotifier)
-                        TellTray(*self, [](platform::ITrayEvents& e) { e.OnTrayRestore(); });
+                        TellTray(self, [](platform::ITrayEvents& e) { e.OnTrayRestore(); });
                     break;
                 case QSystemTrayIcon::Context: {
                     // An XEmbed tray's right press, or a StatusNotifierItem host that asks the
                     // item to show its menu itself rather than showing the exported one.
                     const platform::Point at = GetCursorPos();
-                    TellTray(*self, [at](platform::ITrayEvents& e) { e.OnTrayMenuAt(at); });
+                    TellTray(self, [at](platform::ITrayEvents& e) { e.OnTrayMenuAt(at); });
                     break;
                 }
                 default:
                     break;
             }
         },
-        [this, self](QMenu& menu) { FillExportedMenu(self->window, self->id, menu); },
+        [this, self](QMenu& menu) { FillExportedMenu(self.first, self.second, menu); },
         [this, self](const QAction& action) {
             if (!action.data().isValid())
                 return;
             const unsigned id = action.data().toUInt();
-            TellTray(*self, [id](platform::ITrayEvents& e) { e.OnTrayItemChosen(id); });
+            TellTray(self, [id](platform::ITrayEvents& e) { e.OnTrayItemChosen(id); });
         });
     // The menu lists the owner's entries: whenever a list of that window changes, the
     // exported menu follows.
     if (QtDialogWindow* w = Window(icon.window)) {
-        QtTray* tray = entry->tray.get();
+        QtTray* tray = made.get();
         const auto refresh = [tray] { tray->RefreshMenuSoon(); };
         for (const QAbstractItemView* view : w->findChildren<QAbstractItemView*>()) {
             const QAbstractItemModel* model = view->model();
@@ -362,16 +350,18 @@ void QtPlatform::MakeTrayIcon(const platform::TrayIcon& icon) {
             QObject::connect(model, &QAbstractItemModel::layoutChanged, tray, refresh);
         }
     }
-    m_trayIcons.push_back(std::move(entry));
+    m_trayIcons[self] = std::move(made);
 }
 
-void QtPlatform::TellTray(const TrayEntry& entry,
-                          std::function<void(platform::ITrayEvents&)> tell) {
+void QtPlatform::TellTray(TrayKey key, std::function<void(platform::ITrayEvents&)> tell) {
     // Queued on the icon's own object: a call still waiting when the icon goes is dropped.
+    QtTray* tray = FindTray(key.first, key.second);
+    if (!tray)
+        return;
     QMetaObject::invokeMethod(
-        entry.tray.get(),
-        [this, window = entry.window, id = entry.id, tell = std::move(tell)] {
-            if (const platform::Registry::Icon* icon = Windows().FindIcon(window, id))
+        tray,
+        [this, key, tell = std::move(tell)] {
+            if (const platform::Registry::Icon* icon = Windows().FindIcon(key.first, key.second))
                 tell(*icon->events);
         },
         Qt::QueuedConnection);
@@ -413,22 +403,19 @@ QtDialogWindow* QtPlatform::FindWindow(int templateId) const {
     return static_cast<QtDialogWindow*>(Windows().DialogOf(templateId));
 }
 
-QtPlatform::TrayEntry* QtPlatform::FindTray(platform::WindowHandle window, unsigned id) const {
-    for (const auto& e : m_trayIcons) {
-        if (e->window == window && e->id == id)
-            return e.get();
-    }
-    return nullptr;
+QtTray* QtPlatform::FindTray(platform::WindowHandle window, unsigned id) const {
+    const auto it = m_trayIcons.find({window, id});
+    return it == m_trayIcons.end() ? nullptr : it->second.get();
 }
 
 QSystemTrayIcon* QtPlatform::TrayIcon(platform::WindowHandle window, unsigned id) const {
-    const TrayEntry* entry = FindTray(window, id);
-    return entry ? entry->tray->Icon() : nullptr;
+    const QtTray* tray = FindTray(window, id);
+    return tray ? tray->Icon() : nullptr;
 }
 
 QMenu* QtPlatform::ExportedTrayMenu(platform::WindowHandle window, unsigned id) const {
-    const TrayEntry* entry = FindTray(window, id);
-    return entry && entry->tray->StatusNotifier() ? &entry->tray->ExportedMenu() : nullptr;
+    QtTray* tray = FindTray(window, id);
+    return tray && tray->StatusNotifier() ? &tray->ExportedMenu() : nullptr;
 }
 
 void QtPlatform::PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,

@@ -6,9 +6,11 @@
 
 #include <QIcon>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -20,6 +22,7 @@ class QWidget;
 namespace brindlecot::qt {
 
 class QtDialogWindow;
+class QtTray;
 
 // The width a message box needs for `caption` to show whole in its title bar.
 int CaptionWidth(const QString& caption, const QFont& titleFont);
@@ -79,22 +82,22 @@ class QtPlatform : public platform::IPlatform {
     void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
 
   private:
-    struct TrayEntry;
+    using TrayKey = std::pair<platform::WindowHandle, unsigned>;  // the owner window, the id
     QtDialogWindow* Window(platform::WindowHandle handle) const;
-    TrayEntry* FindTray(platform::WindowHandle window, unsigned id) const;
+    QtTray* FindTray(platform::WindowHandle window, unsigned id) const;
     // Makes the native icons of the registry's icons that have none yet: those of `window`, or
     // all (nullopt).
     void MakeWaitingTrayIcons(std::optional<platform::WindowHandle> window);
     void MakeTrayIcon(const platform::TrayIcon& icon);
     // What the user did with an icon, told to the core once the event being handled is over,
     // as long as the icon is still there.
-    void TellTray(const TrayEntry& entry, std::function<void(platform::ITrayEvents&)> tell);
+    void TellTray(TrayKey key, std::function<void(platform::ITrayEvents&)> tell);
     void FillExportedMenu(platform::WindowHandle window, unsigned id, QMenu& menu);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
     std::unique_ptr<QWidget> m_ownerWindow;
     platform::WindowHandle m_ownerHandle = 0;
-    std::vector<std::unique_ptr<TrayEntry>> m_trayIcons;
+    std::map<TrayKey, std::unique_ptr<QtTray>> m_trayIcons;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
 };
