@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPainter>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
@@ -474,12 +473,8 @@ std::unique_ptr<platform::IPopupMenu> QtDialogWindow::CreatePopupMenu() {
     return std::make_unique<QtPopupMenu>(m_platform);
 }
 
-void QtDialogWindow::PaintIconic(platform::IconHandle icon, int x, int y) {
-    QPainter painter(this);
-    Send(win::kWmIconEraseBkgnd, 0, 0);
-    painter.fillRect(rect(), palette().window());
-    const platform::Size size = m_platform.SystemIconSize();
-    m_platform.Icon(icon).paint(&painter, QRect(x, y, size.cx, size.cy));
+void QtDialogWindow::PaintIconic(platform::IconHandle, int, int) {
+    // Nothing draws a minimised window on X11 or Wayland: the taskbar shows its icon.
 }
 
 // -- Field texts of a hidden window --
