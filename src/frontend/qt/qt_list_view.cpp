@@ -43,10 +43,11 @@ QtListView::QtListView(int controlId, std::function<void(win::NmHdr&)> notify, Q
     ShowHighlight(false);
 }
 
-void QtListView::InsertColumn(int column, const std::string& header) {
-    m_headers.insert(std::clamp(column, 0, static_cast<int>(m_headers.size())), ToQString(header));
-    setColumnCount(static_cast<int>(m_headers.size()));
-    setHeaderLabels(m_headers);
+void QtListView::InsertColumn(int, const std::string& header) {
+    // A column is always appended; its header text is the list control object's.
+    const int column = columnCount();
+    setColumnCount(column + 1);
+    headerItem()->setText(column, ToQString(header));
 }
 
 void QtListView::SetExtendedStyle(unsigned) {

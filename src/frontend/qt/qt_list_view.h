@@ -68,7 +68,6 @@ class QtListView : public QTreeWidget, public platform::IListView {
     int m_controlId;
     std::function<void(win::NmHdr&)> m_notify;
     platform::IListViewEvents* m_events = nullptr;
-    QStringList m_headers;
     Selection m_selection;         // as last shown by order or reported
     std::set<int> m_columnsToFit;  // fitted when the list next draws, in column order
     bool m_watchingWindow = false;
