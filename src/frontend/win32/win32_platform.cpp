@@ -157,7 +157,15 @@ std::optional<std::string> Win32Platform::ShowOpenFileDialog(
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     ofn.Flags = req.flags | OFN_EXPLORER;
-    if (!::GetOpenFileNameA(&ofn))
+    if (!m_commonDialogs)
+        m_commonDialogs.reset(::LoadLibraryA("comdlg32.dll"));
+    const FARPROC found =
+        m_commonDialogs ? ::GetProcAddress(m_commonDialogs.get(), "GetOpenFileNameA") : nullptr;
+    // Through a pointer to a function of no parameters, the form every function pointer may
+    // be converted through.
+    const auto getOpenFileName =
+        reinterpret_cast<decltype(&::GetOpenFileNameA)>(reinterpret_cast<void (*)()>(found));
+    if (!getOpenFileName || !getOpenFileName(&ofn))
         return std::nullopt;
     return std::string(file.data());
 }
