@@ -263,10 +263,6 @@ void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
         return;
     }
     m_heldTexts.erase(controlId);
-    // Every exchange shows every field again; setting a window's text costs milliseconds
-    // under Wine, and an edit field that is given its own text again loses its caret place.
-    if (ControlText(controlId) == text)
-        return;
     SendToItem(controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
