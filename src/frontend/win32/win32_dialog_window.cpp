@@ -80,10 +80,15 @@ void WatchComboEscapes(HWND dialog) {
     }
 }
 
-// Whether an edit control gives `text` back byte for byte: printable ASCII is the same in every
-// ANSI code page and holds no NUL or line end, and no style of the control would change it.
+// Printable ASCII: the same bytes in every ANSI code page, with no NUL or line end.
+bool IsPlainText(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// Whether an edit control gives `text` back byte for byte: plain text, and no style of the
+// control would change it.
 bool GivesBackUnchanged(HWND control, const std::string& text) {
-    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+    if (!IsPlainText(text))
         return false;
     char name[8] = {};
     const auto style = ::GetWindowLongPtrA(control, GWL_STYLE);
@@ -253,6 +258,8 @@ LRESULT Win32DialogWindow::SendToItem(int controlId, UINT message, WPARAM wParam
 }
 
 std::string Win32DialogWindow::ControlText(int controlId) const {
+    if (const auto held = m_heldSelections.find(controlId); held != m_heldSelections.end())
+        return ComboGetItemText(controlId, held->second);  // what selecting it shows
     const auto held = m_heldTexts.find(controlId);
     return held != m_heldTexts.end() ? held->second : WindowText(Item(controlId));
 }
@@ -263,6 +270,12 @@ void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
         return;
     }
     m_heldTexts.erase(controlId);
+    // A selection held back came before this text.
+    if (const auto held = m_heldSelections.find(controlId); held != m_heldSelections.end()) {
+        const int index = held->second;
+        m_heldSelections.erase(held);
+        SelectItem(controlId, index);
+    }
     SendToItem(controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
@@ -270,6 +283,8 @@ void Win32DialogWindow::ShowHeldTexts() {
     m_holdingTexts = false;  // the user may see the fields from now on
     for (const auto& [controlId, text] : std::exchange(m_heldTexts, {}))
         SetControlText(controlId, text);
+    for (const auto& [controlId, index] : std::exchange(m_heldSelections, {}))
+        ComboSetCurSel(controlId, index);
 }
 
 int Win32DialogWindow::ComboGetCount(int controlId) const {
@@ -291,6 +306,17 @@ void Win32DialogWindow::ComboAddString(int controlId, const std::string& text) {
 }
 
 void Win32DialogWindow::ComboSetCurSel(int controlId, int index) {
+    // Selecting an item only shows its text and sends no notification: while texts are held,
+    // the last selection is the one made.
+    if (m_holdingTexts && index >= 0 && IsPlainText(ComboGetItemText(controlId, index))) {
+        m_heldSelections[controlId] = index;
+        return;
+    }
+    m_heldSelections.erase(controlId);
+    SelectItem(controlId, index);
+}
+
+void Win32DialogWindow::SelectItem(int controlId, int index) {
     // The exchange shows the sort order after every line of a loading file. Selecting the item
     // that is already selected and shown changes nothing but redraws the field (round trips to
     // the Wine server) and, with the focus there, selects its whole text: like an unchanged

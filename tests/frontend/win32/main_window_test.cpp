@@ -356,12 +356,13 @@ TEST(Win32MainWindow, TheFiftyFirstEntryIsRefusedWithTheLimitBox) {
     EXPECT_FALSE(h.boxes[0].hasIcon);
 }
 
-// The WM_SETTEXT messages each field of the main window has been sent, by control identifier.
+// The WM_SETTEXT and CB_SETCURSEL messages each field of the main window has been sent, by
+// control identifier.
 std::map<int, int> g_textsSet;
 
 LRESULT CALLBACK TextSetHook(int code, WPARAM wParam, LPARAM lParam) {
     const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && msg->message == WM_SETTEXT)
+    if (code == HC_ACTION && (msg->message == WM_SETTEXT || msg->message == CB_SETCURSEL))
         ++g_textsSet[::GetDlgCtrlID(msg->hwnd)];
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -384,6 +385,8 @@ TEST(Win32MainWindow, AStartUpLoadSetsEachPlainFieldOnceAndKeepsEveryOtherTextEx
         EXPECT_EQ(h.Text(IDC_COUNT), "32");
         EXPECT_EQ(h.Text(IDC_TITLE), "");
         EXPECT_EQ(h.Text(IDC_TARGET), "");
+        EXPECT_EQ(h.Text(IDC_SORTORDER), "31");  // the last sort order read
+        EXPECT_EQ(::SendMessageA(h.Item(IDC_SORTORDER), CB_GETCURSEL, 0, 0), 30);
         const HWND list = h.Item(IDC_LIST);
         EXPECT_EQ(Cell(list, 0, 0), "T01");
         EXPECT_EQ(Cell(list, 31, 0), "Caf\xE9\rX");
@@ -396,6 +399,7 @@ TEST(Win32MainWindow, AStartUpLoadSetsEachPlainFieldOnceAndKeepsEveryOtherTextEx
     EXPECT_EQ(atStart[IDC_COUNT], 1);
     EXPECT_LE(atStart[IDC_TITLE], 2);
     EXPECT_LE(atStart[IDC_TARGET], 2);
+    EXPECT_LE(atStart[IDC_SORTORDER], 2);  // an item selected; the last entry's own text
     // The last entry, which names no sort order, takes the one before it.
     std::string written =
         "CREATOR=Brindlecot 1.0\r\nST=Caf\xE9\rX\r\nURL=u\r\nSORTORDER=31\r\n\r\n"
