@@ -404,7 +404,7 @@ void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
         value = SingleLineText(m_pWnd->ControlText(controlId),
                                shown == m_shownTexts.end() ? std::string() : shown->second);
     } else {
-        m_pWnd->SetControlText(controlId, value);
+        ShowText(controlId, value);
         m_shownTexts[controlId] = value;
     }
 }
@@ -425,7 +425,7 @@ void CDialog::DDX_Text(bool save, int controlId, int& value) {
         }
         value = parsed;
     } else {
-        m_pWnd->SetControlText(controlId, std::to_string(value));
+        ShowText(controlId, std::to_string(value));
     }
 }
 
@@ -442,7 +442,7 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
             return;
         }
     }
-    m_pWnd->SetControlText(controlId, value);
+    ShowText(controlId, value);
     m_shownTexts[controlId] = value;
 }
 
@@ -458,12 +458,17 @@ CDialog::ControlTexts CDialog::SaveControlTexts(std::initializer_list<int> contr
 
 void CDialog::RestoreControlTexts(const ControlTexts& texts) {
     for (const auto& [id, text] : texts.onScreen) {
-        m_pWnd->SetControlText(id, text);
+        ShowText(id, text);
         if (const auto shown = texts.shown.find(id); shown != texts.shown.end())
             m_shownTexts[id] = shown->second;
         else
             m_shownTexts.erase(id);
     }
+}
+
+void CDialog::ShowText(int controlId, const std::string& text) {
+    if (m_pWnd->ControlText(controlId) != text)
+        m_pWnd->SetControlText(controlId, text);
 }
 
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {

@@ -180,6 +180,10 @@ class CDialog : public platform::IDialogHandler {
     bool Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM lParam, win::LRESULT& result);
     // Fills the controls from the template's initialisation data (the sort-order list).
     void ExecuteDlgInit();
+    // Sets a control's text unless it already holds it: every exchange shows every field, and
+    // an edit field given its own text again loses its caret place (and under Wine each
+    // setting costs a round trip).
+    void ShowText(int controlId, const std::string& text);
 
     platform::IPlatform& m_platform;
     int m_nTemplateId;

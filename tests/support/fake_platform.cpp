@@ -193,8 +193,9 @@ std::string FakeDialogWindow::ControlText(int controlId) const {
 }
 
 void FakeDialogWindow::SetControlText(int controlId, const std::string& text) {
-    if (!KindOf(controlId) || m_texts[controlId] == text)
+    if (!KindOf(controlId))
         return;
+    ++m_platform.textsSet;
     m_texts[controlId] = text;
     if (m_platform.fieldsNotifyChanges) {
         constexpr win::UINT kEnChange = 0x0300;

@@ -287,6 +287,7 @@ class FakePlatform : public platform::IPlatform {
     // Every question asked of a combo box's list (its count or an item's text), for the tests
     // that bound them.
     mutable int comboQueries = 0;
+    int textsSet = 0;  // every text a control was given, changed or not
 
     FakeFileStore files{log};
     bool Logged(const std::string& prefix) const;

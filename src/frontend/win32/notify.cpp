@@ -2,32 +2,6 @@
 
 namespace brindlecot::win32 {
 
-namespace {
-
-// The list-view notifications whose record begins with an NMLISTVIEW.
-bool CarriesListViewRecord(UINT code) {
-    switch (code) {
-        case NM_CLICK:
-        case NM_DBLCLK:
-        case NM_RCLICK:
-        case NM_RDBLCLK:
-        case LVN_ITEMCHANGING:
-        case LVN_ITEMCHANGED:
-        case LVN_INSERTITEM:
-        case LVN_DELETEITEM:
-        case LVN_DELETEALLITEMS:
-        case LVN_COLUMNCLICK:
-        case LVN_BEGINDRAG:
-        case LVN_BEGINRDRAG:
-        case LVN_ITEMACTIVATE:
-            return true;
-        default:
-            return false;
-    }
-}
-
-}  // namespace
-
 NotifyRecord TranslateNotify(const NMHDR& header, bool fromListView) {
     const win::NmHdr hdr{static_cast<win::UINT>(header.idFrom),
                          static_cast<win::UINT>(header.code)};
@@ -41,7 +15,9 @@ NotifyRecord TranslateNotify(const NMHDR& header, bool fromListView) {
     }
     win::NmListView out;
     out.hdr = hdr;
-    if (fromListView && CarriesListViewRecord(header.code)) {
+    // The list view's notifications whose item or column the core reads: a click's record (an
+    // NMITEMACTIVATE) begins as the column click's NMLISTVIEW does.
+    if (fromListView && (header.code == NM_CLICK || header.code == LVN_COLUMNCLICK)) {
         const auto& lv = reinterpret_cast<const NMLISTVIEW&>(header);
         out.iItem = lv.iItem;
         out.iSubItem = lv.iSubItem;

@@ -14,9 +14,9 @@ namespace brindlecot::win32 {
 // The record the core is given: each begins with its NmHdr.
 using NotifyRecord = std::variant<win::NmListView, win::NmLvKeyDown>;
 
-// `fromListView`: the record was sent by a list view, so that the codes that carry an
-// NMLISTVIEW (or the NMITEMACTIVATE that begins like one) or an NMLVKEYDOWN may be read as
-// such. Any other record comes as an NmListView of which only the header is filled.
+// `fromListView`: the record was sent by a list view, so that a click's, a column click's and
+// a key's record may be read as such. Any other record comes as an NmListView of which only
+// the header is filled.
 NotifyRecord TranslateNotify(const NMHDR& header, bool fromListView);
 
 // The header the record begins with: its address is the record's, what WM_NOTIFY carries.

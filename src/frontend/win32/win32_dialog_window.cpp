@@ -1,5 +1,7 @@
 #include "frontend/win32/win32_dialog_window.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "frontend/win32/dialog_template.h"
@@ -78,6 +80,22 @@ void WatchComboEscapes(HWND dialog) {
     }
 }
 
+// Printable ASCII: the same bytes in every ANSI code page, with no NUL or line end.
+bool IsPlainText(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// Whether an edit control gives `text` back byte for byte: plain text, and no style of the
+// control would change it.
+bool GivesBackUnchanged(HWND control, const std::string& text) {
+    if (!IsPlainText(text))
+        return false;
+    char name[8] = {};
+    const auto style = ::GetWindowLongPtrA(control, GWL_STYLE);
+    return ::GetClassNameA(control, name, sizeof name) && lstrcmpiA(name, "Edit") == 0 &&
+           !(style & (ES_MULTILINE | ES_UPPERCASE | ES_LOWERCASE | ES_PASSWORD | ES_NUMBER));
+}
+
 bool ModifierHeld() {
     return (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU)) < 0;
 }
@@ -120,7 +138,9 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         WatchComboEscapes(m_hwnd);
         ShowIcons();
         m_handler.Attach(*this);
+        m_holdingTexts = true;
         const bool handled = Forward(message, wParam, lParam, result);
+        ShowHeldTexts();
         CentreWindow(m_hwnd);
         return handled ? result : TRUE;
     }
@@ -238,15 +258,33 @@ LRESULT Win32DialogWindow::SendToItem(int controlId, UINT message, WPARAM wParam
 }
 
 std::string Win32DialogWindow::ControlText(int controlId) const {
-    return WindowText(Item(controlId));
+    if (const auto held = m_heldSelections.find(controlId); held != m_heldSelections.end())
+        return ComboGetItemText(controlId, held->second);  // what selecting it shows
+    const auto held = m_heldTexts.find(controlId);
+    return held != m_heldTexts.end() ? held->second : WindowText(Item(controlId));
 }
 
 void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
-    // Every exchange shows every field again; setting a window's text costs milliseconds
-    // under Wine, and an edit field that is given its own text again loses its caret place.
-    if (ControlText(controlId) == text)
+    if (m_holdingTexts && GivesBackUnchanged(Item(controlId), text)) {
+        m_heldTexts[controlId] = text;
         return;
+    }
+    m_heldTexts.erase(controlId);
+    // A selection held back came before this text.
+    if (const auto held = m_heldSelections.find(controlId); held != m_heldSelections.end()) {
+        const int index = held->second;
+        m_heldSelections.erase(held);
+        SelectItem(controlId, index);
+    }
     SendToItem(controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Win32DialogWindow::ShowHeldTexts() {
+    m_holdingTexts = false;  // the user may see the fields from now on
+    for (const auto& [controlId, text] : std::exchange(m_heldTexts, {}))
+        SetControlText(controlId, text);
+    for (const auto& [controlId, index] : std::exchange(m_heldSelections, {}))
+        ComboSetCurSel(controlId, index);
 }
 
 int Win32DialogWindow::ComboGetCount(int controlId) const {
@@ -268,6 +306,17 @@ void Win32DialogWindow::ComboAddString(int controlId, const std::string& text) {
 }
 
 void Win32DialogWindow::ComboSetCurSel(int controlId, int index) {
+    // Selecting an item only shows its text and sends no notification: while texts are held,
+    // the last selection is the one made.
+    if (m_holdingTexts && index >= 0 && IsPlainText(ComboGetItemText(controlId, index))) {
+        m_heldSelections[controlId] = index;
+        return;
+    }
+    m_heldSelections.erase(controlId);
+    SelectItem(controlId, index);
+}
+
+void Win32DialogWindow::SelectItem(int controlId, int index) {
     // The exchange shows the sort order after every line of a loading file. Selecting the item
     // that is already selected and shown changes nothing but redraws the field (round trips to
     // the Wine server) and, with the focus there, selects its whole text: like an unchanged
@@ -299,11 +348,13 @@ bool Win32DialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std:
 }
 
 void Win32DialogWindow::ShowWindow(int showCommand) {
+    ShowHeldTexts();
     ::ShowWindow(m_hwnd, showCommand);
 }
 
 void Win32DialogWindow::SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx,
                                      int cy, unsigned flags) {
+    ShowHeldTexts();
     ::SetWindowPos(m_hwnd, ToHwnd(insertAfter), x, y, cx, cy, flags);
 }
 

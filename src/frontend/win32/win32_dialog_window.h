@@ -63,6 +63,9 @@ class Win32DialogWindow : public platform::IDialogWindow {
     platform::Size GetClientSize() const override;
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
 
+    // Sets the field texts held back while the core initialised the dialog.
+    void ShowHeldTexts();
+
   private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // Puts the program's icon into the template's icon controls, which are created without.
@@ -72,6 +75,8 @@ class Win32DialogWindow : public platform::IDialogWindow {
     // A control of the template, looked up once: the controls live as long as the dialog, and
     // under Wine every GetDlgItem is a round trip to the Wine server, several per loaded entry.
     HWND Item(int controlId) const;
+    // A combo box's item selected now, not held.
+    void SelectItem(int controlId, int index);
     // SendDlgItemMessageA through that handle: 0 when there is no such control.
     LRESULT SendToItem(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const;
 
@@ -82,6 +87,13 @@ class Win32DialogWindow : public platform::IDialogWindow {
     bool m_attached = false;
     std::map<int, std::unique_ptr<Win32ListView>> m_listViews;
     mutable std::map<int, HWND> m_items;
+    // While the core initialises the dialog, before it is first shown, a text that an edit
+    // control would give back byte for byte is held here and only the last one is set: under
+    // Wine each WM_SETTEXT to an edit control (or CB_SETCURSEL) costs a few tenths of a
+    // millisecond, and loading 50 entries sets the fields some 200 times.
+    bool m_holdingTexts = false;
+    std::map<int, std::string> m_heldTexts;
+    std::map<int, int> m_heldSelections;  // a combo box's item to select, by control
 };
 
 // Centres a window over its owner when the owner is on screen, else in the work area of the

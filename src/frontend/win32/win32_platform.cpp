@@ -67,8 +67,14 @@ platform::WindowHandle Win32Platform::CreateOwnerWindow() {
     return reinterpret_cast<platform::WindowHandle>(m_owner);
 }
 
+void Win32Platform::ShowHeldTexts() {
+    for (platform::IDialogWindow* dialog : Windows().Dialogs())
+        static_cast<Win32DialogWindow*>(dialog)->ShowHeldTexts();
+}
+
 int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
                            platform::IDialogHandler& handler) {
+    ShowHeldTexts();
     const resources::DialogTemplate* t = resources::FindDialogTemplate(templateId);
     if (!t)
         return -1;
@@ -83,6 +89,7 @@ int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
 
 int Win32Platform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                                   const std::string& caption, unsigned type) {
+    ShowHeldTexts();  // a box's message loop lets the user see the windows behind it
     return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
 }
 
@@ -157,7 +164,15 @@ std::optional<std::string> Win32Platform::ShowOpenFileDialog(
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     ofn.Flags = req.flags | OFN_EXPLORER;
-    if (!::GetOpenFileNameA(&ofn))
+    if (!m_commonDialogs)
+        m_commonDialogs.reset(::LoadLibraryA("comdlg32.dll"));
+    const FARPROC found =
+        m_commonDialogs ? ::GetProcAddress(m_commonDialogs.get(), "GetOpenFileNameA") : nullptr;
+    // Through a pointer to a function of no parameters, the form every function pointer may
+    // be converted through.
+    const auto getOpenFileName =
+        reinterpret_cast<decltype(&::GetOpenFileNameA)>(reinterpret_cast<void (*)()>(found));
+    if (!getOpenFileName || !getOpenFileName(&ofn))
         return std::nullopt;
     return std::string(file.data());
 }

@@ -75,16 +75,25 @@ class Win32Platform : public platform::IPlatform {
         void operator()(HICON icon) const { ::DestroyIcon(icon); }
     };
     using UniqueIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+    struct LibraryDeleter {
+        void operator()(HMODULE library) const { ::FreeLibrary(library); }
+    };
+    using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryDeleter>;
 
     HINSTANCE m_instance;
     std::unique_ptr<platform::IFileStore> m_fileStore;
     ATOM m_ownerClass = 0;
     HWND m_owner = nullptr;
     UINT m_taskbarCreated = 0;
+    // Sets the field texts every open dialog has held back.
+    void ShowHeldTexts();
     // The first form of the shell's record for an icon: what every shell takes.
     NOTIFYICONDATAA IconRecord(const platform::TrayIcon& icon);
     std::map<platform::IconHandle, int> m_iconResources;  // LoadIconResource's handles
     std::map<int, UniqueIcon> m_smallIcons;               // by resource
+    // The common dialogs, loaded at the first Browse rather than at start-up: under Wine the
+    // library brings the printing libraries with it.
+    UniqueLibrary m_commonDialogs;
 };
 
 }  // namespace brindlecot::win32

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -353,6 +354,61 @@ TEST(Win32MainWindow, TheFiftyFirstEntryIsRefusedWithTheLimitBox) {
     EXPECT_EQ(h.boxes[0].text, "Maximum Items Reached");
     EXPECT_EQ(h.boxes[0].caption, "The maximum number of entries is 50.");
     EXPECT_FALSE(h.boxes[0].hasIcon);
+}
+
+// The WM_SETTEXT and CB_SETCURSEL messages each field of the main window has been sent, by
+// control identifier.
+std::map<int, int> g_textsSet;
+
+LRESULT CALLBACK TextSetHook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && (msg->message == WM_SETTEXT || msg->message == CB_SETCURSEL))
+        ++g_textsSet[::GetDlgCtrlID(msg->hwnd)];
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST(Win32MainWindow, AStartUpLoadSetsEachPlainFieldOnceAndKeepsEveryOtherTextExact) {
+    // Plain texts are held back until the window shows; the others go through the field.
+    std::string file = "CREATOR=Brindlecot 1.0\r\n";
+    for (int i = 1; i <= 30; ++i) {
+        const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+        file += "ST=T" + n + "\r\nURL=u" + n + "\r\nSORTORDER=" + n + "\r\n";
+    }
+    file += "ST=Caf\xE9\rX\r\nURL=u\r\nSORTORDER=31\r\nST=Last\r\nURL=last.exe\r\n";
+    g_textsSet.clear();
+    const HHOOK hook =
+        ::SetWindowsHookExA(WH_CALLWNDPROC, &TextSetHook, nullptr, ::GetCurrentThreadId());
+    Harness h(file);
+    std::map<int, int> atStart;
+    h.Run([&](Harness& h) {
+        atStart = g_textsSet;
+        EXPECT_EQ(h.Text(IDC_COUNT), "32");
+        EXPECT_EQ(h.Text(IDC_TITLE), "");
+        EXPECT_EQ(h.Text(IDC_TARGET), "");
+        EXPECT_EQ(h.Text(IDC_SORTORDER), "31");  // the last sort order read
+        EXPECT_EQ(::SendMessageA(h.Item(IDC_SORTORDER), CB_GETCURSEL, 0, 0), 30);
+        const HWND list = h.Item(IDC_LIST);
+        EXPECT_EQ(Cell(list, 0, 0), "T01");
+        EXPECT_EQ(Cell(list, 31, 0), "Caf\xE9\rX");
+        ::SetFocus(h.Item(IDC_TITLE));
+        h.Key(VK_ESCAPE);
+    });
+    ::UnhookWindowsHookEx(hook);
+    // The count once; the title and the target once for the one entry that is not plain text
+    // and once for the cleared fields.
+    EXPECT_EQ(atStart[IDC_COUNT], 1);
+    EXPECT_LE(atStart[IDC_TITLE], 2);
+    EXPECT_LE(atStart[IDC_TARGET], 2);
+    EXPECT_LE(atStart[IDC_SORTORDER], 2);  // an item selected; the last entry's own text
+    // The last entry, which names no sort order, takes the one before it.
+    std::string written =
+        "CREATOR=Brindlecot 1.0\r\nST=Caf\xE9\rX\r\nURL=u\r\nSORTORDER=31\r\n\r\n"
+        "ST=Last\r\nURL=last.exe\r\nSORTORDER=31\r\n";
+    for (int i = 30; i >= 1; --i) {
+        const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+        written += "\r\nST=T" + n + "\r\nURL=u" + n + "\r\nSORTORDER=" + n + "\r\n";
+    }
+    EXPECT_EQ(h.EntryFile(), written);
 }
 
 TEST(Win32MainWindow, HeaderClicksSortAndToggleRowClicksLoadTheFields) {
