@@ -251,6 +251,8 @@ class Registry {
         IDialogWindow* window;
         int templateId;
     };
+    std::vector<Icon>::const_iterator IconAt(WindowHandle window, unsigned id) const;
+
     std::vector<OpenDialog> m_dialogs;
     std::vector<Icon> m_icons;
 };

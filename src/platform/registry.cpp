@@ -44,25 +44,28 @@ WindowHandle Registry::ActiveWindow() const {
     return m_dialogs.empty() ? 0 : m_dialogs.back().window->Handle();
 }
 
+std::vector<Registry::Icon>::const_iterator Registry::IconAt(WindowHandle window,
+                                                             unsigned id) const {
+    return std::find_if(m_icons.begin(), m_icons.end(),
+                        [&](const Icon& e) { return e.icon.window == window && e.icon.id == id; });
+}
+
 Registry::IconChange Registry::ShowIcon(const TrayIcon& icon, ITrayEvents& events) {
-    auto it = std::find_if(m_icons.begin(), m_icons.end(), [&](const Icon& e) {
-        return e.icon.window == icon.window && e.icon.id == icon.id;
-    });
-    if (it == m_icons.end()) {
+    const auto found = IconAt(icon.window, icon.id);
+    if (found == m_icons.end()) {
         m_icons.push_back({icon, &events});
         return IconChange::Add;
     }
-    it->events = &events;
-    if (it->icon.image == icon.image && it->icon.tip == icon.tip)
+    Icon& entry = m_icons[static_cast<size_t>(found - m_icons.begin())];
+    entry.events = &events;
+    if (entry.icon.image == icon.image && entry.icon.tip == icon.tip)
         return IconChange::None;
-    it->icon = icon;
+    entry.icon = icon;
     return IconChange::Modify;
 }
 
 bool Registry::RemoveIcon(WindowHandle window, unsigned id) {
-    const auto it = std::find_if(m_icons.begin(), m_icons.end(), [&](const Icon& e) {
-        return e.icon.window == window && e.icon.id == id;
-    });
+    const auto it = IconAt(window, id);
     if (it == m_icons.end())
         return false;
     m_icons.erase(it);
@@ -70,11 +73,8 @@ bool Registry::RemoveIcon(WindowHandle window, unsigned id) {
 }
 
 const Registry::Icon* Registry::FindIcon(WindowHandle window, unsigned id) const {
-    for (const Icon& e : m_icons) {
-        if (e.icon.window == window && e.icon.id == id)
-            return &e;
-    }
-    return nullptr;
+    const auto it = IconAt(window, id);
+    return it == m_icons.end() ? nullptr : &*it;
 }
 
 std::vector<TrayIcon> Registry::IconsOf(WindowHandle window) const {
