@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
 #include "resources/dialog_layout.h"
 
@@ -278,6 +279,7 @@ void CDialog::Detach() {
         m_platform.Windows().DialogClosed(*m_pWnd);
     m_pWnd = nullptr;
     m_shownTexts.clear();
+    m_heldFields.clear();
     m_comboItems.clear();
 }
 
@@ -288,10 +290,19 @@ bool CDialog::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPara
         return false;
     // The work of a message sends the window further messages (a field's text set notifies it):
     // the lists are shown as the outermost one leaves them, once.
+    if (m_messageDepth == 0) {
+        if (message == win::kWmInitDialog)
+            m_holding = Holding::ToShow;
+        else if (message == platform::kWmSaveNow)
+            m_holding = Holding::ToDrop;
+    }
     ++m_messageDepth;
     const bool handled = Dispatch(message, wParam, lParam, result);
-    if (--m_messageDepth == 0)
+    if (--m_messageDepth == 0) {
+        if (std::exchange(m_holding, Holding::No) == Holding::ToDrop)
+            m_heldFields.clear();
         FlushControls();
+    }
     return handled;
 }
 
@@ -328,6 +339,9 @@ bool CDialog::Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM lParam
 }
 
 void CDialog::FlushControls() {
+    // Setting a text notifies the window, which may flush again: each field is taken out first.
+    while (m_pWnd && !m_heldFields.empty())
+        ShowHeldField(m_heldFields.begin()->first);
     for (CListCtrl* list : m_boundLists)
         list->Flush();
 }
@@ -401,7 +415,7 @@ bool CDialog::UpdateData(bool saveAndValidate) {
 void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
     if (save) {
         const auto shown = m_shownTexts.find(controlId);
-        value = SingleLineText(m_pWnd->ControlText(controlId),
+        value = SingleLineText(FieldText(controlId),
                                shown == m_shownTexts.end() ? std::string() : shown->second);
     } else {
         ShowText(controlId, value);
@@ -411,7 +425,7 @@ void CDialog::DDX_Text(bool save, int controlId, std::string& value) {
 
 void CDialog::DDX_Text(bool save, int controlId, int& value) {
     if (save) {
-        const std::string text = m_pWnd->ControlText(controlId);
+        const std::string text = FieldText(controlId);
         size_t begin = text.find_first_not_of(" \t");
         if (begin == std::string::npos)
             begin = text.size();
@@ -437,7 +451,7 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
     const std::vector<std::string>& items = m_comboItems[controlId];  // none if not filled
     for (size_t i = 0; i < items.size(); ++i) {
         if (StartsWithIgnoringCase(items[i], value)) {
-            m_pWnd->ComboSetCurSel(controlId, static_cast<int>(i));
+            SelectItem(controlId, static_cast<int>(i));
             m_shownTexts[controlId] = items[i];
             return;
         }
@@ -449,7 +463,7 @@ void CDialog::DDX_CBString(bool save, int controlId, std::string& value) {
 CDialog::ControlTexts CDialog::SaveControlTexts(std::initializer_list<int> controlIds) const {
     ControlTexts texts;
     for (int id : controlIds) {
-        texts.onScreen[id] = m_pWnd->ControlText(id);
+        texts.onScreen[id] = FieldText(id);
         if (const auto shown = m_shownTexts.find(id); shown != m_shownTexts.end())
             texts.shown[id] = shown->second;
     }
@@ -467,8 +481,50 @@ void CDialog::RestoreControlTexts(const ControlTexts& texts) {
 }
 
 void CDialog::ShowText(int controlId, const std::string& text) {
+    if (HoldsField(controlId, text)) {
+        m_heldFields[controlId].text = text;  // after the item held, if any
+        return;
+    }
+    // A selection held back came before this text; a text held back is replaced by it.
+    if (const auto held = m_heldFields.find(controlId); held != m_heldFields.end()) {
+        const int item = held->second.item;
+        m_heldFields.erase(held);
+        if (item >= 0)
+            m_pWnd->ComboSetCurSel(controlId, item);
+    }
     if (m_pWnd->ControlText(controlId) != text)
         m_pWnd->SetControlText(controlId, text);
+}
+
+void CDialog::SelectItem(int controlId, int index) {
+    const std::string& item = m_comboItems[controlId][static_cast<size_t>(index)];
+    if (HoldsField(controlId, item)) {
+        m_heldFields[controlId] = {item, index};  // a selection shows its item's whole text
+        return;
+    }
+    m_heldFields.erase(controlId);
+    m_pWnd->ComboSetCurSel(controlId, index);
+}
+
+std::string CDialog::FieldText(int controlId) const {
+    const auto held = m_heldFields.find(controlId);
+    return held != m_heldFields.end() ? held->second.text : m_pWnd->ControlText(controlId);
+}
+
+bool CDialog::HoldsField(int controlId, const std::string& text) const {
+    return m_holding != Holding::No && m_pWnd->GivesBackExactly(controlId, text);
+}
+
+void CDialog::ShowHeldField(int controlId) {
+    const auto it = m_heldFields.find(controlId);
+    if (it == m_heldFields.end())
+        return;
+    const HeldField held = std::move(it->second);
+    m_heldFields.erase(it);
+    if (held.item >= 0)
+        m_pWnd->ComboSetCurSel(controlId, held.item);
+    if (m_pWnd->ControlText(controlId) != held.text)
+        m_pWnd->SetControlText(controlId, held.text);
 }
 
 void CDialog::DDX_Control(int controlId, CListCtrl& control) {

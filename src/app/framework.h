@@ -131,9 +131,9 @@ class CDialog : public platform::IDialogHandler {
     // Field exchange: true reads the controls into the members, false shows the members.
     bool UpdateData(bool saveAndValidate = true);
 
-    // Brings the displays of the list controls bound by DDX_Control in step with them. Done
-    // after every message (not one sent while another is handled) and before any box the
-    // dialog shows.
+    // Brings the window in step with the dialog: the field texts held back (below) and the
+    // displays of the list controls bound by DDX_Control. Done after every message (not one
+    // sent while another is handled) and before any box the dialog shows.
     void FlushControls();
 
     // The Help command that nothing else handled: the help file named like the program file.
@@ -184,6 +184,14 @@ class CDialog : public platform::IDialogHandler {
     // an edit field given its own text again loses its caret place (and under Wine each
     // setting costs a round trip).
     void ShowText(int controlId, const std::string& text);
+    // Selects a combo box's list item, which shows the item's text.
+    void SelectItem(int controlId, int index);
+    // A control's text, as the window shows it or will once the held texts are set.
+    std::string FieldText(int controlId) const;
+    // Whether a text or selection set now is held back rather than set in the window.
+    bool HoldsField(int controlId, const std::string& text) const;
+    // Sets one held field in the window: its selection first, then its text.
+    void ShowHeldField(int controlId);
 
     platform::IPlatform& m_platform;
     int m_nTemplateId;
@@ -193,6 +201,19 @@ class CDialog : public platform::IDialogHandler {
     std::vector<CListCtrl*> m_boundLists;
     // Messages being handled, one inside another.
     int m_messageDepth = 0;
+    // While the dialog initialises, before it is on screen, the exchange shows the fields
+    // after every entry the file gives: only the last text of each is set in the window (under
+    // Wine each setting is a round trip to the Wine server, and Qt lays out each text). While
+    // it saves on the session's request, the fields show each row on the way and are put back:
+    // the window is left as it was, with the user's caret and undo history. Meanwhile a text
+    // that the control gives back exactly is held here, with the list item selected before it.
+    struct HeldField {
+        std::string text;
+        int item = -1;  // the combo box's item selected, if any
+    };
+    enum class Holding { No, ToShow, ToDrop };
+    Holding m_holding = Holding::No;
+    std::map<int, HeldField> m_heldFields;
     // Each combo box's list as ExecuteDlgInit left it, by control.
     std::map<int, std::vector<std::string>> m_comboItems;
     bool m_bExchangeFailed = false;

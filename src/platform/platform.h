@@ -85,9 +85,10 @@ class IDialogWindow {
     virtual IListView* ListView(int controlId) = 0;  // nullptr when there is no such control
     virtual std::string ControlText(int controlId) const = 0;
     virtual void SetControlText(int controlId, const std::string& text) = 0;
+    // Whether the control, given `text`, gives it back byte for byte: the core may then hold a
+    // text back and answer for the control meanwhile.
+    virtual bool GivesBackExactly(int controlId, const std::string& text) const = 0;
     // The list part of a combo box.
-    virtual int ComboGetCount(int controlId) const = 0;
-    virtual std::string ComboGetItemText(int controlId, int index) const = 0;
     virtual void ComboAddString(int controlId, const std::string& text) = 0;
     // Selects a list item, which puts its whole text into the edit part; -1 selects none and
     // empties the edit part.

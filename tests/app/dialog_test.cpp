@@ -36,9 +36,9 @@ TEST_F(InitDialogTest, StepsRunInOrderAndShowTheEmptyFields) {
 
     // The framework filled the sort-order list and showed the empty members.
     ASSERT_EQ(w->ComboGetCount(IDC_SORTORDER), 50);
-    EXPECT_EQ(w->ComboGetItemText(IDC_SORTORDER, 0), "01");
-    EXPECT_EQ(w->ComboGetItemText(IDC_SORTORDER, 9), "10");
-    EXPECT_EQ(w->ComboGetItemText(IDC_SORTORDER, 49), "50");
+    EXPECT_EQ(w->ItemText(IDC_SORTORDER, 0), "01");
+    EXPECT_EQ(w->ItemText(IDC_SORTORDER, 9), "10");
+    EXPECT_EQ(w->ItemText(IDC_SORTORDER, 49), "50");
     EXPECT_EQ(Field(IDC_COUNT), "0");
     EXPECT_EQ(Field(IDC_TITLE), "");
     EXPECT_EQ(Field(IDC_TARGET), "");

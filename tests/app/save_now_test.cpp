@@ -27,8 +27,14 @@ TEST_F(EntryFileTest, SaveNowWritesTheFileAndTheRunGoesOnAsItWas) {
     const int mark = Mark();
     ASSERT_EQ(mark, 1);
     platform.log.clear();
+    platform.textsSet = 0;
+    platform.selectionsMade = 0;
 
     EXPECT_EQ(w->Send(platform::kWmSaveNow, 0, 0), 1);
+    // The rows went through the fields on their way without reaching the window: the user's
+    // caret, selection and undo history in them are untouched.
+    EXPECT_EQ(platform.textsSet, 0);
+    EXPECT_EQ(platform.selectionsMade, 0);
     EXPECT_EQ(platform.files.writes, 1);
     EXPECT_EQ(File(), kWithNew);
     EXPECT_TRUE(platform.boxes.empty());

@@ -203,15 +203,13 @@ void FakeDialogWindow::SetControlText(int controlId, const std::string& text) {
     }
 }
 
-int FakeDialogWindow::ComboGetCount(int controlId) const {
-    ++m_platform.comboQueries;
-    auto it = m_comboItems.find(controlId);
-    return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
+bool FakeDialogWindow::GivesBackExactly(int, const std::string& text) const {
+    return !m_platform.changedByControls || !m_platform.changedByControls(text);
 }
 
-std::string FakeDialogWindow::ComboGetItemText(int controlId, int index) const {
-    ++m_platform.comboQueries;
-    return ItemText(controlId, index);
+int FakeDialogWindow::ComboGetCount(int controlId) const {
+    auto it = m_comboItems.find(controlId);
+    return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
 }
 
 std::string FakeDialogWindow::ItemText(int controlId, int index) const {
@@ -227,8 +225,10 @@ void FakeDialogWindow::ComboAddString(int controlId, const std::string& text) {
 }
 
 void FakeDialogWindow::ComboSetCurSel(int controlId, int index) {
-    if (IsCombo(controlId))
-        m_texts[controlId] = ItemText(controlId, index);
+    if (!IsCombo(controlId))
+        return;
+    ++m_platform.selectionsMade;
+    m_texts[controlId] = ItemText(controlId, index);
 }
 
 void FakeDialogWindow::SetCaption(const std::string& text) {

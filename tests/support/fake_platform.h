@@ -100,8 +100,7 @@ class FakeDialogWindow : public platform::IDialogWindow {
     platform::IListView* ListView(int controlId) override;
     std::string ControlText(int controlId) const override;
     void SetControlText(int controlId, const std::string& text) override;
-    int ComboGetCount(int controlId) const override;
-    std::string ComboGetItemText(int controlId, int index) const override;
+    bool GivesBackExactly(int controlId, const std::string& text) const override;
     void ComboAddString(int controlId, const std::string& text) override;
     void ComboSetCurSel(int controlId, int index) override;
     void SetCaption(const std::string& text) override;
@@ -134,6 +133,9 @@ class FakeDialogWindow : public platform::IDialogWindow {
     void KeyDownInList(std::uint16_t virtualKey);
     void ClickHeader(int column);
     void PickSortOrder(int index);  // choose an item of the sort-order list
+    // A combo box's list, and one of its items ("" when there is no such item).
+    int ComboGetCount(int controlId) const;
+    std::string ItemText(int controlId, int index) const;
     win::LRESULT TrayNotify(win::WPARAM wParam, win::LPARAM lParam);
 
     FakeListView list;
@@ -156,7 +158,6 @@ class FakeDialogWindow : public platform::IDialogWindow {
     // The kind of a control of this window's template; nullopt when it has no such control.
     std::optional<resources::ControlKind> KindOf(int controlId) const;
     bool IsCombo(int controlId) const;
-    std::string ItemText(int controlId, int index) const;  // "" when there is no such item
 
     FakePlatform& m_platform;
     int m_templateId;
@@ -284,10 +285,10 @@ class FakePlatform : public platform::IPlatform {
     std::string programFileName = "Brindlecot.exe";
     std::string programDirectory = "/opt/brindlecot";
     std::set<std::string> existingFiles;  // what IsFile finds
-    // Every question asked of a combo box's list (its count or an item's text), for the tests
-    // that bound them.
-    mutable int comboQueries = 0;
-    int textsSet = 0;  // every text a control was given, changed or not
+    int textsSet = 0;                     // every text a control was given, changed or not
+    int selectionsMade = 0;               // every combo box item selected
+    // The texts a control would give back other than they were given (none by default).
+    std::function<bool(const std::string&)> changedByControls;
 
     FakeFileStore files{log};
     bool Logged(const std::string& prefix) const;

@@ -258,20 +258,6 @@ void QtDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lPa
         Qt::QueuedConnection);
 }
 
-win::LRESULT QtDialogWindow::SendUnseen(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
-    if (m_holdingFields)
-        return Send(message, wParam, lParam);
-    // The texts a hidden window holds for its showing are its own; they are kept aside.
-    // The list needs nothing of the kind: the core shows it only what changed, and a save
-    // changes no row.
-    const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
-    m_holdingFields = true;
-    const win::LRESULT result = Send(message, wParam, lParam);
-    m_holdingFields = false;
-    m_pendingTexts = pending;
-    return result;
-}
-
 void QtDialogWindow::SendCommand(unsigned id) {
     Send(win::kWmCommand, win::MakeWParam(id, win::kBnClicked), 0);
 }
@@ -301,8 +287,6 @@ platform::IListView* QtDialogWindow::ListView(int controlId) {
 }
 
 std::string QtDialogWindow::ControlText(int controlId) const {
-    if (auto it = m_pendingTexts.find(controlId); it != m_pendingTexts.end())
-        return it->second.text;
     QWidget* w = Control(controlId);
     if (auto* edit = qobject_cast<QLineEdit*>(w))
         return FieldBytes(controlId, edit->text());
@@ -324,11 +308,6 @@ std::string QtDialogWindow::FieldBytes(int controlId, const QString& now) const 
 
 void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     QWidget* w = Control(controlId);
-    if (DeferringFieldTexts() && (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))) {
-        // Setting the text keeps a combo box's current item, as setEditText does.
-        m_pendingTexts[controlId].text = text;
-        return;
-    }
     const QString value = ToQString(text);
     // Bytes that are not UTF-8 show as other characters; the field keeps them (even when the
     // text it shows stays the same: "é" of one byte and of two look alike).
@@ -353,23 +332,14 @@ void QtDialogWindow::SetControlText(int controlId, const std::string& text) {
     }
 }
 
-int QtDialogWindow::ComboGetCount(int controlId) const {
-    auto it = m_comboItems.find(controlId);
-    return it == m_comboItems.end() ? 0 : static_cast<int>(it->second.size());
-}
-
-std::string QtDialogWindow::ComboGetItemText(int controlId, int index) const {
-    auto it = m_comboItems.find(controlId);
-    if (it == m_comboItems.end() || index < 0 || static_cast<size_t>(index) >= it->second.size())
-        return {};
-    return it->second[static_cast<size_t>(index)];
+bool QtDialogWindow::GivesBackExactly(int, const std::string&) const {
+    // A field keeps the bytes it was given (m_fieldBytes), UTF-8 or not.
+    return true;
 }
 
 void QtDialogWindow::ComboAddString(int controlId, const std::string& text) {
     if (auto* combo = qobject_cast<QComboBox*>(Control(controlId))) {
         combo->addItem(ToQString(text));
-        // The program only ever adds to a list: its bytes are kept here, those that are not
-        // UTF-8 included, which the text shown for them does not give back.
         m_comboItems[controlId].push_back(text);
     }
 }
@@ -379,30 +349,21 @@ void QtDialogWindow::ComboSetCurSel(int controlId, int index) {
     if (!combo)
         return;
     if (index == -1) {
-        if (DeferringFieldTexts()) {
-            m_pendingTexts[controlId] = {std::string(), -1};
-            return;
-        }
         // No item: the selection goes and the edit part is emptied, as on Windows.
         combo->setCurrentIndex(-1);
         combo->setEditText(QString());
         m_fieldBytes.erase(controlId);
         return;
     }
-    if (index < 0 || index >= ComboGetCount(controlId))
+    const std::vector<std::string>& items = m_comboItems[controlId];
+    if (index < 0 || static_cast<size_t>(index) >= items.size())
         return;
-    if (DeferringFieldTexts()) {
-        PendingText& pending = m_pendingTexts[controlId];
-        pending.comboIndex = index;
-        pending.text = ComboGetItemText(controlId, index);
-        return;
-    }
     combo->setCurrentIndex(index);
     // Selecting the item that is already current leaves a typed text in place; the item's
     // whole text is what a selection shows.
     if (combo->currentText() != combo->itemText(index))
         combo->setEditText(combo->itemText(index));
-    const std::string bytes = ComboGetItemText(controlId, index);
+    const std::string& bytes = items[static_cast<size_t>(index)];
     if (IsUtf8(bytes)) {
         m_fieldBytes.erase(controlId);
     } else {
@@ -475,33 +436,6 @@ std::unique_ptr<platform::IPopupMenu> QtDialogWindow::CreatePopupMenu() {
 
 void QtDialogWindow::PaintIconic(platform::IconHandle, int, int) {
     // Nothing draws a minimised window on X11 or Wayland: the taskbar shows its icon.
-}
-
-// -- Field texts of a hidden window --
-
-bool QtDialogWindow::DeferringFieldTexts() const {
-    // Loading the entry file shows the fields a few hundred times before the window is on
-    // screen; each text would be laid out for nothing but the last (measured: 9 of the 106
-    // million instructions to the first frame with 50 entries).
-    return !m_applyingTexts && (m_holdingFields || !isVisible());
-}
-
-void QtDialogWindow::ApplyPendingTexts() {
-    // Shown now as they would have been then; the last item made current first, then the text.
-    const std::map<int, PendingText> pending = std::exchange(m_pendingTexts, {});
-    m_applyingTexts = true;
-    for (const auto& [controlId, field] : pending) {
-        if (field.comboIndex != PendingText::kKeepItem)
-            ComboSetCurSel(controlId, field.comboIndex);
-        SetControlText(controlId, field.text);
-    }
-    m_applyingTexts = false;
-}
-
-void QtDialogWindow::setVisible(bool visible) {
-    if (visible)
-        ApplyPendingTexts();
-    QDialog::setVisible(visible);
 }
 
 // -- Events --

@@ -38,10 +38,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     // Delivers a message to the core's dialog now, and returns its result. A message the core
     // leaves unhandled gets this window's default processing.
     win::LRESULT Send(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
-    // Delivers a message now, with the screen left as it was: what the core puts into a field
-    // meanwhile is what it reads back from it, but the field keeps its text, its cursor, its
-    // selection and its undo history.
-    win::LRESULT SendUnseen(win::UINT message, win::WPARAM wParam = 0, win::LPARAM lParam = 0);
     // Delivers a message once the event being handled is over, as a posted message is.
     void Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam);
 
@@ -61,8 +57,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     platform::IListView* ListView(int controlId) override;
     std::string ControlText(int controlId) const override;
     void SetControlText(int controlId, const std::string& text) override;
-    int ComboGetCount(int controlId) const override;
-    std::string ComboGetItemText(int controlId, int index) const override;
+    bool GivesBackExactly(int controlId, const std::string& text) const override;
     void ComboAddString(int controlId, const std::string& text) override;
     void ComboSetCurSel(int controlId, int index) override;
     void SetCaption(const std::string& text) override;
@@ -77,8 +72,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     bool IsIconic() const override { return isMinimized(); }
     platform::Size GetClientSize() const override { return {width(), height()}; }
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
-
-    void setVisible(bool visible) override;
 
   protected:
     void accept() override;
@@ -95,14 +88,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
         unsigned id;
         std::string text;
     };
-    // A field's text, and the list item made current, set while the window was hidden.
-    struct PendingText {
-        static constexpr int kKeepItem = -2;
-        std::string text;
-        int comboIndex = kKeepItem;  // the item to make current; -1 for none
-    };
-    bool DeferringFieldTexts() const;
-    void ApplyPendingTexts();
     void Build(const resources::DialogTemplate& dialogTemplate);
     QWidget* CreateControl(const resources::ControlTemplate& control);
     static bool IsField(resources::ControlKind kind);
@@ -126,10 +111,9 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
         QString shown;      // the text shown for them
     };
     std::map<int, ShownBytes> m_fieldBytes;
-    std::map<int, std::vector<std::string>> m_comboItems;  // each combo box's list, by id
-    std::map<int, PendingText> m_pendingTexts;
-    bool m_holdingFields = false;  // during SendUnseen
-    bool m_applyingTexts = false;  // while the held texts go to the fields
+    // Each combo box's list, by id: an item's bytes, those that are not UTF-8 included, which
+    // the text shown for them does not give back.
+    std::map<int, std::vector<std::string>> m_comboItems;
     bool m_ended = false;
     bool m_remapped = false;
     int m_result = 0;

@@ -426,7 +426,7 @@ void QtPlatform::PostToWindow(platform::WindowHandle window, win::UINT message, 
 
 void QtPlatform::SaveNow() {
     for (platform::IDialogWindow* w : Windows().Dialogs())
-        static_cast<QtDialogWindow*>(w)->SendUnseen(platform::kWmSaveNow, 0, 0);
+        static_cast<QtDialogWindow*>(w)->Send(platform::kWmSaveNow, 0, 0);
 }
 
 void QtPlatform::EndSession() {

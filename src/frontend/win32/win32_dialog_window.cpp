@@ -80,22 +80,6 @@ void WatchComboEscapes(HWND dialog) {
     }
 }
 
-// Printable ASCII: the same bytes in every ANSI code page, with no NUL or line end.
-bool IsPlainText(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
-}
-
-// Whether an edit control gives `text` back byte for byte: plain text, and no style of the
-// control would change it.
-bool GivesBackUnchanged(HWND control, const std::string& text) {
-    if (!IsPlainText(text))
-        return false;
-    char name[8] = {};
-    const auto style = ::GetWindowLongPtrA(control, GWL_STYLE);
-    return ::GetClassNameA(control, name, sizeof name) && lstrcmpiA(name, "Edit") == 0 &&
-           !(style & (ES_MULTILINE | ES_UPPERCASE | ES_LOWERCASE | ES_PASSWORD | ES_NUMBER));
-}
-
 bool ModifierHeld() {
     return (::GetKeyState(VK_SHIFT) | ::GetKeyState(VK_CONTROL) | ::GetKeyState(VK_MENU)) < 0;
 }
@@ -138,9 +122,7 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         WatchComboEscapes(m_hwnd);
         ShowIcons();
         m_handler.Attach(*this);
-        m_holdingTexts = true;
         const bool handled = Forward(message, wParam, lParam, result);
-        ShowHeldTexts();
         CentreWindow(m_hwnd);
         return handled ? result : TRUE;
     }
@@ -258,40 +240,30 @@ LRESULT Win32DialogWindow::SendToItem(int controlId, UINT message, WPARAM wParam
 }
 
 std::string Win32DialogWindow::ControlText(int controlId) const {
-    if (const auto held = m_heldSelections.find(controlId); held != m_heldSelections.end())
-        return ComboGetItemText(controlId, held->second);  // what selecting it shows
-    const auto held = m_heldTexts.find(controlId);
-    return held != m_heldTexts.end() ? held->second : WindowText(Item(controlId));
+    return WindowText(Item(controlId));
 }
 
 void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
-    if (m_holdingTexts && GivesBackUnchanged(Item(controlId), text)) {
-        m_heldTexts[controlId] = text;
-        return;
-    }
-    m_heldTexts.erase(controlId);
-    // A selection held back came before this text.
-    if (const auto held = m_heldSelections.find(controlId); held != m_heldSelections.end()) {
-        const int index = held->second;
-        m_heldSelections.erase(held);
-        SelectItem(controlId, index);
-    }
     SendToItem(controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void Win32DialogWindow::ShowHeldTexts() {
-    m_holdingTexts = false;  // the user may see the fields from now on
-    for (const auto& [controlId, text] : std::exchange(m_heldTexts, {}))
-        SetControlText(controlId, text);
-    for (const auto& [controlId, index] : std::exchange(m_heldSelections, {}))
-        ComboSetCurSel(controlId, index);
+bool Win32DialogWindow::GivesBackExactly(int controlId, const std::string& text) const {
+    // Printable ASCII is the same in every ANSI code page and has no NUL or line end; an edit
+    // control (a combo box's edit part included) keeps it unless a style changes it.
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
+        return false;
+    const HWND control = Item(controlId);
+    char name[16] = {};
+    if (!control || !::GetClassNameA(control, name, sizeof name))
+        return false;
+    const auto style = ::GetWindowLongPtrA(control, GWL_STYLE);
+    if (lstrcmpiA(name, "ComboBox") == 0)
+        return (style & 3) == CBS_DROPDOWN && !(style & (CBS_UPPERCASE | CBS_LOWERCASE));
+    return lstrcmpiA(name, "Edit") == 0 &&
+           !(style & (ES_MULTILINE | ES_UPPERCASE | ES_LOWERCASE | ES_PASSWORD | ES_NUMBER));
 }
 
-int Win32DialogWindow::ComboGetCount(int controlId) const {
-    return static_cast<int>(SendToItem(controlId, CB_GETCOUNT, 0, 0));
-}
-
-std::string Win32DialogWindow::ComboGetItemText(int controlId, int index) const {
+std::string Win32DialogWindow::ItemText(int controlId, int index) const {
     const LRESULT length = SendToItem(controlId, CB_GETLBTEXTLEN, index, 0);
     if (length == CB_ERR)
         return {};
@@ -306,23 +278,12 @@ void Win32DialogWindow::ComboAddString(int controlId, const std::string& text) {
 }
 
 void Win32DialogWindow::ComboSetCurSel(int controlId, int index) {
-    // Selecting an item only shows its text and sends no notification: while texts are held,
-    // the last selection is the one made.
-    if (m_holdingTexts && index >= 0 && IsPlainText(ComboGetItemText(controlId, index))) {
-        m_heldSelections[controlId] = index;
-        return;
-    }
-    m_heldSelections.erase(controlId);
-    SelectItem(controlId, index);
-}
-
-void Win32DialogWindow::SelectItem(int controlId, int index) {
     // The exchange shows the sort order after every line of a loading file. Selecting the item
     // that is already selected and shown changes nothing but redraws the field (round trips to
     // the Wine server) and, with the focus there, selects its whole text: like an unchanged
     // text, an unchanged selection is not set again.
     if (index >= 0 && SendToItem(controlId, CB_GETCURSEL, 0, 0) == index &&
-        ControlText(controlId) == ComboGetItemText(controlId, index)) {
+        ControlText(controlId) == ItemText(controlId, index)) {
         return;
     }
     SendToItem(controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -348,13 +309,11 @@ bool Win32DialogWindow::AppendSystemMenu(unsigned flags, unsigned id, const std:
 }
 
 void Win32DialogWindow::ShowWindow(int showCommand) {
-    ShowHeldTexts();
     ::ShowWindow(m_hwnd, showCommand);
 }
 
 void Win32DialogWindow::SetWindowPos(platform::WindowHandle insertAfter, int x, int y, int cx,
                                      int cy, unsigned flags) {
-    ShowHeldTexts();
     ::SetWindowPos(m_hwnd, ToHwnd(insertAfter), x, y, cx, cy, flags);
 }
 

@@ -46,8 +46,7 @@ class Win32DialogWindow : public platform::IDialogWindow {
     platform::IListView* ListView(int controlId) override;
     std::string ControlText(int controlId) const override;
     void SetControlText(int controlId, const std::string& text) override;
-    int ComboGetCount(int controlId) const override;
-    std::string ComboGetItemText(int controlId, int index) const override;
+    bool GivesBackExactly(int controlId, const std::string& text) const override;
     void ComboAddString(int controlId, const std::string& text) override;
     void ComboSetCurSel(int controlId, int index) override;
     void SetCaption(const std::string& text) override;
@@ -63,9 +62,6 @@ class Win32DialogWindow : public platform::IDialogWindow {
     platform::Size GetClientSize() const override;
     void PaintIconic(platform::IconHandle icon, int x, int y) override;
 
-    // Sets the field texts held back while the core initialised the dialog.
-    void ShowHeldTexts();
-
   private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // Puts the program's icon into the template's icon controls, which are created without.
@@ -75,8 +71,7 @@ class Win32DialogWindow : public platform::IDialogWindow {
     // A control of the template, looked up once: the controls live as long as the dialog, and
     // under Wine every GetDlgItem is a round trip to the Wine server, several per loaded entry.
     HWND Item(int controlId) const;
-    // A combo box's item selected now, not held.
-    void SelectItem(int controlId, int index);
+    std::string ItemText(int controlId, int index) const;  // "" for no such item
     // SendDlgItemMessageA through that handle: 0 when there is no such control.
     LRESULT SendToItem(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const;
 
@@ -87,13 +82,6 @@ class Win32DialogWindow : public platform::IDialogWindow {
     bool m_attached = false;
     std::map<int, std::unique_ptr<Win32ListView>> m_listViews;
     mutable std::map<int, HWND> m_items;
-    // While the core initialises the dialog, before it is first shown, a text that an edit
-    // control would give back byte for byte is held here and only the last one is set: under
-    // Wine each WM_SETTEXT to an edit control (or CB_SETCURSEL) costs a few tenths of a
-    // millisecond, and loading 50 entries sets the fields some 200 times.
-    bool m_holdingTexts = false;
-    std::map<int, std::string> m_heldTexts;
-    std::map<int, int> m_heldSelections;  // a combo box's item to select, by control
 };
 
 // Centres a window over its owner when the owner is on screen, else in the work area of the

@@ -67,14 +67,8 @@ platform::WindowHandle Win32Platform::CreateOwnerWindow() {
     return reinterpret_cast<platform::WindowHandle>(m_owner);
 }
 
-void Win32Platform::ShowHeldTexts() {
-    for (platform::IDialogWindow* dialog : Windows().Dialogs())
-        static_cast<Win32DialogWindow*>(dialog)->ShowHeldTexts();
-}
-
 int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
                            platform::IDialogHandler& handler) {
-    ShowHeldTexts();
     const resources::DialogTemplate* t = resources::FindDialogTemplate(templateId);
     if (!t)
         return -1;
@@ -89,7 +83,6 @@ int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
 
 int Win32Platform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
                                   const std::string& caption, unsigned type) {
-    ShowHeldTexts();  // a box's message loop lets the user see the windows behind it
     return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
 }
 

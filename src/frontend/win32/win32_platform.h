@@ -85,8 +85,6 @@ class Win32Platform : public platform::IPlatform {
     ATOM m_ownerClass = 0;
     HWND m_owner = nullptr;
     UINT m_taskbarCreated = 0;
-    // Sets the field texts every open dialog has held back.
-    void ShowHeldTexts();
     // The first form of the shell's record for an icon: what every shell takes.
     NOTIFYICONDATAA IconRecord(const platform::TrayIcon& icon);
     std::map<platform::IconHandle, int> m_iconResources;  // LoadIconResource's handles
