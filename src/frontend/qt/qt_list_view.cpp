@@ -58,9 +58,9 @@ void QtListView::SetExtendedStyle(unsigned) {
 void QtListView::InsertRow(int row, const std::vector<std::string>& cells) {
     const int at = std::clamp(row, 0, topLevelItemCount());
     auto item = std::make_unique<QTreeWidgetItem>();
-    // Filled before it joins the tree, which then lays it out once.
+    // Filled before it joins the tree, which then lays it out once. The core keeps the bytes.
     for (size_t column = 0; column < cells.size(); ++column)
-        SetCell(*item, static_cast<int>(column), cells[column]);
+        item->setText(static_cast<int>(column), ToQString(cells[column]));
     insertTopLevelItem(at, item.release());  // the tree owns it from here
 }
 
@@ -77,15 +77,7 @@ void QtListView::DeleteAllRows() {
 
 void QtListView::SetCellText(int row, int column, const std::string& text) {
     if (QTreeWidgetItem* item = topLevelItem(row); item && column >= 0 && column < columnCount())
-        SetCell(*item, column, text);
-}
-
-void QtListView::SetCell(QTreeWidgetItem& item, int column, const std::string& bytes) {
-    item.setText(column, ToQString(bytes));
-    if (!IsUtf8(bytes))
-        item.setData(column, kBytesRole, QByteArray::fromStdString(bytes));
-    else if (item.data(column, kBytesRole).isValid())
-        item.setData(column, kBytesRole, QVariant());
+        item->setText(column, ToQString(text));
 }
 
 void QtListView::ShowSelection(int selected, int focused) {

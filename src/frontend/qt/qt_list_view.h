@@ -18,10 +18,6 @@ class QtListView : public QTreeWidget, public platform::IListView {
     Q_OBJECT
 
   public:
-    // A cell whose bytes are not UTF-8 keeps them in this role: the text shown for them does
-    // not say which bytes it stands for ("é" is one byte in a Windows code page, two in UTF-8).
-    static constexpr int kBytesRole = Qt::UserRole + 1;
-
     // `notify` receives NM_CLICK (an NmHdr), LVN_COLUMNCLICK (an NmListView) and, for Space on
     // the focused row, LVN_KEYDOWN (an NmLvKeyDown).
     QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent);
@@ -48,7 +44,6 @@ class QtListView : public QTreeWidget, public platform::IListView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    static void SetCell(QTreeWidgetItem& item, int column, const std::string& bytes);
     struct Selection {
         int selected = -1;
         int focused = -1;

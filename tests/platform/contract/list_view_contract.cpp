@@ -70,7 +70,7 @@ TEST_P(ListViewContract, DeletedRowsCloseTheGapAndACellChangesAlone) {
     EXPECT_EQ(m_subject->ShownCell(0, 2), "s");
 }
 
-TEST_P(ListViewContract, CellTextsAreShownByteForByte) {
+TEST_P(ListViewContract, CellTextsAreShownWhole) {
     Fill(0);
     const Strings texts = {
         "",
@@ -87,7 +87,7 @@ TEST_P(ListViewContract, CellTextsAreShownByteForByte) {
     for (size_t i = 0; i < texts.size(); ++i) {
         list->SetCellText(static_cast<int>(i), 2, texts[i]);
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(m_subject->ShownCell(static_cast<int>(i), c), texts[i]) << "row " << i;
+            EXPECT_TRUE(m_subject->ShowsCell(static_cast<int>(i), c, texts[i])) << "row " << i;
     }
 }
 

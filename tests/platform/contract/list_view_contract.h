@@ -29,6 +29,11 @@ class ListViewSubject {
 
     virtual int ShownRowCount() = 0;
     virtual std::string ShownCell(int row, int column) = 0;
+    // Whether the cell shows the characters `bytes` stand for: the bytes themselves where the
+    // display holds bytes.
+    virtual bool ShowsCell(int row, int column, const std::string& bytes) {
+        return ShownCell(row, column) == bytes;
+    }
     virtual int ShownSelected() = 0;  // -1 for none
     virtual int ShownFocused() = 0;   // -1 for none
     // Selects a row the way the user's click on it would reach the display.

@@ -34,9 +34,11 @@ class QtListViewSubject : public ListViewSubject {
         const QTreeWidgetItem* item = m_list->topLevelItem(row);
         if (!item)
             return {};
-        const QVariant bytes = item->data(column, qt::QtListView::kBytesRole);
-        return bytes.isValid() ? bytes.toByteArray().toStdString()
-                               : qt::FromQString(item->text(column));
+        return qt::FromQString(item->text(column));
+    }
+    bool ShowsCell(int row, int column, const std::string& bytes) override {
+        const QTreeWidgetItem* item = m_list->topLevelItem(row);
+        return item && item->text(column) == qt::ToQString(bytes);
     }
     int ShownSelected() override {
         const QList<QTreeWidgetItem*> items = m_list->selectedItems();
