@@ -20,8 +20,10 @@ const std::string& CellOf(const std::vector<std::string>& cells, size_t column) 
 }
 }  // namespace
 
-void CListCtrl::Attach(platform::IListView* view) {
+void CListCtrl::Attach(platform::IListView* view, platform::IDialogHandler* owner, int controlId) {
     m_pView = view;
+    m_owner = owner;
+    m_controlId = controlId;
     if (!m_pView)
         return;
     // A new display shows nothing: everything the control holds goes to it.
@@ -42,6 +44,7 @@ void CListCtrl::Detach() {
     if (m_pView)
         m_pView->SetEvents(nullptr);
     m_pView = nullptr;
+    m_owner = nullptr;
     m_headers.clear();
     m_extendedStyle = 0;
     m_rows.clear();
@@ -170,6 +173,35 @@ void CListCtrl::OnUserSelection(int selected, int focused) {
     // The display shows it already.
     m_shownSelected = selected;
     m_shownFocused = focused;
+}
+
+void CListCtrl::OnUserClick() {
+    win::NmListView click;  // as the common controls send it: an NMITEMACTIVATE
+    click.hdr.code = win::kNmClick;
+    Notify(click.hdr);
+}
+
+void CListCtrl::OnUserKey(std::uint16_t virtualKey) {
+    win::NmLvKeyDown key;
+    key.hdr.code = win::kLvnKeyDown;
+    key.wVKey = virtualKey;
+    Notify(key.hdr);
+}
+
+void CListCtrl::OnUserColumnClick(int column) {
+    win::NmListView click;
+    click.hdr.code = win::kLvnColumnClick;
+    click.iSubItem = column;
+    Notify(click.hdr);
+}
+
+void CListCtrl::Notify(win::NmHdr& header) {
+    if (!m_owner)
+        return;
+    header.idFrom = static_cast<win::UINT>(m_controlId);
+    win::LRESULT result = 0;
+    m_owner->OnMessage(win::kWmNotify, static_cast<win::WPARAM>(m_controlId),
+                       reinterpret_cast<win::LPARAM>(&header), result);
 }
 
 void CListCtrl::FlushRows() {
@@ -531,7 +563,7 @@ void CDialog::DDX_Control(int controlId, CListCtrl& control) {
     if (control.IsAttached())
         return;
     if (platform::IListView* view = m_pWnd->ListView(controlId)) {
-        control.Attach(view);
+        control.Attach(view, this, controlId);
         m_boundLists.push_back(&control);
     }
 }

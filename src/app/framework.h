@@ -27,8 +27,11 @@ class CListCtrl : public platform::IListViewEvents {
     ~CListCtrl() override = default;
 
     // Binds a display that shows nothing yet and shows it the whole control; Detach lets the
-    // display go and, as the control's window is then gone, its rows and columns with it.
-    void Attach(platform::IListView* view);
+    // display go and, as the control's window is then gone, its rows and columns with it. What
+    // the user does on the display reaches `owner` as the list view's notifications (WM_NOTIFY
+    // from control `controlId`).
+    void Attach(platform::IListView* view, platform::IDialogHandler* owner = nullptr,
+                int controlId = 0);
     void Detach();
     bool IsAttached() const { return m_pView != nullptr; }
 
@@ -72,6 +75,9 @@ class CListCtrl : public platform::IListViewEvents {
     // The user changed the selection on the display: the rows' state follows, and the mark
     // goes to a newly selected row (a click on empty space, selecting nothing, keeps it).
     void OnUserSelection(int selected, int focused) override;
+    void OnUserClick() override;
+    void OnUserKey(std::uint16_t virtualKey) override;
+    void OnUserColumnClick(int column) override;
 
   private:
     struct Row {
@@ -84,8 +90,12 @@ class CListCtrl : public platform::IListViewEvents {
     int FirstWith(unsigned bit) const;
     // Brings the display's rows in step (Flush's first part).
     void FlushRows();
+    // Sends the owner WM_NOTIFY with `record`, which begins with its NmHdr.
+    void Notify(win::NmHdr& header);
 
     platform::IListView* m_pView = nullptr;
+    platform::IDialogHandler* m_owner = nullptr;
+    int m_controlId = 0;
     std::vector<std::string> m_headers;
     unsigned m_extendedStyle = 0;
     std::vector<Row> m_rows;

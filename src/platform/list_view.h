@@ -6,6 +6,7 @@
 // for its rows back.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ class IListViewEvents {
     // the click's or the key's notification reaches the dialog, so that its handler sees the
     // new selection. Never reported for a change the display made because it was told to.
     virtual void OnUserSelection(int selected, int focused) = 0;
+    // The user released the left button over the rows (on a row or on the space below them).
+    virtual void OnUserClick() = 0;
+    // The user pressed a key while the display had the focus, before the display acts on it
+    // (a display may report only the keys the program answers, Space among them).
+    virtual void OnUserKey(std::uint16_t virtualKey) = 0;
+    // The user clicked a column's header.
+    virtual void OnUserColumnClick(int column) = 0;
 };
 
 class IListView {

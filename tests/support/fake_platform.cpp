@@ -288,14 +288,18 @@ win::LRESULT FakeDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::
     --m_sendDepth;
     if (!handled)
         m_platform.log.push_back(Join({"DefaultProcessing", Num(message), Num(wParam)}));
-    if (m_sendDepth == 0) {
-        while (!m_posted.empty()) {
-            const auto msg = m_posted.front();
-            m_posted.pop_front();
-            Send(static_cast<win::UINT>(msg[0]), static_cast<win::WPARAM>(msg[1]), msg[2]);
-        }
-    }
+    DeliverPosted();
     return result;
+}
+
+void FakeDialogWindow::DeliverPosted() {
+    if (m_sendDepth != 0)
+        return;
+    while (!m_posted.empty()) {
+        const auto msg = m_posted.front();
+        m_posted.pop_front();
+        Send(static_cast<win::UINT>(msg[0]), static_cast<win::WPARAM>(msg[1]), msg[2]);
+    }
 }
 
 void FakeDialogWindow::Post(win::UINT message, win::WPARAM wParam, win::LPARAM lParam) {
@@ -313,14 +317,11 @@ void FakeDialogWindow::Click(int controlId) {
 
 void FakeDialogWindow::ClickRow(int row) {
     list.UserSelects(row);
-    win::NmHdr hdr{IDC_LIST, win::kNmClick};
-    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
+    AsUser([this] { list.Events()->OnUserClick(); });
 }
 
 void FakeDialogWindow::ClickBelowRows() {
-    list.UserSelects(-1);
-    win::NmHdr hdr{IDC_LIST, win::kNmClick};
-    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&hdr));
+    ClickRow(-1);
 }
 
 void FakeDialogWindow::KeyMoveTo(int row) {
@@ -328,18 +329,21 @@ void FakeDialogWindow::KeyMoveTo(int row) {
 }
 
 void FakeDialogWindow::KeyDownInList(std::uint16_t virtualKey) {
-    win::NmLvKeyDown nm;
-    nm.hdr = {IDC_LIST, win::kLvnKeyDown};
-    nm.wVKey = virtualKey;
-    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&nm));
+    AsUser([this, virtualKey] { list.Events()->OnUserKey(virtualKey); });
 }
 
 void FakeDialogWindow::ClickHeader(int column) {
-    win::NmListView nm;
-    nm.hdr = {IDC_LIST, win::kLvnColumnClick};
-    nm.iItem = -1;
-    nm.iSubItem = column;
-    Send(win::kWmNotify, IDC_LIST, reinterpret_cast<win::LPARAM>(&nm));
+    AsUser([this, column] { list.Events()->OnUserColumnClick(column); });
+}
+
+void FakeDialogWindow::AsUser(const std::function<void()>& gesture) {
+    // The display reports the gesture while it handles it; messages posted meanwhile follow.
+    if (!list.Events())
+        return;
+    ++m_sendDepth;
+    gesture();
+    --m_sendDepth;
+    DeliverPosted();
 }
 
 void FakeDialogWindow::PickSortOrder(int index) {

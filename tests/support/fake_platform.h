@@ -45,6 +45,7 @@ class FakeListView : public platform::IListView {
     // The user moves the focus alone (Ctrl and an arrow key), the highlight staying.
     void UserFocuses(int row);
     bool HasEvents() const { return m_events != nullptr; }
+    platform::IListViewEvents* Events() const { return m_events; }
 
     // What it shows, top to bottom.
     std::vector<std::string> Column(int column) const;
@@ -158,6 +159,9 @@ class FakeDialogWindow : public platform::IDialogWindow {
     // The kind of a control of this window's template; nullopt when it has no such control.
     std::optional<resources::ControlKind> KindOf(int controlId) const;
     bool IsCombo(int controlId) const;
+    // Runs a gesture the list reports to its events, as a display does while it handles it.
+    void AsUser(const std::function<void()>& gesture);
+    void DeliverPosted();
 
     FakePlatform& m_platform;
     int m_templateId;

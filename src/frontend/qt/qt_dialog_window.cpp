@@ -180,18 +180,9 @@ QWidget* QtDialogWindow::CreateControl(const resources::ControlTemplate& c) {
             w = button;
             break;
         }
-        case K::ListView: {
-            const int id = c.id;
-            auto* list = new QtListView(
-                id,
-                [this, id](win::NmHdr& hdr) {
-                    Send(win::kWmNotify, static_cast<win::WPARAM>(id),
-                         reinterpret_cast<win::LPARAM>(&hdr));
-                },
-                this);
-            w = list;
+        case K::ListView:
+            w = new QtListView(this);
             break;
-        }
         case K::Static: {
             auto* label = new QLabel(text, this);
             label->setTextFormat(Qt::PlainText);

@@ -14,8 +14,7 @@ namespace {
 constexpr int kCellPadding = 12;
 }  // namespace
 
-QtListView::QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent)
-    : QTreeWidget(parent), m_controlId(controlId), m_notify(std::move(notify)) {
+QtListView::QtListView(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -33,11 +32,8 @@ QtListView::QtListView(int controlId, std::function<void(win::NmHdr&)> notify, Q
     header()->setMinimumSectionSize(0);
     header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
-        win::NmListView nm;
-        nm.hdr = {static_cast<win::UINT>(m_controlId), win::kLvnColumnClick};
-        nm.iItem = -1;
-        nm.iSubItem = column;
-        m_notify(nm.hdr);
+        if (m_events)
+            m_events->OnUserColumnClick(column);
     });
     m_palette = palette();
     ShowHighlight(false);
@@ -196,10 +192,8 @@ void QtListView::mouseMoveEvent(QMouseEvent* event) {
 void QtListView::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
     ReportUserSelection();
-    if (event->button() != Qt::LeftButton)
-        return;
-    win::NmHdr hdr{static_cast<win::UINT>(m_controlId), win::kNmClick};
-    m_notify(hdr);
+    if (event->button() == Qt::LeftButton && m_events)
+        m_events->OnUserClick();
 }
 
 void QtListView::keyPressEvent(QKeyEvent* event) {
@@ -208,12 +202,8 @@ void QtListView::keyPressEvent(QKeyEvent* event) {
         // it selects, marks and loads the focused row, as a click on it does. Qt's own
         // handling of the key, which toggles the selection with Ctrl, is left out.
         event->accept();
-        if (currentItem()) {
-            win::NmLvKeyDown nm;
-            nm.hdr = {static_cast<win::UINT>(m_controlId), win::kLvnKeyDown};
-            nm.wVKey = win::kVkSpace;
-            m_notify(nm.hdr);
-        }
+        if (currentItem() && m_events)
+            m_events->OnUserKey(win::kVkSpace);
         return;
     }
     // A keyboard move selects and focuses the new row; it loads nothing.

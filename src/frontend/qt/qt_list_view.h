@@ -1,10 +1,9 @@
 // The entry table's display on Qt: a report list over QTreeWidget that shows the rows it is
 // given, looks and answers like a Win32 list (a highlight only while it has the focus, a
-// clickable header), and reports clicks and keys as the list view's notifications.
+// clickable header), and reports the user's selection, clicks, Space and header clicks.
 #pragma once
 
 #include <QTreeWidget>
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,9 +17,7 @@ class QtListView : public QTreeWidget, public platform::IListView {
     Q_OBJECT
 
   public:
-    // `notify` receives NM_CLICK (an NmHdr), LVN_COLUMNCLICK (an NmListView) and, for Space on
-    // the focused row, LVN_KEYDOWN (an NmLvKeyDown).
-    QtListView(int controlId, std::function<void(win::NmHdr&)> notify, QWidget* parent);
+    explicit QtListView(QWidget* parent);
 
     // IListView
     void SetEvents(platform::IListViewEvents* events) override { m_events = events; }
@@ -60,8 +57,6 @@ class QtListView : public QTreeWidget, public platform::IListView {
     // A highlight that shows only while the list has the focus.
     void ShowHighlight(bool shown);
 
-    int m_controlId;
-    std::function<void(win::NmHdr&)> m_notify;
     platform::IListViewEvents* m_events = nullptr;
     Selection m_selection;         // as last shown by order or reported
     std::set<int> m_columnsToFit;  // fitted when the list next draws, in column order

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "frontend/win32/dialog_template.h"
-#include "frontend/win32/notify.h"
 #include "frontend/win32/win32_platform.h"
 #include "resources/resource.h"
 
@@ -142,17 +141,14 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
                 lv->second->ShowChanges();
             return TRUE;
         case WM_NOTIFY: {
+            // The core hears of a list view's clicks and keys from its display, which reports
+            // them in the program's terms; no other control of the templates notifies.
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (!header)
-                return FALSE;
-            const auto lv = m_listViews.find(static_cast<int>(header->idFrom));
-            const bool fromListView =
-                lv != m_listViews.end() && lv->second->Hwnd() == header->hwndFrom;
-            if (fromListView)
+            const auto lv =
+                header ? m_listViews.find(static_cast<int>(header->idFrom)) : m_listViews.end();
+            if (lv != m_listViews.end() && lv->second->Hwnd() == header->hwndFrom)
                 lv->second->OnNotify(*header);
-            NotifyRecord record = TranslateNotify(*header, fromListView);
-            handled = Forward(message, wParam, reinterpret_cast<LPARAM>(&HeaderOf(record)), result);
-            break;
+            return FALSE;
         }
         case WM_HELP:
             // F1 alone is the standard Help command; with a modifier it is something else.

@@ -113,7 +113,24 @@ void Win32ListView::FitColumn(int column) {
 }
 
 void Win32ListView::OnNotify(const NMHDR& header) {
-    if (header.code != LVN_ITEMCHANGED || m_applying || !m_events)
+    if (!m_events)
+        return;
+    switch (header.code) {
+        case NM_CLICK:
+            m_events->OnUserClick();
+            return;
+        case LVN_KEYDOWN:
+            m_events->OnUserKey(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+            return;
+        case LVN_COLUMNCLICK:
+            m_events->OnUserColumnClick(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+            return;
+        case LVN_ITEMCHANGED:
+            break;
+        default:
+            return;
+    }
+    if (m_applying)
         return;
     const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
     constexpr UINT kBits = LVIS_SELECTED | LVIS_FOCUSED;

@@ -30,10 +30,10 @@ class Win32ListView : public platform::IListView {
     void ShowSelection(int selected, int focused) override;
     void FitColumn(int column) override;
 
-    // A notification of the control, seen by its dialog before the dialog's handler gets it:
-    // a change of the highlight or the focus that this display did not make is the user's, and
-    // is reported. The control sends it before the click's NM_CLICK and, for a key, after that
-    // key's LVN_KEYDOWN, which the dialog's handler has seen by then.
+    // A notification of the control, which its dialog hands over: a click, a key, a header
+    // click, and a change of the highlight or the focus that this display did not make, are
+    // the user's and reported. The control sends the change before the click's NM_CLICK and,
+    // for a key, after that key's LVN_KEYDOWN.
     void OnNotify(const NMHDR& header);
     // Draws again what was changed since the drawing was held back.
     void ShowChanges();

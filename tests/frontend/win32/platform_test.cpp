@@ -1,5 +1,5 @@
-// The Win32 platform's pieces that need no window: the notification records, the text
-// comparison, the string table and the dialog templates.
+// The Win32 platform's pieces that need no window: the text comparison, the string table and
+// the dialog templates.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,6 @@
 
 #include "app/framework.h"
 #include "frontend/win32/dialog_template.h"
-#include "frontend/win32/notify.h"
 #include "frontend/win32/win32_platform.h"
 #include "resources/resource.h"
 #include "resources/strings.h"
@@ -15,55 +14,6 @@
 
 namespace brindlecot::win32 {
 namespace {
-
-TEST(Win32Notify, ListViewRecordsAreCopiedFieldByFieldOthersOnlyTheirHeader) {
-    // The real records are laid out differently from the core's: on x64 NMHDR is 24 bytes, and
-    // NMLVKEYDOWN is packed.
-    static_assert(offsetof(NMHDR, idFrom) == 8 && offsetof(NMHDR, code) == 16);
-    static_assert(offsetof(NMLISTVIEW, iSubItem) == 28);
-    static_assert(offsetof(NMLVKEYDOWN, wVKey) == 24 && offsetof(NMLVKEYDOWN, flags) == 26);
-    NMLISTVIEW lv{};
-    lv.hdr.hwndFrom = reinterpret_cast<HWND>(0x1234);
-    lv.hdr.idFrom = IDC_LIST;
-    lv.hdr.code = LVN_COLUMNCLICK;
-    lv.iItem = -1;
-    lv.iSubItem = 2;
-    win::NmListView out = std::get<win::NmListView>(TranslateNotify(lv.hdr, true));
-    EXPECT_EQ(out.hdr.idFrom, static_cast<win::UINT>(IDC_LIST));
-    EXPECT_EQ(out.hdr.code, win::kLvnColumnClick);
-    EXPECT_EQ(out.iItem, -1);
-    EXPECT_EQ(out.iSubItem, 2);
-
-    lv.hdr.code = NM_CLICK;
-    lv.iItem = 4;
-    lv.iSubItem = 1;
-    out = std::get<win::NmListView>(TranslateNotify(lv.hdr, true));
-    EXPECT_EQ(out.hdr.code, win::kNmClick);
-    EXPECT_EQ(out.iItem, 4);
-    EXPECT_EQ(out.iSubItem, 1);
-
-    NMLVKEYDOWN key{};
-    key.hdr = {reinterpret_cast<HWND>(0x1234), IDC_LIST, static_cast<UINT>(LVN_KEYDOWN)};
-    key.wVKey = VK_SPACE;
-    key.flags = 0x00390001;  // copied as the list view gives it
-    NotifyRecord record = TranslateNotify(key.hdr, true);
-    const auto& keyOut = std::get<win::NmLvKeyDown>(record);
-    EXPECT_EQ(keyOut.hdr.idFrom, static_cast<win::UINT>(IDC_LIST));
-    EXPECT_EQ(keyOut.hdr.code, win::kLvnKeyDown);
-    EXPECT_EQ(keyOut.wVKey, win::kVkSpace);
-    EXPECT_EQ(keyOut.flags, 0x00390001u);
-    EXPECT_EQ(static_cast<void*>(&HeaderOf(record)), static_cast<const void*>(&keyOut));
-
-    // From some other control only the header is read: its record may be a bare NMHDR.
-    for (const UINT code : {static_cast<UINT>(NM_CLICK), static_cast<UINT>(LVN_KEYDOWN)}) {
-        NMHDR bare{reinterpret_cast<HWND>(0x99), 77, code};
-        out = std::get<win::NmListView>(TranslateNotify(bare, false));
-        EXPECT_EQ(out.hdr.idFrom, 77u);
-        EXPECT_EQ(out.hdr.code, static_cast<win::UINT>(code));
-        EXPECT_EQ(out.iItem, -1);
-        EXPECT_EQ(out.iSubItem, 0);
-    }
-}
 
 TEST(Win32Platform, StringTableAndSeamAgree) {
     for (int id : {IDS_ABOUTBOX, IDP_SOCKETS_INIT_FAILED}) {

@@ -79,6 +79,23 @@ class Win32ListViewSubject : public ListViewSubject {
         item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
         Send(LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
+    // The control's own notifications, as it sends them to the dialog for a click on a row and
+    // on a header; the key goes to the control itself, which tells the dialog.
+    void UserClicksRow(int row) override {
+        UserSelects(row);
+        NMITEMACTIVATE click{};
+        click.hdr = {List(), IDC_LIST, static_cast<UINT>(NM_CLICK)};
+        click.iItem = row;
+        NotifyDialog(click.hdr);
+    }
+    void UserPressesSpace() override { Send(WM_KEYDOWN, VK_SPACE, 0x00390001); }
+    void UserClicksHeader(int column) override {
+        NMLISTVIEW click{};
+        click.hdr = {List(), IDC_LIST, static_cast<UINT>(LVN_COLUMNCLICK)};
+        click.iItem = -1;
+        click.iSubItem = column;
+        NotifyDialog(click.hdr);
+    }
     std::optional<int> FittedWidth(int column) override {
         return static_cast<int>(Send(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column)));
     }
@@ -94,6 +111,10 @@ class Win32ListViewSubject : public ListViewSubject {
 
   private:
     HWND List() { return ::GetDlgItem(m_dialog.Window().Hwnd(), IDC_LIST); }
+    void NotifyDialog(NMHDR& header) {
+        ::SendMessageA(m_dialog.Window().Hwnd(), WM_NOTIFY, IDC_LIST,
+                       reinterpret_cast<LPARAM>(&header));
+    }
     LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
         return ::SendMessageA(List(), message, wParam, lParam);
     }

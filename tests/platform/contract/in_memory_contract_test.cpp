@@ -19,6 +19,19 @@ class InMemoryListView : public ListViewSubject {
     int ShownSelected() override { return m_list.selected; }
     int ShownFocused() override { return m_list.focused; }
     void UserSelects(int row) override { m_list.UserSelects(row); }
+    void UserClicksRow(int row) override {
+        m_list.UserSelects(row);
+        if (m_list.Events())
+            m_list.Events()->OnUserClick();
+    }
+    void UserPressesSpace() override {
+        if (m_list.Events())
+            m_list.Events()->OnUserKey(win::kVkSpace);
+    }
+    void UserClicksHeader(int column) override {
+        if (m_list.Events())
+            m_list.Events()->OnUserColumnClick(column);
+    }
     std::optional<int> FittedWidth(int) override { return std::nullopt; }
     int TextWidth(const std::string&) override { return 0; }
     int ClientWidth() override { return 0; }

@@ -136,6 +136,21 @@ TEST_P(ListViewContract, TheUsersSelectionIsReportedAndNothingItWasToldToDo) {
     EXPECT_EQ(events.reports.size(), before);
 }
 
+// The dialog hears of a click, a key and a header click only through these reports, each after
+// the selection it made.
+TEST_P(ListViewContract, ClicksTheSpaceKeyAndHeaderClicksAreReportedInOrder) {
+    Fill(3);
+    m_subject->UserClicksRow(1);
+    m_subject->UserPressesSpace();
+    m_subject->UserClicksHeader(2);
+    EXPECT_EQ(events.all, (Strings{"select 1 1", "click", "key 32", "column 2"}));
+    list->SetEvents(nullptr);
+    m_subject->UserClicksRow(2);
+    m_subject->UserPressesSpace();
+    m_subject->UserClicksHeader(0);
+    EXPECT_EQ(events.all.size(), 4u);
+}
+
 TEST_P(ListViewContract, FittingAColumnOfAnEmptyListIsHarmless) {
     Fill(0);
     for (int c = 0; c < 3; ++c)

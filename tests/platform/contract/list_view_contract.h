@@ -38,6 +38,11 @@ class ListViewSubject {
     virtual int ShownFocused() = 0;   // -1 for none
     // Selects a row the way the user's click on it would reach the display.
     virtual void UserSelects(int row) = 0;
+    // The user's click on a row (its selection, then the click), Space on the focused row, and
+    // a click on a column's header, as each reaches the display.
+    virtual void UserClicksRow(int row) = 0;
+    virtual void UserPressesSpace() = 0;
+    virtual void UserClicksHeader(int column) = 0;
 
     // A column's width once the display has drawn, or nullopt for a display that measures no
     // text; and the measures it is checked against: a text's width in the list's font, and the
@@ -59,7 +64,7 @@ inline void PrintTo(const ListViewFactory* factory, std::ostream* os) {
     *os << factory->Name();
 }
 
-// The reports a display makes, as they come.
+// The reports a display makes, as they come: the selections, and every report in order.
 class SelectionRecorder : public platform::IListViewEvents {
   public:
     struct Report {
@@ -68,8 +73,15 @@ class SelectionRecorder : public platform::IListViewEvents {
     };
     void OnUserSelection(int selected, int focused) override {
         reports.push_back({selected, focused});
+        all.push_back("select " + std::to_string(selected) + " " + std::to_string(focused));
+    }
+    void OnUserClick() override { all.push_back("click"); }
+    void OnUserKey(std::uint16_t key) override { all.push_back("key " + std::to_string(key)); }
+    void OnUserColumnClick(int column) override {
+        all.push_back("column " + std::to_string(column));
     }
     std::vector<Report> reports;
+    std::vector<std::string> all;
 };
 
 class ListViewContract : public ::testing::TestWithParam<const ListViewFactory*> {

@@ -2,6 +2,7 @@
 // the contracts that the in-memory platform and every other front end keep.
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QHeaderView>
 #include <QTest>
 #include <QWidget>
 
@@ -21,8 +22,7 @@ class QtListViewSubject : public ListViewSubject {
   public:
     QtListViewSubject() {
         m_window.resize(620, 260);
-        m_list = new qt::QtListView(
-            IDC_LIST, [](win::NmHdr&) {}, &m_window);  // owned by it
+        m_list = new qt::QtListView(&m_window);  // owned by it
         m_list->setGeometry(10, 10, 600, 240);
         m_window.show();
         m_exposed = QTest::qWaitForWindowExposed(&m_window);
@@ -52,6 +52,14 @@ class QtListViewSubject : public ListViewSubject {
         QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
+    void UserClicksRow(int row) override { UserSelects(row); }
+    void UserPressesSpace() override { QTest::keyClick(m_list, Qt::Key_Space); }
+    void UserClicksHeader(int column) override {
+        QHeaderView* header = m_list->header();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    }
     std::optional<int> FittedWidth(int column) override {
         // The window draws now, as it would at the next turn of the event loop.
         QEvent update(QEvent::UpdateRequest);
