@@ -222,11 +222,6 @@ win::LRESULT QtDialogWindow::Send(win::UINT message, win::WPARAM wParam, win::LP
 }
 
 void QtDialogWindow::DefaultProcessing(win::UINT message, win::WPARAM wParam) {
-    if (message == win::kWmPaint) {
-        if (m_paintEvent)
-            QDialog::paintEvent(m_paintEvent);
-        return;
-    }
     if (message != win::kWmSysCommand)
         return;
     // The two window commands of the window's context menu; its other items are the core's.
@@ -426,7 +421,7 @@ std::unique_ptr<platform::IPopupMenu> QtDialogWindow::CreatePopupMenu() {
 }
 
 void QtDialogWindow::PaintIconic(platform::IconHandle, int, int) {
-    // Nothing draws a minimised window on X11 or Wayland: the taskbar shows its icon.
+    // Never asked: a minimised window is not painted here; the taskbar shows its icon.
 }
 
 // -- Events --
@@ -469,9 +464,9 @@ void QtDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void QtDialogWindow::paintEvent(QPaintEvent* event) {
-    m_paintEvent = event;
-    Send(win::kWmPaint, 0, 0);
-    m_paintEvent = nullptr;
+    // The core draws a window itself only while it is minimised, which on X11 and Wayland
+    // nothing draws: the paint is the dialog's ordinary one.
+    QDialog::paintEvent(event);
     if (!m_firstFrameDrawn) {
         // The window paints first and its controls after it, in the same event: a queued
         // call runs once the whole frame is drawn.

@@ -96,7 +96,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void SendCommand(unsigned id);
     std::string FieldBytes(int controlId, const QString& now) const;
     // What the window does with a message the core did not handle: the window commands of
-    // WM_SYSCOMMAND and the ordinary painting of WM_PAINT; nothing for the others.
+    // WM_SYSCOMMAND; nothing for the others.
     void DefaultProcessing(win::UINT message, win::WPARAM wParam);
 
     QtPlatform& m_platform;
@@ -117,7 +117,6 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     bool m_ended = false;
     bool m_remapped = false;
     int m_result = 0;
-    QPaintEvent* m_paintEvent = nullptr;  // the paint event being handled, if any
     bool m_firstFrameDrawn = false;
 };
 
