@@ -39,6 +39,16 @@ class TextTest : public QObject {
         QVERIFY(IsUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"));
         QVERIFY(!IsUtf8("caf\xE9"));
         QVERIFY(!IsUtf8("\xED\xA0\x80"));  // an encoded surrogate is no UTF-8
+        // What the user typed goes back as UTF-8; half of a surrogate pair (a paste can bring
+        // one) stands for no character and becomes U+FFFD, not bytes no reader accepts.
+        QCOMPARE(FromQString(QStringLiteral("caf\u00e9 \u20ac")),
+                 std::string("caf\xC3\xA9 \xE2\x82\xAC"));
+        QCOMPARE(FromQString(QString::fromUtf8("\xF0\x9F\x98\x80")),
+                 std::string("\xF0\x9F\x98\x80"));
+        const QChar lone[] = {QChar(u'a'), QChar(char16_t(0xD83D)), QChar(u'b'),
+                              QChar(char16_t(0xDE00))};
+        QCOMPARE(FromQString(QString(lone, 4)), std::string("a\xEF\xBF\xBD"
+                                                            "b\xEF\xBF\xBD"));
     }
 
     void editedTextKeepsTheBytesOfWhatWasNotEdited_data() {
