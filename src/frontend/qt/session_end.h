@@ -1,6 +1,5 @@
 // What the session manager and the termination signals ask of the program, as callbacks on the
-// user-interface thread: to save while the session may go on, or to end. A signal handler may
-// do almost nothing safely, so it only writes a byte into a pipe that the event loop watches.
+// user-interface thread: to save while the session may go on, or to end.
 #pragma once
 
 #include <QObject>
@@ -8,6 +7,10 @@
 #include <memory>
 
 class QSocketNotifier;
+
+namespace brindlecot::platform {
+class TerminationSignals;
+}
 
 namespace brindlecot::qt {
 
@@ -35,8 +38,7 @@ class SessionEndWatcher : public QObject {
     std::function<void()> m_onSave;
     std::function<void()> m_onEnd;
     bool m_fired = false;
-    struct SignalPipe;
-    std::unique_ptr<SignalPipe> m_pipe;
+    std::unique_ptr<platform::TerminationSignals> m_signals;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 
