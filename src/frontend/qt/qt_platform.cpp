@@ -130,11 +130,9 @@ int QtPlatform::WSAStartup(std::uint16_t requestedVersion, std::uint16_t& report
 }
 
 platform::WindowHandle QtPlatform::CreateOwnerWindow() {
-    // Never shown. On Windows it keeps the owned window off the taskbar; the main window on
-    // other desktops needs its own taskbar entry, so it is not made the Qt parent (DoModal).
-    m_ownerWindow = std::make_unique<QWidget>();
-    m_ownerHandle = m_nextHandle++;
-    return m_ownerHandle;
+    // A handle and no window. On Windows the invisible owner keeps the owned window off the
+    // taskbar; the main window here needs its own taskbar entry, so it gets no Qt parent.
+    return m_nextHandle++;
 }
 
 int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
@@ -143,7 +141,7 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     if (!t)
         return -1;
 
-    QWidget* parent = Window(owner);  // none for the invisible owner window
+    QWidget* parent = Window(owner);  // none for the owner window, which is only a handle
 
     const platform::WindowHandle handle = m_nextHandle++;
     auto window = std::make_unique<QtDialogWindow>(*this, *t, handle, handler, parent);

@@ -95,8 +95,6 @@ class QtPlatform : public platform::IPlatform {
     void FillExportedMenu(platform::WindowHandle window, unsigned id, QMenu& menu);
 
     std::unique_ptr<platform::IFileStore> m_fileStore;
-    std::unique_ptr<QWidget> m_ownerWindow;
-    platform::WindowHandle m_ownerHandle = 0;
     std::map<TrayKey, std::unique_ptr<QtTray>> m_trayIcons;
     platform::WindowHandle m_nextHandle = 0x100;
     QIcon m_appIcon;
