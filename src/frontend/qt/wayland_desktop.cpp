@@ -1,7 +1,5 @@
 #include "frontend/qt/wayland_desktop.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -15,12 +13,13 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <utility>
+
+#include "platform/posix/sway_ipc.h"
 
 namespace brindlecot::qt {
 
@@ -28,119 +27,49 @@ const char* const kMenuWindowTitle = "Brindlecot menu";
 
 namespace {
 
-constexpr char kIpcMagic[] = {'i', '3', '-', 'i', 'p', 'c'};
 constexpr int kIpcTimeoutMs = 1000;
 
-class Fd {
-  public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-
-  private:
-    int m_fd;
-};
-
-// The exchange behind AskSway; it deletes itself once `done` has run.
+// The exchange behind AskSway, on the event loop; it deletes itself once `done` has run.
 class SwayExchange : public QObject {
   public:
-    SwayExchange(const std::string& socketPath, std::string message, std::uint32_t type,
+    SwayExchange(const std::string& socketPath, const std::string& command, std::uint32_t type,
                  SwayReply done, QObject& context)
-        : QObject(&context),
-          m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)),
-          m_out(std::move(message)),
-          m_type(type),
-          m_done(std::move(done)) {
+        : QObject(&context), m_ipc(socketPath, command, type), m_done(std::move(done)) {
         m_idle.setSingleShot(true);
         m_idle.setInterval(kIpcTimeoutMs);
         connect(&m_idle, &QTimer::timeout, this, [this] { Finish(std::nullopt); });
-        sockaddr_un address{};
-        if (m_fd.get() < 0 || socketPath.empty() || socketPath.size() >= sizeof(address.sun_path)) {
+        // Mostly the whole message went out already, before anything the caller does next (a
+        // menu shown after its rule was given).
+        if (m_ipc.GetState() == State::Failed) {
             Finish(std::nullopt);
             return;
         }
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, socketPath.data(), socketPath.size());
-        if (::connect(m_fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) !=
-                0 &&
-            errno != EINPROGRESS) {
-            Finish(std::nullopt);
-            return;
-        }
-        m_writable = std::make_unique<QSocketNotifier>(m_fd.get(), QSocketNotifier::Write);
-        m_readable = std::make_unique<QSocketNotifier>(m_fd.get(), QSocketNotifier::Read);
-        m_writable->setEnabled(false);
-        m_readable->setEnabled(false);
-        connect(m_writable.get(), &QSocketNotifier::activated, this, &SwayExchange::Send);
-        connect(m_readable.get(), &QSocketNotifier::activated, this, &SwayExchange::Receive);
+        m_writable = std::make_unique<QSocketNotifier>(m_ipc.Fd(), QSocketNotifier::Write);
+        m_readable = std::make_unique<QSocketNotifier>(m_ipc.Fd(), QSocketNotifier::Read);
+        connect(m_writable.get(), &QSocketNotifier::activated, this,
+                [this] { Step(m_ipc.Send()); });
+        connect(m_readable.get(), &QSocketNotifier::activated, this,
+                [this] { Step(m_ipc.Receive()); });
         m_idle.start();
-        // Mostly the whole message goes now, before anything the caller does next (a menu
-        // shown after its rule was given).
-        Send();
+        Step(m_ipc.GetState());
     }
 
   private:
-    static constexpr size_t kHeader = sizeof(kIpcMagic) + 2 * sizeof(std::uint32_t);
+    using State = platform::SwayIpcExchange::State;
 
-    static bool Again() { return errno == EAGAIN || errno == EWOULDBLOCK; }
-
-    void Send() {
-        while (m_sent < m_out.size()) {
-            const ssize_t n = ::send(m_fd.get(), m_out.data() + m_sent, m_out.size() - m_sent,
-                                     MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && (Again() || errno == ENOTCONN)) {  // full, or not yet connected
-                m_writable->setEnabled(true);
-                return;
-            }
-            if (n <= 0) {
-                Finish(std::nullopt);
-                return;
-            }
-            m_sent += static_cast<size_t>(n);
+    // Waits for what the exchange needs next; the second without progress counts from the
+    // last byte that moved.
+    void Step(State state) {
+        if (m_ipc.Transferred() != m_transferred) {
+            m_transferred = m_ipc.Transferred();
             m_idle.start();
         }
-        m_writable->setEnabled(false);
-        m_readable->setEnabled(true);
-    }
-
-    void Receive() {
-        char buffer[1 << 16];
-        for (;;) {
-            const ssize_t n = ::recv(m_fd.get(), buffer, sizeof(buffer), MSG_DONTWAIT);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && Again())
-                return;
-            if (n <= 0) {  // ended, or failed, before the whole reply
-                Finish(std::nullopt);
-                return;
-            }
-            m_in.append(buffer, static_cast<size_t>(n));
-            m_idle.start();
-            if (m_in.size() < kHeader)
-                continue;
-            std::uint32_t length = 0;
-            std::uint32_t type = 0;
-            std::memcpy(&length, m_in.data() + sizeof(kIpcMagic), sizeof(length));
-            std::memcpy(&type, m_in.data() + sizeof(kIpcMagic) + sizeof(length), sizeof(type));
-            constexpr std::uint32_t kMaxReply = 1 << 24;  // a window tree of a busy session fits
-            if (std::memcmp(m_in.data(), kIpcMagic, sizeof(kIpcMagic)) != 0 || type != m_type ||
-                length > kMaxReply) {
-                Finish(std::nullopt);
-                return;
-            }
-            if (m_in.size() >= kHeader + length) {
-                Finish(m_in.substr(kHeader, length));
-                return;
-            }
+        if (state == State::Done || state == State::Failed) {
+            Finish(state == State::Done ? std::optional<std::string>(m_ipc.Reply()) : std::nullopt);
+            return;
         }
+        m_writable->setEnabled(state == State::Sending);
+        m_readable->setEnabled(state == State::Receiving);
     }
 
     // The socket is left alone from now on; `done` runs from the event loop.
@@ -162,14 +91,11 @@ class SwayExchange : public QObject {
             Qt::QueuedConnection);
     }
 
-    Fd m_fd;
-    std::unique_ptr<QSocketNotifier> m_writable;  // after m_fd, so gone before it closes
+    platform::SwayIpcExchange m_ipc;
+    std::unique_ptr<QSocketNotifier> m_writable;  // after m_ipc, so gone before its socket
     std::unique_ptr<QSocketNotifier> m_readable;
     QTimer m_idle;
-    std::string m_out;
-    size_t m_sent = 0;
-    std::string m_in;
-    std::uint32_t m_type;
+    std::size_t m_transferred = 0;
     SwayReply m_done;
     bool m_finished = false;
 };
@@ -385,13 +311,7 @@ std::string SwayMenuRule(long pid) {
 
 void AskSway(const std::string& socketPath, const std::string& command, unsigned type,
              QObject& context, SwayReply done) {
-    std::string message(kIpcMagic, sizeof(kIpcMagic));
-    const auto length = static_cast<std::uint32_t>(command.size());
-    message.append(reinterpret_cast<const char*>(&length), sizeof(length));
-    const auto messageType = static_cast<std::uint32_t>(type);
-    message.append(reinterpret_cast<const char*>(&messageType), sizeof(messageType));
-    message += command;
-    new SwayExchange(socketPath, std::move(message), messageType, std::move(done),
+    new SwayExchange(socketPath, command, static_cast<std::uint32_t>(type), std::move(done),
                      context);  // owned by `context` until it is done
 }
 
