@@ -149,7 +149,7 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
 
     if (message == m_platform.TaskbarCreatedMessage()) {
         // The taskbar was created anew (the shell restarted): its icons are gone.
-        m_platform.RestoreTrayIcons(m_hwnd);
+        m_platform.AddTrayIconsAgain(Handle());
         return FALSE;
     }
 
