@@ -226,6 +226,8 @@ class Registry {
     struct Icon {
         TrayIcon icon;
         ITrayEvents* events = nullptr;
+        // Not yet in the notification area: it waits for its window's first frame (or a box).
+        bool waiting = false;
     };
 
     void DialogOpened(IDialogWindow& window, int templateId);
@@ -237,13 +239,19 @@ class Registry {
     // The program's active window: the newest open dialog, 0 when none is. It owns a box or a
     // dialog given no owner.
     WindowHandle ActiveWindow() const;
+    // A dialog's first frame is complete on screen.
+    void DialogDrawn(WindowHandle handle);
+    // Whether `handle` is an open dialog that has not drawn its first frame yet.
+    bool AwaitsFirstFrame(WindowHandle handle) const;
 
     // What showing an icon asks of the front end: one icon per window and identifier, so a
     // second request for the same one changes it, and only when it shows something else.
     enum class IconChange { None, Add, Modify };
     IconChange ShowIcon(const TrayIcon& icon, ITrayEvents& events);
-    bool RemoveIcon(WindowHandle window, unsigned id);  // false when there was no such icon
+    // The icon as it was, nullopt when there was no such icon.
+    std::optional<Icon> RemoveIcon(WindowHandle window, unsigned id);
     const Icon* FindIcon(WindowHandle window, unsigned id) const;
+    Icon* FindIcon(WindowHandle window, unsigned id);
     std::vector<TrayIcon> IconsOf(WindowHandle window) const;
     std::vector<TrayIcon> Icons() const;
 
@@ -251,6 +259,7 @@ class Registry {
     struct OpenDialog {
         IDialogWindow* window;
         int templateId;
+        bool drawn;
     };
     std::vector<Icon>::const_iterator IconAt(WindowHandle window, unsigned id) const;
 
@@ -280,9 +289,11 @@ class IPlatform {
     Registry& Windows() { return m_registry; }
     const Registry& Windows() const { return m_registry; }
     // A modal message box owned by `owner` (0 for none), with exactly the caption and the
-    // MB_* type given; returns the IDOK / IDYES / IDNO answer.
-    virtual int ShowMessageBox(WindowHandle owner, const std::string& text,
-                               const std::string& caption, unsigned type) = 0;
+    // MB_* type given; returns the IDOK / IDYES / IDNO answer. Icons waiting for their
+    // window's first frame are put in the notification area first: a box of the start-up (the
+    // load's "Maximum Items Reached") shows with the icon beside it.
+    int ShowMessageBox(WindowHandle owner, const std::string& text, const std::string& caption,
+                       unsigned type);
     // The program file's name without its directory, as the system reports it ("brindlecot",
     // "BRINDLECOT.EXE").
     virtual std::string ProgramFileName() = 0;
@@ -300,9 +311,18 @@ class IPlatform {
 
     virtual void ExecuteShellRequest(const ShellExecuteRequest& request) = 0;
     // Shows a notification-area icon, or changes the one of the same window and identifier;
-    // `events` hears what the user does with it until it is removed.
+    // `events` hears what the user does with it until it is removed. On a front end whose icons
+    // wait for the first frame, an icon of a dialog that has not drawn it yet is held, as last
+    // asked for, and put in the notification area after that frame, or before a box if one
+    // comes first.
     void ShowTrayIcon(const TrayIcon& icon, ITrayEvents& events);
     void RemoveTrayIcon(WindowHandle window, unsigned id);
+    // The front end's word that a dialog's first frame is complete on screen: its waiting
+    // icons go to the notification area now.
+    void OnFirstFrame(WindowHandle window);
+    // Puts the window's icons that are in the notification area there again, as last shown:
+    // for a tray that was created anew and holds none.
+    void AddTrayIconsAgain(WindowHandle window);
     virtual Point GetCursorPos() = 0;
 
     virtual IFileStore& FileStore() = 0;
@@ -318,6 +338,14 @@ class IPlatform {
     virtual int CompareText(const std::string& a, const std::string& b);
 
   protected:
+    virtual int ShowNativeMessageBox(WindowHandle owner, const std::string& text,
+                                     const std::string& caption, unsigned type) = 0;
+
+    // Whether icons wait for their window's first frame. Putting an icon in the notification
+    // area talks to the desktop's tray (a window of another process, or the session bus): a
+    // cost paid before the window is on screen, for an icon nobody looks at yet. A platform
+    // that draws nothing has no first frame to wait for.
+    virtual bool TrayIconsWaitForFirstFrame() const { return false; }
     // The native side of the icons: a front end puts an icon in the notification area, changes
     // its image and tip, and takes it away. The registry has already been brought up to date.
     virtual void AddNativeTrayIcon(const TrayIcon& icon) = 0;
@@ -325,6 +353,9 @@ class IPlatform {
     virtual void RemoveNativeTrayIcon(WindowHandle window, unsigned id) = 0;
 
   private:
+    // The waiting icons of `window`, or of every window (nullopt), go to the notification area.
+    void MakeWaitingTrayIcons(std::optional<WindowHandle> window);
+
     Registry m_registry;
 };
 

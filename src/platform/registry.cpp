@@ -8,7 +8,7 @@ namespace brindlecot::platform {
 
 void Registry::DialogOpened(IDialogWindow& window, int templateId) {
     DialogClosed(window);
-    m_dialogs.push_back({&window, templateId});
+    m_dialogs.push_back({&window, templateId, false});
 }
 
 void Registry::DialogClosed(const IDialogWindow& window) {
@@ -44,6 +44,19 @@ WindowHandle Registry::ActiveWindow() const {
     return m_dialogs.empty() ? 0 : m_dialogs.back().window->Handle();
 }
 
+void Registry::DialogDrawn(WindowHandle handle) {
+    for (OpenDialog& d : m_dialogs) {
+        if (handle != 0 && d.window->Handle() == handle)
+            d.drawn = true;
+    }
+}
+
+bool Registry::AwaitsFirstFrame(WindowHandle handle) const {
+    return std::any_of(m_dialogs.begin(), m_dialogs.end(), [&](const OpenDialog& d) {
+        return handle != 0 && d.window->Handle() == handle && !d.drawn;
+    });
+}
+
 std::vector<Registry::Icon>::const_iterator Registry::IconAt(WindowHandle window,
                                                              unsigned id) const {
     return std::find_if(m_icons.begin(), m_icons.end(),
@@ -64,17 +77,23 @@ Registry::IconChange Registry::ShowIcon(const TrayIcon& icon, ITrayEvents& event
     return IconChange::Modify;
 }
 
-bool Registry::RemoveIcon(WindowHandle window, unsigned id) {
+std::optional<Registry::Icon> Registry::RemoveIcon(WindowHandle window, unsigned id) {
     const auto it = IconAt(window, id);
     if (it == m_icons.end())
-        return false;
+        return std::nullopt;
+    Icon removed = *it;
     m_icons.erase(it);
-    return true;
+    return removed;
 }
 
 const Registry::Icon* Registry::FindIcon(WindowHandle window, unsigned id) const {
     const auto it = IconAt(window, id);
     return it == m_icons.end() ? nullptr : &*it;
+}
+
+Registry::Icon* Registry::FindIcon(WindowHandle window, unsigned id) {
+    const auto it = IconAt(window, id);
+    return it == m_icons.end() ? nullptr : &m_icons[static_cast<size_t>(it - m_icons.begin())];
 }
 
 std::vector<TrayIcon> Registry::IconsOf(WindowHandle window) const {
@@ -93,13 +112,24 @@ std::vector<TrayIcon> Registry::Icons() const {
     return icons;
 }
 
+int IPlatform::ShowMessageBox(WindowHandle owner, const std::string& text,
+                              const std::string& caption, unsigned type) {
+    MakeWaitingTrayIcons(std::nullopt);
+    return ShowNativeMessageBox(owner, text, caption, type);
+}
+
 void IPlatform::ShowTrayIcon(const TrayIcon& icon, ITrayEvents& events) {
     switch (m_registry.ShowIcon(icon, events)) {
         case Registry::IconChange::Add:
-            AddNativeTrayIcon(icon);
+            if (TrayIconsWaitForFirstFrame() && m_registry.AwaitsFirstFrame(icon.window))
+                m_registry.FindIcon(icon.window, icon.id)->waiting = true;
+            else
+                AddNativeTrayIcon(icon);
             break;
         case Registry::IconChange::Modify:
-            ModifyNativeTrayIcon(icon);
+            // A waiting icon is made as it was last asked for.
+            if (!m_registry.FindIcon(icon.window, icon.id)->waiting)
+                ModifyNativeTrayIcon(icon);
             break;
         case Registry::IconChange::None:
             break;
@@ -107,8 +137,34 @@ void IPlatform::ShowTrayIcon(const TrayIcon& icon, ITrayEvents& events) {
 }
 
 void IPlatform::RemoveTrayIcon(WindowHandle window, unsigned id) {
-    if (m_registry.RemoveIcon(window, id))
+    const std::optional<Registry::Icon> removed = m_registry.RemoveIcon(window, id);
+    if (removed && !removed->waiting)
         RemoveNativeTrayIcon(window, id);
+}
+
+void IPlatform::OnFirstFrame(WindowHandle window) {
+    m_registry.DialogDrawn(window);
+    MakeWaitingTrayIcons(window);
+}
+
+void IPlatform::MakeWaitingTrayIcons(std::optional<WindowHandle> window) {
+    for (const TrayIcon& icon : m_registry.Icons()) {
+        if (window && icon.window != *window)
+            continue;
+        Registry::Icon* entry = m_registry.FindIcon(icon.window, icon.id);
+        if (entry && entry->waiting) {
+            entry->waiting = false;
+            AddNativeTrayIcon(icon);
+        }
+    }
+}
+
+void IPlatform::AddTrayIconsAgain(WindowHandle window) {
+    for (const TrayIcon& icon : m_registry.IconsOf(window)) {
+        const Registry::Icon* entry = m_registry.FindIcon(window, icon.id);
+        if (entry && !entry->waiting)
+            AddNativeTrayIcon(icon);
+    }
 }
 
 }  // namespace brindlecot::platform

@@ -85,6 +85,84 @@ TEST(Registry, AnIconIsAddedOnceChangedOnlyWhenItShowsSomethingElseAndRemovedOnc
     EXPECT_EQ(platform.TrayEvents(0x100, 129), &first);
 }
 
+std::vector<std::string> Requests(const fake::FakePlatform& platform) {
+    std::vector<std::string> what;
+    for (const auto& request : platform.trayRequests) {
+        what.push_back(request.what + " " + std::to_string(request.icon.id) +
+                       (request.what == "remove" ? "" : " " + request.icon.tip));
+    }
+    return what;
+}
+
+// An icon of a dialog that has not drawn its first frame waits, held as last asked for: it
+// reaches the notification area after that frame, or before a box if one comes first. A
+// change or removal of a waiting icon reaches no one, and a tray created anew gets back only
+// the icons it had.
+TEST(Registry, IconsOfADialogWaitForItsFirstFrameOrABox) {
+    fake::FakePlatform platform;
+    platform.iconsWaitForFirstFrame = true;
+    CDialog main(platform, IDD_BRINDLECOT_DIALOG);
+    CDialog about(platform, IDD_ABOUTBOX);
+    const platform::WindowHandle m = platform.Open(main, IDD_BRINDLECOT_DIALOG).Handle();
+    const platform::WindowHandle a = platform.Open(about, IDD_ABOUTBOX).Handle();
+    NoEvents events;
+    const auto show = [&](platform::WindowHandle window, unsigned id, const std::string& tip) {
+        platform::TrayIcon icon;
+        icon.window = window;
+        icon.id = id;
+        icon.image = 7;
+        icon.tip = tip;
+        platform.ShowTrayIcon(icon, events);
+    };
+    show(m, 128, "first");
+    show(m, 128, "second");  // still waiting: the change is held
+    show(m, 129, "gone");
+    platform.RemoveTrayIcon(m, 129);  // never shown, so never removed
+    show(0x999, 130, "no dialog's");  // not a dialog's icon: nothing to wait for
+    show(a, 131, "about");
+    platform.AddTrayIconsAgain(m);  // the waiting icon is not there to be added again
+    EXPECT_EQ(Requests(platform), (std::vector<std::string>{"add 130 no dialog's"}));
+    EXPECT_EQ(platform.TrayEvents(m, 128), &events);  // it hears the user as soon as it shows
+
+    platform.OnFirstFrame(m);
+    EXPECT_EQ(Requests(platform),
+              (std::vector<std::string>{"add 130 no dialog's", "add 128 second"}));
+    show(m, 128, "third");  // drawn: at once
+    show(m, 132, "new");
+    platform.trayRequests.clear();
+    platform.AddTrayIconsAgain(m);
+    EXPECT_EQ(Requests(platform), (std::vector<std::string>{"add 128 third", "add 132 new"}));
+
+    // The About box has not drawn: a box brings its icon out first, and its first frame then
+    // adds nothing more.
+    platform.trayRequests.clear();
+    platform.whileBoxShows = [&](const fake::FakePlatform::Box&) {
+        EXPECT_EQ(Requests(platform), (std::vector<std::string>{"add 131 about"}));
+    };
+    platform.ShowMessageBox(a, "text", "caption", win::kMbOk);
+    platform.OnFirstFrame(a);
+    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(Requests(platform), (std::vector<std::string>{"add 131 about"}));
+    platform.RemoveTrayIcon(a, 131);
+    EXPECT_EQ(Requests(platform), (std::vector<std::string>{"add 131 about", "remove 131"}));
+}
+
+// A dialog that opens anew has not drawn its first frame, whatever window had its handle.
+TEST(Registry, OnlyAnOpenDialogAwaitsItsFirstFrame) {
+    fake::FakePlatform platform;
+    CDialog main(platform, IDD_BRINDLECOT_DIALOG);
+    fake::FakeDialogWindow& w = platform.Open(main, IDD_BRINDLECOT_DIALOG);
+    platform::Registry& r = platform.Windows();
+    EXPECT_TRUE(r.AwaitsFirstFrame(w.Handle()));
+    EXPECT_FALSE(r.AwaitsFirstFrame(0));
+    EXPECT_FALSE(r.AwaitsFirstFrame(0x999));
+    r.DialogDrawn(w.Handle());
+    EXPECT_FALSE(r.AwaitsFirstFrame(w.Handle()));
+    r.DialogOpened(w, IDD_BRINDLECOT_DIALOG);  // opened again
+    EXPECT_TRUE(r.AwaitsFirstFrame(w.Handle()));
+    platform.Close(w);
+}
+
 TEST(Registry, TemplatesAreFoundByTheirIdentifiersOnly) {
     ASSERT_NE(resources::FindDialogTemplate(IDD_BRINDLECOT_DIALOG), nullptr);
     EXPECT_EQ(resources::FindDialogTemplate(IDD_BRINDLECOT_DIALOG)->id, IDD_BRINDLECOT_DIALOG);

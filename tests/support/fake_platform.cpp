@@ -472,8 +472,8 @@ int FakePlatform::AnswerBox(Box box) {
     return win::kIdOk;
 }
 
-int FakePlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                                 const std::string& caption, unsigned type) {
+int FakePlatform::ShowNativeMessageBox(platform::WindowHandle owner, const std::string& text,
+                                       const std::string& caption, unsigned type) {
     return AnswerBox({owner, text, caption, type});
 }
 

@@ -207,8 +207,6 @@ class FakePlatform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                       const std::string& caption, unsigned type) override;
     std::string ProgramFileName() override { return programFileName; }
     std::string ProgramFilePath() override { return programDirectory + "/" + programFileName; }
     bool IsFile(const std::string& path) override;
@@ -278,6 +276,9 @@ class FakePlatform : public platform::IPlatform {
     // The user's gestures on an icon, as a front end reports them; nullptr when there is no
     // such icon.
     platform::ITrayEvents* TrayEvents(platform::WindowHandle window, unsigned id) const;
+    // Icons of a dialog wait for its first frame (OnFirstFrame), as a front end that draws
+    // has them do; off, they are added at once.
+    bool iconsWaitForFirstFrame = false;
     int wsaResult = 0;
     std::uint16_t wsaReportedVersion = 0x0101;
     int wsaCleanups = 0;
@@ -300,6 +301,9 @@ class FakePlatform : public platform::IPlatform {
     int LogIndex(const std::string& prefix) const;
 
   protected:
+    int ShowNativeMessageBox(platform::WindowHandle owner, const std::string& text,
+                             const std::string& caption, unsigned type) override;
+    bool TrayIconsWaitForFirstFrame() const override { return iconsWaitForFirstFrame; }
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
     void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;

@@ -170,8 +170,8 @@ int QtPlatform::DoModal(int templateId, platform::WindowHandle owner,
     return result;
 }
 
-int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                               const std::string& caption, unsigned type) {
+int QtPlatform::ShowNativeMessageBox(platform::WindowHandle owner, const std::string& text,
+                                     const std::string& caption, unsigned type) {
     // A box over a window that is already gone from the screen would be transient for an
     // unmapped window, which some window managers never show.
     QWidget* parent = Window(owner);
@@ -195,9 +195,6 @@ int QtPlatform::ShowMessageBox(platform::WindowHandle owner, const std::string& 
             break;
     }
     const bool yesNo = (type & win::kMbTypeMask) == win::kMbYesNo;
-    // A box that comes before the window's first frame (the "Maximum Items Reached" boxes of
-    // the load) has the tray icon beside it, as the program added it before reading the file.
-    MakeWaitingTrayIcons(std::nullopt);
     QMessageBox box(icon, ToQString(caption), BoxText(text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -269,39 +266,6 @@ void QtPlatform::ExecuteShellRequest(const platform::ShellExecuteRequest& reques
 }
 
 void QtPlatform::AddNativeTrayIcon(const platform::TrayIcon& icon) {
-    // Registering an icon with the desktop's tray asks the session bus first: a cost paid
-    // before the window is on screen for an icon that nobody looks at yet. An icon of a window
-    // that has not drawn its first frame is made right after that frame, or before a box
-    // shows, if one comes first; until then the registry holds it as it was last asked for.
-    const QtDialogWindow* owner = Window(icon.window);
-    if (owner && !owner->FirstFrameDrawn())
-        return;
-    MakeTrayIcon(icon);
-}
-
-void QtPlatform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {
-    if (QtTray* tray = FindTray(icon.window, icon.id)) {
-        tray->SetIcon(Icon(icon.image));
-        tray->SetToolTip(ToQString(icon.tip));
-    }
-}
-
-void QtPlatform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) {
-    m_trayIcons.erase({window, id});
-}
-
-void QtPlatform::OnFirstFrame(platform::WindowHandle window) {
-    MakeWaitingTrayIcons(window);
-}
-
-void QtPlatform::MakeWaitingTrayIcons(std::optional<platform::WindowHandle> window) {
-    for (const platform::TrayIcon& icon : Windows().Icons()) {
-        if ((!window || icon.window == *window) && !FindTray(icon.window, icon.id))
-            MakeTrayIcon(icon);
-    }
-}
-
-void QtPlatform::MakeTrayIcon(const platform::TrayIcon& icon) {
     const TrayKey self{icon.window, icon.id};
     auto made = std::make_unique<QtTray>(
         Icon(icon.image), ToQString(icon.tip),
@@ -349,6 +313,17 @@ void QtPlatform::MakeTrayIcon(const platform::TrayIcon& icon) {
         }
     }
     m_trayIcons[self] = std::move(made);
+}
+
+void QtPlatform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {
+    if (QtTray* tray = FindTray(icon.window, icon.id)) {
+        tray->SetIcon(Icon(icon.image));
+        tray->SetToolTip(ToQString(icon.tip));
+    }
+}
+
+void QtPlatform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) {
+    m_trayIcons.erase({window, id});
 }
 
 void QtPlatform::TellTray(TrayKey key, std::function<void(platform::ITrayEvents&)> tell) {

@@ -41,8 +41,6 @@ class QtPlatform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                       const std::string& caption, unsigned type) override;
     std::string ProgramFileName() override;
     std::string ProgramFilePath() override;
     bool IsFile(const std::string& path) override;
@@ -59,8 +57,6 @@ class QtPlatform : public platform::IPlatform {
     QIcon Icon(platform::IconHandle icon) const;
     void PostToWindow(platform::WindowHandle window, win::UINT message, win::WPARAM wParam,
                       win::LPARAM lParam);
-    // A window's first frame is on screen: the tray icons it added meanwhile are added now.
-    void OnFirstFrame(platform::WindowHandle window);
 
     // The session manager asks for the user's data while the session may go on: every open
     // dialog gets the save request (the main window writes the entry file), and nothing on
@@ -77,6 +73,10 @@ class QtPlatform : public platform::IPlatform {
     QMenu* ExportedTrayMenu(platform::WindowHandle window, unsigned id) const;
 
   protected:
+    int ShowNativeMessageBox(platform::WindowHandle owner, const std::string& text,
+                             const std::string& caption, unsigned type) override;
+    // Registering an icon with the desktop's tray asks the session bus first.
+    bool TrayIconsWaitForFirstFrame() const override { return true; }
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
     void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
@@ -85,10 +85,6 @@ class QtPlatform : public platform::IPlatform {
     using TrayKey = std::pair<platform::WindowHandle, unsigned>;  // the owner window, the id
     QtDialogWindow* Window(platform::WindowHandle handle) const;
     QtTray* FindTray(platform::WindowHandle window, unsigned id) const;
-    // Makes the native icons of the registry's icons that have none yet: those of `window`, or
-    // all (nullopt).
-    void MakeWaitingTrayIcons(std::optional<platform::WindowHandle> window);
-    void MakeTrayIcon(const platform::TrayIcon& icon);
     // What the user did with an icon, told to the core once the event being handled is over,
     // as long as the icon is still there.
     void TellTray(TrayKey key, std::function<void(platform::ITrayEvents&)> tell);

@@ -12,6 +12,10 @@ namespace brindlecot::win32 {
 
 namespace {
 
+// Asks whether the window's first frame is done: posted at the end of its initialisation,
+// and by its paints and changes of place or state until it is.
+constexpr UINT kWmCheckFirstFrame = WM_APP + 0x201;
+
 HWND ToHwnd(platform::WindowHandle h) {
     return reinterpret_cast<HWND>(h);
 }
@@ -123,6 +127,7 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         m_handler.Attach(*this);
         const bool handled = Forward(message, wParam, lParam, result);
         CentreWindow(m_hwnd);
+        ::PostMessageA(m_hwnd, kWmCheckFirstFrame, 0, 0);
         return handled ? result : TRUE;
     }
     if (!m_attached)
@@ -130,12 +135,21 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
 
     if (message == m_platform.TaskbarCreatedMessage()) {
         // The taskbar was created anew (the shell restarted): its icons are gone.
-        m_platform.RestoreTrayIcons(m_hwnd);
+        m_platform.AddTrayIconsAgain(Handle());
         return FALSE;
+    }
+    if (!m_firstFrameDone && (message == WM_PAINT || message == WM_WINDOWPOSCHANGED)) {
+        // Checked once this message is handled: this paint is over, or the window was hidden
+        // or minimised before its first paint.
+        m_painted = m_painted || message == WM_PAINT;
+        ::PostMessageA(m_hwnd, kWmCheckFirstFrame, 0, 0);
     }
 
     bool handled = false;
     switch (message) {
+        case kWmCheckFirstFrame:
+            CheckFirstFrame();
+            return TRUE;
         case kWmShowListChanges:
             if (const auto lv = m_listViews.find(static_cast<int>(wParam)); lv != m_listViews.end())
                 lv->second->ShowChanges();
@@ -172,6 +186,21 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+void Win32DialogWindow::CheckFirstFrame() {
+    // A window on screen has drawn its first frame once its first paint is over; one that the
+    // start-up left hidden or minimised draws none, and has nothing to wait for.
+    const bool onScreen = ::IsWindowVisible(m_hwnd) && !::IsIconic(m_hwnd);
+    if (m_firstFrameDone || (onScreen && !m_painted))
+        return;
+    m_firstFrameDone = true;
+    // The window paints itself first and its controls after it, each on a message of its own:
+    // their first paint is brought forward, so that the whole frame is on screen before the
+    // platform hears of it.
+    if (onScreen)
+        ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    m_platform.OnFirstFrame(Handle());
 }
 
 void Win32DialogWindow::ShowIcons() {

@@ -81,8 +81,8 @@ int Win32Platform::DoModal(int templateId, platform::WindowHandle owner,
     return static_cast<int>(result);
 }
 
-int Win32Platform::ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                                  const std::string& caption, unsigned type) {
+int Win32Platform::ShowNativeMessageBox(platform::WindowHandle owner, const std::string& text,
+                                        const std::string& caption, unsigned type) {
     return ::MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), type);
 }
 
@@ -232,13 +232,6 @@ void Win32Platform::RemoveNativeTrayIcon(platform::WindowHandle window, unsigned
     nid.hWnd = reinterpret_cast<HWND>(window);
     nid.uID = id;
     CallShellNotifyIcon(NIM_DELETE, nid);
-}
-
-void Win32Platform::RestoreTrayIcons(HWND window) {
-    for (const platform::TrayIcon& icon :
-         Windows().IconsOf(reinterpret_cast<platform::WindowHandle>(window))) {
-        AddNativeTrayIcon(icon);
-    }
 }
 
 platform::Point Win32Platform::GetCursorPos() {

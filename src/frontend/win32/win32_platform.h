@@ -30,8 +30,6 @@ class Win32Platform : public platform::IPlatform {
     platform::WindowHandle CreateOwnerWindow() override;
     int DoModal(int templateId, platform::WindowHandle owner,
                 platform::IDialogHandler& handler) override;
-    int ShowMessageBox(platform::WindowHandle owner, const std::string& text,
-                       const std::string& caption, unsigned type) override;
     std::string ProgramFileName() override;
     std::string ProgramFilePath() override;
     bool IsFile(const std::string& path) override;
@@ -49,8 +47,6 @@ class Win32Platform : public platform::IPlatform {
 
     // The registered message the shell broadcasts when it creates its taskbar.
     UINT TaskbarCreatedMessage() const { return m_taskbarCreated; }
-    // Adds the window's notification-area icons again, as they were last added.
-    void RestoreTrayIcons(HWND window);
 
     // The newest open dialog of a template, nullptr when none is open.
     Win32DialogWindow* OpenDialog(int templateId) const;
@@ -63,8 +59,13 @@ class Win32Platform : public platform::IPlatform {
     HICON SmallIcon(platform::IconHandle icon);
 
   protected:
+    int ShowNativeMessageBox(platform::WindowHandle owner, const std::string& text,
+                             const std::string& caption, unsigned type) override;
     // The shell's answer to a notification-area request; tests record the requests.
     virtual BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data);
+    // Adding an icon makes the shell's tray (under Wine, a window of the desktop process)
+    // create its own windows while the program waits for its answer.
+    bool TrayIconsWaitForFirstFrame() const override { return true; }
 
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
