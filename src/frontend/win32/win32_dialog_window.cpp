@@ -12,10 +12,6 @@ namespace brindlecot::win32 {
 
 namespace {
 
-// Asks whether the window's first frame is done: posted at the end of its initialisation,
-// and by its paints and changes of place or state until it is.
-constexpr UINT kWmCheckFirstFrame = WM_APP + 0x201;
-
 HWND ToHwnd(platform::WindowHandle h) {
     return reinterpret_cast<HWND>(h);
 }
@@ -127,7 +123,6 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         m_handler.Attach(*this);
         const bool handled = Forward(message, wParam, lParam, result);
         CentreWindow(m_hwnd);
-        ::PostMessageA(m_hwnd, kWmCheckFirstFrame, 0, 0);
         return handled ? result : TRUE;
     }
     if (!m_attached)
@@ -138,18 +133,9 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         m_platform.AddTrayIconsAgain(Handle());
         return FALSE;
     }
-    if (!m_firstFrameDone && (message == WM_PAINT || message == WM_WINDOWPOSCHANGED)) {
-        // Checked once this message is handled: this paint is over, or the window was hidden
-        // or minimised before its first paint.
-        m_painted = m_painted || message == WM_PAINT;
-        ::PostMessageA(m_hwnd, kWmCheckFirstFrame, 0, 0);
-    }
 
     bool handled = false;
     switch (message) {
-        case kWmCheckFirstFrame:
-            CheckFirstFrame();
-            return TRUE;
         case kWmShowListChanges:
             if (const auto lv = m_listViews.find(static_cast<int>(wParam)); lv != m_listViews.end())
                 lv->second->ShowChanges();
@@ -186,21 +172,6 @@ INT_PTR Win32DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) 
         return static_cast<INT_PTR>(result);
     ::SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
     return TRUE;
-}
-
-void Win32DialogWindow::CheckFirstFrame() {
-    // A window on screen has drawn its first frame once its first paint is over; one that the
-    // start-up left hidden or minimised draws none, and has nothing to wait for.
-    const bool onScreen = ::IsWindowVisible(m_hwnd) && !::IsIconic(m_hwnd);
-    if (m_firstFrameDone || (onScreen && !m_painted))
-        return;
-    m_firstFrameDone = true;
-    // The window paints itself first and its controls after it, each on a message of its own:
-    // their first paint is brought forward, so that the whole frame is on screen before the
-    // platform hears of it.
-    if (onScreen)
-        ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    m_platform.OnFirstFrame(Handle());
 }
 
 void Win32DialogWindow::ShowIcons() {

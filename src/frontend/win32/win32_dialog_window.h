@@ -64,8 +64,6 @@ class Win32DialogWindow : public platform::IDialogWindow {
 
   private:
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
-    // Tells the platform of the window's first frame once it is on screen, whole.
-    void CheckFirstFrame();
     // Puts the program's icon into the template's icon controls, which are created without.
     void ShowIcons();
     // Hands a message to the core; false when the platform's default processing is to run.
@@ -82,8 +80,6 @@ class Win32DialogWindow : public platform::IDialogWindow {
     platform::IDialogHandler& m_handler;
     HWND m_hwnd = nullptr;
     bool m_attached = false;
-    bool m_painted = false;         // the first WM_PAINT has come
-    bool m_firstFrameDone = false;  // and the platform has heard of it
     std::map<int, std::unique_ptr<Win32ListView>> m_listViews;
     mutable std::map<int, HWND> m_items;
 };

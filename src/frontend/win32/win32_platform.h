@@ -63,9 +63,6 @@ class Win32Platform : public platform::IPlatform {
                              const std::string& caption, unsigned type) override;
     // The shell's answer to a notification-area request; tests record the requests.
     virtual BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data);
-    // Adding an icon makes the shell's tray (under Wine, a window of the desktop process)
-    // create its own windows while the program waits for its answer.
-    bool TrayIconsWaitForFirstFrame() const override { return true; }
 
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;

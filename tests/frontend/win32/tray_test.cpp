@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <utility>
 
 #include "app/brindlecot_dlg.h"
 #include "resources/resource.h"
@@ -64,14 +63,12 @@ std::vector<MenuItem> OpenTrayMenu(Harness& h, int pick) {
     return items;
 }
 
-TEST(Win32Tray, TheIconIsAddedInTheFirstFormOnceTheWindowIsDrawnAndRemovedAtTheEnd) {
+TEST(Win32Tray, TheIconIsAddedInTheFirstFormAndRemovedAtTheEnd) {
     Harness h;
     h.Run([](Harness& h) {
         const auto& r = h.Platform().trayRequests;
         ASSERT_EQ(r.size(), 1u);
         EXPECT_EQ(r[0].first, static_cast<DWORD>(NIM_ADD));
-        // Not while the window initialises: after its first frame, controls and all.
-        EXPECT_TRUE(h.Platform().trayRequestsAfterFrame[0]);
         const NOTIFYICONDATAA& d = r[0].second;
         EXPECT_EQ(d.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
         EXPECT_EQ(d.cbSize, 104u);  // x64: what the shell reads as the first form
@@ -86,61 +83,6 @@ TEST(Win32Tray, TheIconIsAddedInTheFirstFormOnceTheWindowIsDrawnAndRemovedAtTheE
     ASSERT_EQ(r.size(), 2u);
     EXPECT_EQ(r[1].first, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(r[1].second.uID, 128u);
-}
-
-TEST(Win32Tray, TheLoadsBoxesShowWithTheIconThereAndTheFirstFrameAddsItNoMore) {
-    std::string file = "CREATOR=Brindlecot 1.0\r\n";
-    for (int i = 1; i <= 52; ++i)
-        file += "ST=T" + std::to_string(i) + "\r\nURL=u\r\nSORTORDER=01\r\n";
-    Harness h(file);
-    h.Run([](Harness& h) {
-        ASSERT_EQ(h.boxes.size(), 2u);
-        EXPECT_EQ(h.boxes[0].text, "Maximum Items Reached");
-        EXPECT_EQ(h.boxes[0].trayRequests, 1u);
-        EXPECT_EQ(h.boxes[1].trayRequests, 1u);
-        const auto& r = h.Platform().trayRequests;
-        ASSERT_EQ(r.size(), 1u);
-        EXPECT_EQ(r[0].first, static_cast<DWORD>(NIM_ADD));
-        EXPECT_EQ(r[0].second.hWnd, h.Main());
-    });
-    ASSERT_EQ(h.Platform().trayRequests.size(), 2u);
-    EXPECT_EQ(h.Platform().trayRequests[1].first, static_cast<DWORD>(NIM_DELETE));
-}
-
-// Takes the main window off the screen as its first paint comes, before the paint is
-// handled, as a start-up that shows it hidden or minimised would leave it: such a window
-// draws no frame.
-HHOOK g_offScreenHook = nullptr;
-int g_offScreenCommand = SW_HIDE;
-
-LRESULT CALLBACK OffScreenHook(int code, WPARAM wParam, LPARAM lParam) {
-    auto* msg = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_PAINT &&
-        (::GetWindowLongA(msg->hwnd, GWL_EXSTYLE) & WS_EX_APPWINDOW)) {
-        ::ShowWindow(msg->hwnd, g_offScreenCommand);
-        ::ValidateRect(msg->hwnd, nullptr);
-        msg->message = WM_NULL;
-        ::UnhookWindowsHookEx(std::exchange(g_offScreenHook, nullptr));
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-TEST(Win32Tray, AWindowHiddenOrMinimisedBeforeItsFirstPaintHasItsIconAllTheSame) {
-    for (const int command : {SW_HIDE, SW_MINIMIZE}) {
-        Harness h;
-        g_offScreenCommand = command;
-        g_offScreenHook =
-            ::SetWindowsHookExA(WH_GETMESSAGE, &OffScreenHook, nullptr, ::GetCurrentThreadId());
-        h.Run([command](Harness& h) {
-            EXPECT_EQ(::IsWindowVisible(h.Main()) != 0, command == SW_MINIMIZE);
-            const auto& r = h.Platform().trayRequests;
-            EXPECT_EQ(r.size(), 1u) << command;
-            EXPECT_TRUE(!r.empty() && r[0].first == static_cast<DWORD>(NIM_ADD));
-            // The harness closes only a window on screen.
-            ::SendMessageA(h.Main(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        });
-        EXPECT_EQ(g_offScreenHook, nullptr);  // the first paint came, and was taken
-    }
 }
 
 TEST(Win32Tray, ANewTaskbarGetsTheIconAgain) {

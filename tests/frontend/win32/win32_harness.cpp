@@ -91,17 +91,6 @@ Harness::~Harness() {
     RemoveDirectoryTree(m_directory);
 }
 
-bool RecordingPlatform::FrameDrawn(HWND window) {
-    if (!::IsWindowVisible(window) || ::GetUpdateRect(window, nullptr, FALSE))
-        return false;
-    for (HWND child = ::GetWindow(window, GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (::IsWindowVisible(child) && ::GetUpdateRect(child, nullptr, FALSE))
-            return false;
-    }
-    return true;
-}
-
 void Harness::Run(const std::function<void(Harness&)>& script) {
     m_script = script;
     g_current = this;
@@ -176,7 +165,6 @@ void Harness::OnActivate(HWND window) {
     box.text = TextOf(text);
     box.style = ::GetWindowLongA(window, GWL_STYLE);
     box.ownerEnabled = m_main && ::IsWindowEnabled(m_main);
-    box.trayRequests = m_platform.trayRequests.size();
     for (HWND child = ::GetWindow(window, GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
         const std::string cls = ClassOf(child);

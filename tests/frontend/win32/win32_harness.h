@@ -26,7 +26,6 @@ struct ShownBox {
     bool hasIcon = false;      // a static icon control is present
     std::vector<int> buttons;  // identifiers of its push buttons
     bool ownerEnabled = true;  // the main window accepted input while the box was up
-    size_t trayRequests = 0;   // the notification-area requests made before it showed
 };
 
 // The platform with the shell's side effects recorded instead of carried out.
@@ -39,19 +38,12 @@ class RecordingPlatform : public Win32Platform {
     }
     std::vector<platform::ShellExecuteRequest> shellRequests;
     std::vector<std::pair<DWORD, NOTIFYICONDATAA>> trayRequests;
-    // For each request, whether the icon's window was on screen with its whole frame drawn:
-    // visible, and nothing of it or its controls waiting to be painted.
-    std::vector<bool> trayRequestsAfterFrame;
 
   protected:
     BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
         trayRequests.emplace_back(message, data);
-        trayRequestsAfterFrame.push_back(FrameDrawn(data.hWnd));
         return TRUE;
     }
-
-  private:
-    static bool FrameDrawn(HWND window);
 };
 
 // The C runtime's multibyte code page (the one `_mbscmp` reads) set for as long as this lives,
