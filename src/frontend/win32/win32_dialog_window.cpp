@@ -244,19 +244,30 @@ void Win32DialogWindow::SetControlText(int controlId, const std::string& text) {
 }
 
 bool Win32DialogWindow::GivesBackExactly(int controlId, const std::string& text) const {
-    // Printable ASCII is the same in every ANSI code page and has no NUL or line end; an edit
-    // control (a combo box's edit part included) keeps it unless a style changes it.
-    if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }))
-        return false;
+    // Printable ASCII is the same in every ANSI code page and has no NUL or line end.
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }) &&
+           KeepsPlainText(controlId);
+}
+
+bool Win32DialogWindow::KeepsPlainText(int controlId) const {
+    // An edit control, or a combo box's edit part, keeps such a text unless a style changes
+    // it. Asked once per control: the core asks at every text it shows while it initialises.
+    const auto known = m_keepsPlainText.find(controlId);
+    if (known != m_keepsPlainText.end())
+        return known->second;
     const HWND control = Item(controlId);
     char name[16] = {};
-    if (!control || !::GetClassNameA(control, name, sizeof name))
-        return false;
-    const auto style = ::GetWindowLongPtrA(control, GWL_STYLE);
-    if (lstrcmpiA(name, "ComboBox") == 0)
-        return (style & 3) == CBS_DROPDOWN && !(style & (CBS_UPPERCASE | CBS_LOWERCASE));
-    return lstrcmpiA(name, "Edit") == 0 &&
-           !(style & (ES_MULTILINE | ES_UPPERCASE | ES_LOWERCASE | ES_PASSWORD | ES_NUMBER));
+    bool keeps = false;
+    if (control && ::GetClassNameA(control, name, sizeof name)) {
+        const auto style = ::GetWindowLongPtrA(control, GWL_STYLE);
+        if (lstrcmpiA(name, "ComboBox") == 0)
+            keeps = (style & 3) == CBS_DROPDOWN && !(style & (CBS_UPPERCASE | CBS_LOWERCASE));
+        else if (lstrcmpiA(name, "Edit") == 0)
+            keeps =
+                !(style & (ES_MULTILINE | ES_UPPERCASE | ES_LOWERCASE | ES_PASSWORD | ES_NUMBER));
+    }
+    m_keepsPlainText.emplace(controlId, keeps);
+    return keeps;
 }
 
 std::string Win32DialogWindow::ItemText(int controlId, int index) const {

@@ -72,6 +72,8 @@ class Win32DialogWindow : public platform::IDialogWindow {
     // under Wine every GetDlgItem is a round trip to the Wine server, several per loaded entry.
     HWND Item(int controlId) const;
     std::string ItemText(int controlId, int index) const;  // "" for no such item
+    // Whether the control gives back any printable-ASCII text it is given.
+    bool KeepsPlainText(int controlId) const;
     // SendDlgItemMessageA through that handle: 0 when there is no such control.
     LRESULT SendToItem(int controlId, UINT message, WPARAM wParam, LPARAM lParam) const;
 
@@ -82,6 +84,7 @@ class Win32DialogWindow : public platform::IDialogWindow {
     bool m_attached = false;
     std::map<int, std::unique_ptr<Win32ListView>> m_listViews;
     mutable std::map<int, HWND> m_items;
+    mutable std::map<int, bool> m_keepsPlainText;  // by control, once asked
 };
 
 // Centres a window over its owner when the owner is on screen, else in the work area of the
