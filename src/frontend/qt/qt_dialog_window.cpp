@@ -467,13 +467,26 @@ void QtDialogWindow::paintEvent(QPaintEvent* event) {
     // The core draws a window itself only while it is minimised, which on X11 and Wayland
     // nothing draws: the paint is the dialog's ordinary one.
     QDialog::paintEvent(event);
-    if (!m_firstFrameDrawn) {
-        // The window paints first and its controls after it, in the same event: a queued
-        // call runs once the whole frame is drawn.
-        m_firstFrameDrawn = true;
-        QMetaObject::invokeMethod(
-            this, [this] { m_platform.OnFirstFrame(m_handle); }, Qt::QueuedConnection);
-    }
+    // The window paints first and its controls after it, in the same event: a queued call
+    // runs once the whole frame is drawn.
+    EndFirstFrame();
+}
+
+void QtDialogWindow::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // A window the desktop minimised before it was ever drawn (a "start minimised" setting, a
+    // restored session) draws nothing until the user brings it back, for which its tray icon
+    // may be the only way: the wait for the first frame ends here.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        EndFirstFrame();
+}
+
+void QtDialogWindow::EndFirstFrame() {
+    if (m_firstFrameDrawn)
+        return;
+    m_firstFrameDrawn = true;
+    QMetaObject::invokeMethod(
+        this, [this] { m_platform.OnFirstFrame(m_handle); }, Qt::QueuedConnection);
 }
 
 }  // namespace brindlecot::qt

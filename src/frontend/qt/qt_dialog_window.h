@@ -79,6 +79,7 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     // The window menu the program extended: the desktop's own window menu cannot be extended
@@ -94,6 +95,9 @@ class QtDialogWindow : public QDialog, public platform::IDialogWindow {
     // A static text that stands right before a field in the template is the field's label.
     static void NameByLabel(QWidget& field, QLabel& label);
     void SendCommand(unsigned id);
+    // The first frame is on screen, or will not be for a while (the window was minimised
+    // first): the platform hears of it once.
+    void EndFirstFrame();
     std::string FieldBytes(int controlId, const QString& now) const;
     // What the window does with a message the core did not handle: the window commands of
     // WM_SYSCOMMAND; nothing for the others.

@@ -24,11 +24,7 @@ new_work_dir
 
 start_display
 unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem host: the icon docks in trayer
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-    --transparent false >"$work/tray.log" 2>&1 &
-pids+=("$!")
-wait_for 100 xdotool search --onlyvisible --class trayer || fail "trayer did not start"
-tray=$(xdotool search --onlyvisible --class trayer | head -1)
+start_trayer
 
 # The session manager, spoken to through a pipe each way.
 mkfifo "$work/to-manager" "$work/from-manager"
