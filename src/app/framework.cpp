@@ -513,19 +513,11 @@ void CDialog::RestoreControlTexts(const ControlTexts& texts) {
 }
 
 void CDialog::ShowText(int controlId, const std::string& text) {
-    if (HoldsField(controlId, text)) {
-        m_heldFields[controlId].text = text;  // after the item held, if any
-        return;
-    }
-    // A selection held back came before this text; a text held back is replaced by it.
-    if (const auto held = m_heldFields.find(controlId); held != m_heldFields.end()) {
-        const int item = held->second.item;
-        m_heldFields.erase(held);
-        if (item >= 0)
-            m_pWnd->ComboSetCurSel(controlId, item);
-    }
-    if (m_pWnd->ControlText(controlId) != text)
-        m_pWnd->SetControlText(controlId, text);
+    // The text replaces one held back, after the item selected before it, if any; a text that
+    // is not held goes to the window at once, that item first.
+    m_heldFields[controlId].text = text;
+    if (!HoldsField(controlId, text))
+        ShowHeldField(controlId);
 }
 
 void CDialog::SelectItem(int controlId, int index) {
