@@ -107,6 +107,7 @@ class CBrindlecotDlg : public CDialog, public platform::ITrayEvents {
 
   protected:
     bool OnInitDialog() override;
+    void OnListRowsShown() override;
     void DoDataExchange(bool saveAndValidate) override;
     bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                         win::LRESULT& result) override;

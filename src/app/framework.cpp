@@ -204,7 +204,7 @@ void CListCtrl::Notify(win::NmHdr& header) {
                        reinterpret_cast<win::LPARAM>(&header), result);
 }
 
-void CListCtrl::FlushRows() {
+bool CListCtrl::FlushRows() {
     // Rows whose identity is gone are deleted (all at once when none is left), bottom first.
     std::vector<std::uint64_t> ids;
     ids.reserve(m_rows.size());
@@ -220,9 +220,11 @@ void CListCtrl::FlushRows() {
             m_shownSelectionMoved = true;
         }
     };
+    bool changed = false;
     const bool anyKept =
         std::any_of(m_shown.begin(), m_shown.end(), [&](const Row& r) { return known(r.id); });
     if (!anyKept && m_shown.size() > 1) {
+        changed = true;
         m_pView->DeleteAllRows();
         m_shown.clear();
         m_shownSelected = -1;
@@ -233,6 +235,7 @@ void CListCtrl::FlushRows() {
         if (known(m_shown[static_cast<size_t>(row)].id))
             continue;
         moves(row);
+        changed = true;
         m_pView->DeleteRow(row);
         m_shown.erase(m_shown.begin() + row);
     }
@@ -248,6 +251,7 @@ void CListCtrl::FlushRows() {
         if (std::binary_search(shownIds.begin(), shownIds.end(), r.id))
             continue;
         moves(static_cast<int>(i));
+        changed = true;
         m_pView->InsertRow(static_cast<int>(i), r.cells);
         m_shown.insert(m_shown.begin() + static_cast<std::ptrdiff_t>(i), r);
     }
@@ -259,19 +263,22 @@ void CListCtrl::FlushRows() {
         const size_t columns = std::max(shown.cells.size(), r.cells.size());
         for (size_t c = 0; c < columns; ++c) {
             const std::string& now = CellOf(r.cells, c);
-            if (now != CellOf(shown.cells, c))
+            if (now != CellOf(shown.cells, c)) {
+                changed = true;
                 m_pView->SetCellText(static_cast<int>(i), static_cast<int>(c), now);
+            }
         }
         shown = r;
     }
+    return changed;
 }
 
-void CListCtrl::Flush() {
+bool CListCtrl::Flush() {
     if (!m_pView || !m_dirty || m_flushing)
-        return;
+        return false;
     m_flushing = true;
     m_dirty = false;
-    FlushRows();
+    const bool rowsChanged = FlushRows();
     const int selected = FirstWith(win::kLvisSelected);
     const int focused = FirstWith(win::kLvisFocused);
     if (m_shownSelectionMoved || selected != m_shownSelected || focused != m_shownFocused) {
@@ -285,6 +292,7 @@ void CListCtrl::Flush() {
     for (int column : fits)
         m_pView->FitColumn(column);
     m_flushing = false;
+    return rowsChanged;
 }
 
 // ---- CDialog --------------------------------------------------------------------------------
@@ -374,8 +382,11 @@ void CDialog::FlushControls() {
     // Setting a text notifies the window, which may flush again: each field is taken out first.
     while (m_pWnd && !m_heldFields.empty())
         ShowHeldField(m_heldFields.begin()->first);
+    bool rowsShown = false;
     for (CListCtrl* list : m_boundLists)
-        list->Flush();
+        rowsShown = list->Flush() || rowsShown;
+    if (rowsShown)
+        OnListRowsShown();
 }
 
 void CDialog::ShowHelpFile() {

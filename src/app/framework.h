@@ -69,8 +69,9 @@ class CListCtrl : public platform::IListViewEvents {
 
     // Brings the bound display in step: rows gone are deleted, new rows inserted at their place
     // with their cells, cells that differ set, then the selection if it differs and the columns
-    // asked to be fitted. Nothing is sent when nothing changed.
-    void Flush();
+    // asked to be fitted. Nothing is sent when nothing changed. True when rows or cells were
+    // shown anew.
+    bool Flush();
 
     // The user changed the selection on the display: the rows' state follows, and the mark
     // goes to a newly selected row (a click on empty space, selecting nothing, keeps it).
@@ -88,8 +89,8 @@ class CListCtrl : public platform::IListViewEvents {
     bool IsRow(int row) const { return row >= 0 && row < GetItemCount(); }
     // The first row with any of `bit`, or -1.
     int FirstWith(unsigned bit) const;
-    // Brings the display's rows in step (Flush's first part).
-    void FlushRows();
+    // Brings the display's rows in step (Flush's first part); true when it changed any.
+    bool FlushRows();
     // Sends the owner WM_NOTIFY with `record`, which begins with its NmHdr.
     void Notify(win::NmHdr& header);
 
@@ -160,6 +161,8 @@ class CDialog : public platform::IDialogHandler {
     // The derived class's message map; returns whether it handled the message.
     virtual bool ProcessMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam,
                                 win::LRESULT& result);
+    // A bound list control's rows or cells have just been shown anew on its display.
+    virtual void OnListRowsShown() {}
 
     // Exchange routines for DoDataExchange. Reading a text takes it through SingleLineText
     // (below), against the text the exchange last showed in that control: what the user typed

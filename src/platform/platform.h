@@ -317,6 +317,8 @@ class IPlatform {
     // comes first.
     void ShowTrayIcon(const TrayIcon& icon, ITrayEvents& events);
     void RemoveTrayIcon(WindowHandle window, unsigned id);
+    // The items of the icon's menu (ITrayEvents::TrayMenuItems) are no longer what they were.
+    void TrayMenuChanged(WindowHandle window, unsigned id);
     // The front end's word that a dialog's first frame is complete on screen: its waiting
     // icons go to the notification area now.
     void OnFirstFrame(WindowHandle window);
@@ -351,6 +353,10 @@ class IPlatform {
     virtual void AddNativeTrayIcon(const TrayIcon& icon) = 0;
     virtual void ModifyNativeTrayIcon(const TrayIcon& icon) = 0;
     virtual void RemoveNativeTrayIcon(WindowHandle window, unsigned id) = 0;
+    // The menu of an icon in the notification area has other items now. A desktop that keeps
+    // its own copy of the menu (a StatusNotifierItem host) is given the new one; a front end
+    // that builds the menu at each press has nothing to do, which is the default.
+    virtual void NativeTrayMenuChanged(const TrayIcon&) {}
 
   private:
     // The waiting icons of `window`, or of every window (nullopt), go to the notification area.

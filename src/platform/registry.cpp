@@ -142,6 +142,13 @@ void IPlatform::RemoveTrayIcon(WindowHandle window, unsigned id) {
         RemoveNativeTrayIcon(window, id);
 }
 
+void IPlatform::TrayMenuChanged(WindowHandle window, unsigned id) {
+    // A waiting icon's menu is asked for when the icon is made.
+    const Registry::Icon* entry = m_registry.FindIcon(window, id);
+    if (entry && !entry->waiting)
+        NativeTrayMenuChanged(entry->icon);
+}
+
 void IPlatform::OnFirstFrame(WindowHandle window) {
     m_registry.DialogDrawn(window);
     MakeWaitingTrayIcons(window);

@@ -15,6 +15,13 @@ void CBrindlecotDlg::AddTrayIcon() {
     Platform().ShowTrayIcon(icon, *this);
 }
 
+// The tray menu lists the table's titles: a desktop that keeps its own copy of the menu is
+// given the new items whenever the table's rows change on screen.
+void CBrindlecotDlg::OnListRowsShown() {
+    if (HasWindow())
+        Platform().TrayMenuChanged(Wnd().Handle(), TRAY_ICON_ID);
+}
+
 void CBrindlecotDlg::RemoveTrayIcon() {
     Platform().RemoveTrayIcon(Wnd().Handle(), TRAY_ICON_ID);
 }

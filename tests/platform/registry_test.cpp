@@ -115,7 +115,8 @@ TEST(Registry, IconsOfADialogWaitForItsFirstFrameOrABox) {
         platform.ShowTrayIcon(icon, events);
     };
     show(m, 128, "first");
-    show(m, 128, "second");  // still waiting: the change is held
+    platform.TrayMenuChanged(m, 128);  // waiting: its menu is asked for when it is made
+    show(m, 128, "second");            // still waiting: the change is held
     show(m, 129, "gone");
     platform.RemoveTrayIcon(m, 129);  // never shown, so never removed
     show(0x999, 130, "no dialog's");  // not a dialog's icon: nothing to wait for
@@ -124,9 +125,14 @@ TEST(Registry, IconsOfADialogWaitForItsFirstFrameOrABox) {
     EXPECT_EQ(Requests(platform), (std::vector<std::string>{"add 130 no dialog's"}));
     EXPECT_EQ(platform.TrayEvents(m, 128), &events);  // it hears the user as soon as it shows
 
+    platform.TrayMenuChanged(m, 133);  // no such icon
+    EXPECT_EQ(platform.trayMenuChanges, std::vector<unsigned>{});
+
     platform.OnFirstFrame(m);
     EXPECT_EQ(Requests(platform),
               (std::vector<std::string>{"add 130 no dialog's", "add 128 second"}));
+    platform.TrayMenuChanged(m, 128);
+    EXPECT_EQ(platform.trayMenuChanges, std::vector<unsigned>{128});
     show(m, 128, "third");  // drawn: at once
     show(m, 132, "new");
     platform.trayRequests.clear();

@@ -273,6 +273,8 @@ class FakePlatform : public platform::IPlatform {
         platform::TrayIcon icon;
     };
     std::vector<TrayRequest> trayRequests;
+    // The icons (by identifier) whose menu the platform was told has other items now.
+    std::vector<unsigned> trayMenuChanges;
     // The user's gestures on an icon, as a front end reports them; nullptr when there is no
     // such icon.
     platform::ITrayEvents* TrayEvents(platform::WindowHandle window, unsigned id) const;
@@ -307,6 +309,9 @@ class FakePlatform : public platform::IPlatform {
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
     void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
+    void NativeTrayMenuChanged(const platform::TrayIcon& icon) override {
+        trayMenuChanges.push_back(icon.id);
+    }
 
   private:
     friend class FakeDialogWindow;

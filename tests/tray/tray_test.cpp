@@ -1,5 +1,7 @@
 // The tray icon, what the user does with it, the tray menu, and launching targets through the
 // shell.
+#include <utility>
+
 #include "support/dialog_fixture.h"
 
 namespace brindlecot {
@@ -147,6 +149,33 @@ TEST_F(TrayTest, ADesktopGetsTheItemsLastRowOnTopAndItsChoiceOpensThatRow) {
     events->OnTrayItemChosen(5000);
     events->OnTrayItemChosen(0);
     EXPECT_TRUE(platform.shellRequests.empty());
+}
+
+// A desktop that keeps its own copy of the menu hears of every change of the table's rows,
+// once per message, and of nothing else: a selection, a reload of the same fields, a refused
+// entry that leaves the order as it was.
+TEST_F(TrayTest, TheDesktopHearsThatTheMenuChangedWhenTheRowsChangeAndOnlyThen) {
+    const auto changes = [&] { return std::exchange(platform.trayMenuChanges, {}); };
+    const std::vector<unsigned> once{TRAY_ICON_ID};
+    Add("B", "b.exe", "02");
+    EXPECT_EQ(changes(), once);
+    Add("A", "a.exe", "01");  // inserted and the table sorted, in one message
+    EXPECT_EQ(changes(), once);
+    w->ClickRow(1);
+    w->ClickRow(1);
+    EXPECT_EQ(changes(), std::vector<unsigned>{});
+    Fill("B2", "b.exe", "02");
+    w->Click(IDC_UPDATE);
+    EXPECT_EQ(changes(), once);
+    Add("", "", "");  // refused: a box, and the table sorted by sort order as it was
+    EXPECT_EQ(changes(), std::vector<unsigned>{});
+    w->ClickHeader(COL_TARGET);
+    EXPECT_EQ(changes(), once);
+    w->ClickRow(0);
+    w->Click(IDC_REMOVE);
+    EXPECT_EQ(changes(), once);
+    CloseWindow();  // the icon goes with the window: nobody is told of its menu
+    EXPECT_EQ(changes(), std::vector<unsigned>{});
 }
 
 TEST_F(TrayTest, ReportedRestoreAndMenuDoWhatTheCallbackMessagesDo) {

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QCursor>
@@ -298,21 +297,12 @@ void QtPlatform::AddNativeTrayIcon(const platform::TrayIcon& icon) {
             const unsigned id = action.data().toUInt();
             TellTray(self, [id](platform::ITrayEvents& e) { e.OnTrayItemChosen(id); });
         });
-    // The menu lists the owner's entries: whenever a list of that window changes, the
-    // exported menu follows.
-    if (QtDialogWindow* w = Window(icon.window)) {
-        QtTray* tray = made.get();
-        const auto refresh = [tray] { tray->RefreshMenuSoon(); };
-        for (const QAbstractItemView* view : w->findChildren<QAbstractItemView*>()) {
-            const QAbstractItemModel* model = view->model();
-            QObject::connect(model, &QAbstractItemModel::rowsInserted, tray, refresh);
-            QObject::connect(model, &QAbstractItemModel::rowsRemoved, tray, refresh);
-            QObject::connect(model, &QAbstractItemModel::dataChanged, tray, refresh);
-            QObject::connect(model, &QAbstractItemModel::modelReset, tray, refresh);
-            QObject::connect(model, &QAbstractItemModel::layoutChanged, tray, refresh);
-        }
-    }
     m_trayIcons[self] = std::move(made);
+}
+
+void QtPlatform::NativeTrayMenuChanged(const platform::TrayIcon& icon) {
+    if (QtTray* tray = FindTray(icon.window, icon.id))
+        tray->RefreshMenuSoon();
 }
 
 void QtPlatform::ModifyNativeTrayIcon(const platform::TrayIcon& icon) {

@@ -80,6 +80,7 @@ class QtPlatform : public platform::IPlatform {
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
     void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
+    void NativeTrayMenuChanged(const platform::TrayIcon& icon) override;
 
   private:
     using TrayKey = std::pair<platform::WindowHandle, unsigned>;  // the owner window, the id
