@@ -1,5 +1,7 @@
 #include "tests/frontend/win32/win32_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <direct.h>
 #include <dlgs.h>
 #include <mbctype.h>
@@ -96,8 +98,14 @@ void Harness::Run(const std::function<void(Harness&)>& script) {
     g_current = this;
     m_hook = ::SetWindowsHookExA(WH_CBT, &Harness::CbtHook, nullptr, ::GetCurrentThreadId());
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 1, &Harness::StartScript);
+    m_scriptRan = false;
     CBrindlecotApp app(m_platform);
     app.InitInstance();
+    // Without this, a test whose checks all sit in its script would pass having checked
+    // nothing.
+    EXPECT_TRUE(m_scriptRan) << "the main window never came up, so the test's script did not "
+                                "run (under Wine: a desktop without a display driver fails "
+                                "every window)";
     ::KillTimer(nullptr, timer);
     ::UnhookWindowsHookEx(m_hook);
     m_hook = nullptr;
@@ -111,6 +119,7 @@ void CALLBACK Harness::StartScript(HWND, UINT, UINT_PTR id, DWORD) {
     if (!window)
         return;
     h.m_main = window->Hwnd();
+    h.m_scriptRan = true;
     if (h.m_script)
         h.m_script(h);
     if (!h.Ended() && ::IsWindow(h.m_main))

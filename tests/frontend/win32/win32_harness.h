@@ -116,6 +116,7 @@ class Harness {
     HWND m_fileDialog = nullptr;
     WPARAM m_lastKeyUp = 0;
     std::function<void(Harness&)> m_script;
+    bool m_scriptRan = false;
 };
 
 }  // namespace brindlecot::win32::testing
