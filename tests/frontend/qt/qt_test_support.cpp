@@ -188,7 +188,9 @@ void DeliverPostedMessages() {
 // ---- Running the program --------------------------------------------------------------------
 
 void RunProgram(QtPlatform& platform, const std::function<void(QtDialogWindow&)>& user) {
+    bool started = false;
     QTimer::singleShot(0, [&] {
+        started = true;
         QtDialogWindow* w = platform.FindWindow(IDD_BRINDLECOT_DIALOG);
         if (!w) {
             QTest::qFail("the main window is not open", __FILE__, __LINE__);
@@ -205,6 +207,9 @@ void RunProgram(QtPlatform& platform, const std::function<void(QtDialogWindow&)>
     });
     CBrindlecotApp app(platform);
     app.InitInstance();
+    // A run that ended before its event loop ever turned would otherwise pass unchecked.
+    if (!started)
+        QTest::qFail("the program ended before its main window was up", __FILE__, __LINE__);
 }
 
 void TypeInto(QWidget* field, const QString& text) {
