@@ -1,6 +1,7 @@
 // The registry of open dialogs and notification-area icons, and the icon requests that go
 // through it to the front end.
 #include <algorithm>
+#include <utility>
 
 #include "platform/platform.h"
 
@@ -92,8 +93,7 @@ const Registry::Icon* Registry::FindIcon(WindowHandle window, unsigned id) const
 }
 
 Registry::Icon* Registry::FindIcon(WindowHandle window, unsigned id) {
-    const auto it = IconAt(window, id);
-    return it == m_icons.end() ? nullptr : &m_icons[static_cast<size_t>(it - m_icons.begin())];
+    return const_cast<Icon*>(std::as_const(*this).FindIcon(window, id));
 }
 
 std::vector<TrayIcon> Registry::IconsOf(WindowHandle window) const {

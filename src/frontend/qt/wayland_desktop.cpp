@@ -15,7 +15,6 @@
 #include <QWidget>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <utility>
 

@@ -53,8 +53,9 @@ echo "$DISPLAY" >"$dir/display"
 
 # Wine's desktop, started by the keeper and kept until `stop`. The keeper prints the screen's
 # size as the desktop reports it: the display's own with the X driver; Wine's null driver,
-# which a desktop falls back to when it cannot reach the display, reports another, and every
-# window on it would stay unseen. Then the desktop is started afresh.
+# which a desktop falls back to when it cannot reach the display, and a desktop with no driver
+# at all report another; no window on them would ever be seen. Then the desktop is started
+# afresh.
 keep_desktop() {
     local run=$1 keeper=$2 attempt reported
     for attempt in 1 2 3; do

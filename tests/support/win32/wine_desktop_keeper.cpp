@@ -3,9 +3,9 @@
 // Wine starts its desktop process for the first program that needs a window and ends it a
 // moment after the last such program ends; the desktop process chooses the display driver for
 // every program on it. A test program that starts while the desktop comes and goes can end up
-// without the X driver: its windows then exist but are never shown, never activated, and no
-// box of it is ever seen. With this program alive all along, the desktop is started once, here,
-// on the tests' display.
+// without the X driver: its windows then cannot be made at all, or (on Wine's null driver) are
+// never shown or activated, and no box of it is seen. With this program alive all along, the
+// desktop is started once, here, on the tests' display.
 //
 // Prints the screen's size in pixels as the desktop reports it, so that the caller can tell
 // the X driver (the display's size) from Wine's null driver; then waits until it is ended.
