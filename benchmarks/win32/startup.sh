@@ -52,12 +52,22 @@ done
 b=$(printf '%s\n' "${bare_times[@]}" | median)
 n=$(printf '%s\n' "${nofile_times[@]}" | median)
 f=$(printf '%s\n' "${fifty_times[@]}" | median)
+# The machine's speed drifts over a run of minutes; each round's three runs follow one another,
+# so the median of the rounds' own ratios is the steadier figure.
+paired() {
+    local -n times=$1
+    for i in "${!times[@]}"; do
+        awk -v o="${times[$i]}" -v b="${bare_times[$i]}" 'BEGIN {printf "%.4f\n", o / b}'
+    done | median
+}
 echo "start-up to first paint under Wine, median of $runs runs (warm Wine server):"
 echo "  bare Win32 dialog:             $b ms   (${bare_times[*]})"
-awk -v o="$n" -v b="$b" -v all="${nofile_times[*]}" \
-    'BEGIN {printf "  brindlecot.exe, no file:       %s ms   ratio %.2f   (%s)\n", o, o / b, all}'
-awk -v o="$f" -v b="$b" -v all="${fifty_times[*]}" \
-    'BEGIN {printf "  brindlecot.exe, 50 entries:    %s ms   ratio %.2f   (%s)\n", o, o / b, all}'
+awk -v o="$n" -v b="$b" -v p="$(paired nofile_times)" -v all="${nofile_times[*]}" \
+    'BEGIN {printf "  brindlecot.exe, no file:       %s ms   ratio %.2f   paired %.2f   (%s)\n",
+            o, o / b, p, all}'
+awk -v o="$f" -v b="$b" -v p="$(paired fifty_times)" -v all="${fifty_times[*]}" \
+    'BEGIN {printf "  brindlecot.exe, 50 entries:    %s ms   ratio %.2f   paired %.2f   (%s)\n",
+            o, o / b, p, all}'
 size=$(x86_64-w64-mingw32-strip -o "$work/stripped.exe" "$build/src/frontend/win32/brindlecot.exe" &&
     stat -c %s "$work/stripped.exe")
 echo "brindlecot.exe stripped: $size bytes"

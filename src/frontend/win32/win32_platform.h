@@ -64,6 +64,9 @@ class Win32Platform : public platform::IPlatform {
     // The shell's answer to a notification-area request; tests record the requests.
     virtual BOOL CallShellNotifyIcon(DWORD message, NOTIFYICONDATAA& data);
 
+    // Icons are added at once, not after the window's first frame: under Wine with no tray on
+    // the desktop, Wine shows a tray window of its own for the first icon, and shown after the
+    // main window it takes the focus from it (keys typed into the new window are lost).
     void AddNativeTrayIcon(const platform::TrayIcon& icon) override;
     void ModifyNativeTrayIcon(const platform::TrayIcon& icon) override;
     void RemoveNativeTrayIcon(platform::WindowHandle window, unsigned id) override;
