@@ -8,8 +8,9 @@
 #                                  (what tools/test.sh does)
 #
 # Targets: entry_text_fuzzer (the byte rules alone: line reader, trimming and split, writer;
-# thousands of runs a second) and entry_file_fuzzer (start-up and end of a run through the
-# main window). Without -s each target's corpus grows in build/fuzz/corpus/<target>, seeded
+# thousands of runs a second), shown_text_fuzzer (the text shown for bytes on the Linux
+# desktops, and the bytes of an edited text) and entry_file_fuzzer (start-up and end of a run
+# through the main window). Without -s each target's corpus grows in build/fuzz/corpus/<target>, seeded
 # from tests/fuzz/corpus. A crash, leak, undefined behaviour or time-out stops the run with
 # exit status 1 and leaves its input in build/fuzz/artifacts/.
 set -euo pipefail
@@ -26,7 +27,7 @@ while getopts "t:s" opt; do
 done
 shift $((OPTIND - 1))
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(entry_text_fuzzer entry_file_fuzzer)
+[ ${#targets[@]} -eq 0 ] && targets=(entry_text_fuzzer shown_text_fuzzer entry_file_fuzzer)
 
 # shellcheck source=tools/packages.sh
 source tools/packages.sh
@@ -55,7 +56,10 @@ run_target() {
                 -print_final_stats=1 -artifact_prefix="$work/artifacts/$target-")
     # The byte rules need no long inputs to reach every branch; the dialog target gets room
     # for a file beyond the table's limit.
-    if [ "$target" = entry_text_fuzzer ]; then args+=(-max_len=2048); else args+=(-max_len=16384); fi
+    case $target in
+        entry_file_fuzzer) args+=(-max_len=16384) ;;
+        *) args+=(-max_len=2048) ;;
+    esac
     [ "$seconds" -gt 0 ] && args+=(-max_total_time="$seconds")
     local log="$work/$target.log"
     if [ "$scratch" -eq 0 ]; then

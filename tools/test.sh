@@ -29,7 +29,7 @@ stage_core() {
 
 # The fuzzers, built with AddressSanitizer and UndefinedBehaviorSanitizer, each run for a
 # bounded time on a scratch copy of the seed corpus (the repository stays as it was): the byte
-# rules alone, then the whole start-up and end of a run. Any crash, leak, undefined behaviour,
+# rules alone, the text shown for bytes, then the whole start-up and end of a run. Any crash, leak, undefined behaviour,
 # time-out or memory excess fails the script; its input is kept in build/fuzz/artifacts/.
 # tools/fuzz.sh runs them for as long as one likes.
 stage_fuzz() {

@@ -1,26 +1,40 @@
-// Text between the core's byte strings and Qt's strings. The core holds UTF-8; an entry file
-// written under Windows holds bytes of its code page that are not UTF-8. Such a byte is shown
-// as the Windows-1252 character it most likely stands for, so that it reads and copies as a
-// letter. Shown that way, the text alone no longer tells an "é" that was one byte from an "é"
-// that was two: the widget that shows bytes keeps them, and FromShownText gives them back for
-// every part of the text that the user left as it was.
+// Qt's strings for the core's bytes, by the desktops' text rules (platform/posix/shown_text.h):
+// UTF-8 shown as it is, any other byte as the Windows-1252 character it most likely stands for.
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <string>
+#include <string_view>
+
+#include "platform/posix/shown_text.h"
 
 namespace brindlecot::qt {
 
-QString ToQString(const std::string& bytes);
-// UTF-8 for every character.
-std::string FromQString(const QString& text);
+inline std::u16string_view View(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+}
 
-// True when the bytes are UTF-8 throughout, so that FromQString(ToQString(bytes)) == bytes.
-bool IsUtf8(const std::string& bytes);
+inline QString ToQString(const std::string& bytes) {
+    // Most text is ASCII from end to end, which Qt takes in one step.
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    }
+    const std::u16string shown = platform::ShownText(bytes);
+    return QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size()));
+}
 
-// The bytes of `now`, the text of a field that was given `bytes` (and showed `shown`, their
-// ToQString) and may have been edited since: the unchanged start and end keep their bytes,
-// what lies between them is what the user typed, in UTF-8.
-std::string FromShownText(const QString& now, const QString& shown, const std::string& bytes);
+inline std::string FromQString(const QString& text) {
+    return platform::Utf8(View(text));
+}
+
+using platform::IsUtf8;
+
+// The bytes of a field's text `now`, which showed `shown` for `bytes` before the user's edits.
+inline std::string FromShownText(const QString& now, const QString& shown,
+                                 const std::string& bytes) {
+    return platform::BytesOfEditedText(View(now), View(shown), bytes);
+}
 
 }  // namespace brindlecot::qt

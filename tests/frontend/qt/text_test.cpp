@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "frontend/qt/text_codec.h"
 #include "qt_test_support.h"
 #include "qt_tests.h"
 #include "resources/resource.h"
@@ -27,58 +26,6 @@ class TextTest : public QObject {
     }
 
   private slots:
-    void bytesShowAsWindows1252() {
-        QCOMPARE(ToQString("caf\xE9"), QStringLiteral("café"));
-        QCOMPARE(ToQString("\x80 \x93q\x94 \x85"), QStringLiteral("€ “q” …"));
-        QCOMPARE(ToQString("\x81\x8D\x8F\x90\x9D"),
-                 QStringLiteral("\u0081\u008D\u008F\u0090\u009D"));
-        // UTF-8 stays UTF-8, even next to a stray byte; a broken sequence is bytes.
-        QCOMPARE(ToQString("caf\xC3\xA9\xE9"), QStringLiteral("caféé"));
-        QCOMPARE(ToQString("\xC3("), QStringLiteral("Ã("));
-        QCOMPARE(ToQString("\xF0\x9F\x98\x80"), QString::fromUtf8("\xF0\x9F\x98\x80"));
-        QVERIFY(IsUtf8("caf\xC3\xA9 \xF0\x9F\x98\x80"));
-        QVERIFY(!IsUtf8("caf\xE9"));
-        QVERIFY(!IsUtf8("\xED\xA0\x80"));  // an encoded surrogate is no UTF-8
-        // What the user typed goes back as UTF-8; half of a surrogate pair (a paste can bring
-        // one) stands for no character and becomes U+FFFD, not bytes no reader accepts.
-        QCOMPARE(FromQString(QStringLiteral("caf\u00e9 \u20ac")),
-                 std::string("caf\xC3\xA9 \xE2\x82\xAC"));
-        QCOMPARE(FromQString(QString::fromUtf8("\xF0\x9F\x98\x80")),
-                 std::string("\xF0\x9F\x98\x80"));
-        const QChar lone[] = {QChar(u'a'), QChar(char16_t(0xD83D)), QChar(u'b'),
-                              QChar(char16_t(0xDE00))};
-        QCOMPARE(FromQString(QString(lone, 4)), std::string("a\xEF\xBF\xBD"
-                                                            "b\xEF\xBF\xBD"));
-    }
-
-    void editedTextKeepsTheBytesOfWhatWasNotEdited_data() {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("now");
-        QTest::addColumn<QByteArray>("expected");
-        const QByteArray b = "caf\xE9 \x80 \xF0\x9F\x98\x80 end\xFF";
-        const QString shown = ToQString(b.toStdString());
-        QTest::newRow("unchanged") << b << shown << b;
-        QTest::newRow("appended") << b << shown + "!" << b + "!";
-        QTest::newRow("prepended") << b << "> " + shown << "> " + b;
-        QTest::newRow("middle replaced")
-            << b << QString(shown).replace(QStringLiteral("€"), QStringLiteral("€€"))
-            << QByteArray("caf\xE9 \x80\xE2\x82\xAC \xF0\x9F\x98\x80 end\xFF");
-        QTest::newRow("typed é is UTF-8")
-            << QByteArray("a\xE9") << QStringLiteral("aéé") << QByteArray("a\xE9\xC3\xA9");
-        QTest::newRow("pair kept whole") << b << QString(shown).remove(QStringLiteral(" end"))
-                                         << QByteArray("caf\xE9 \x80 \xF0\x9F\x98\x80\xFF");
-        QTest::newRow("cleared") << b << QString() << QByteArray();
-        QTest::newRow("other text")
-            << QByteArray("x\xE9") << QStringLiteral("y") << QByteArray("y");
-    }
-    void editedTextKeepsTheBytesOfWhatWasNotEdited() {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, now);
-        QFETCH(QByteArray, expected);
-        const std::string raw = bytes.toStdString();
-        QCOMPARE(QByteArray::fromStdString(FromShownText(now, ToQString(raw), raw)), expected);
-    }
-
     // As a user meets them: a file from Windows, its row clicked, the text read and copied,
     // an entry edited, and the file written at the end.
     void windowsBytesReadAsLettersAndGoBackUnchanged() {

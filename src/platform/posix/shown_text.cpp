@@ -1,9 +1,9 @@
-#include "frontend/qt/text_codec.h"
+#include "platform/posix/shown_text.h"
 
 #include <algorithm>
 #include <vector>
 
-namespace brindlecot::qt {
+namespace brindlecot::platform {
 
 namespace {
 
@@ -20,9 +20,16 @@ char16_t Cp1252(unsigned char b) {
     return b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : static_cast<char16_t>(b);
 }
 
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
 // The length of the well-formed UTF-8 sequence at `i`, or 0 when the byte there does not
 // begin one (RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF).
-size_t SequenceLength(const std::string& s, size_t i, char32_t& codePoint) {
+size_t SequenceLength(std::string_view s, size_t i, char32_t& codePoint) {
     const auto byte = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char b0 = byte(i);
     size_t length = 0;
@@ -77,42 +84,34 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 // The text for `bytes`; with `offsets`, also the byte offset at which each of its UTF-16 units
 // begins (kNoBoundary inside a surrogate pair), and the total length at the end.
-QString Decode(const std::string& bytes, std::vector<size_t>* offsets) {
-    // Most text is ASCII from end to end: that part is copied in one step, and the careful
-    // decoding below starts at the first byte that is not ASCII.
-    const auto firstNonAscii = std::find_if(
-        bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-    const auto asciiLength = static_cast<size_t>(firstNonAscii - bytes.begin());
-    if (!offsets && asciiLength == bytes.size())
-        return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString out;
-    out.reserve(static_cast<qsizetype>(bytes.size()));
-    out.append(QLatin1String(bytes.data(), static_cast<qsizetype>(asciiLength)));
-    if (offsets) {
-        for (size_t k = 0; k < asciiLength; ++k)
-            offsets->push_back(k);
-    }
-    size_t i = asciiLength;
+std::u16string Decode(std::string_view bytes, std::vector<size_t>* offsets) {
+    std::u16string out;
+    out.reserve(bytes.size());
+    size_t i = 0;
     while (i < bytes.size()) {
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (offsets)
             offsets->push_back(i);
         if (b < 0x80) {
-            out.append(QChar(static_cast<char16_t>(b)));
+            out.push_back(static_cast<char16_t>(b));
             ++i;
             continue;
         }
         char32_t cp = 0;
         const size_t length = SequenceLength(bytes, i, cp);
         if (length == 0) {
-            out.append(QChar(Cp1252(b)));
+            out.push_back(Cp1252(b));
             ++i;
             continue;
         }
-        const char32_t ucs4[] = {cp};
-        out.append(QString::fromUcs4(ucs4, 1));
-        if (offsets && cp >= 0x10000)
-            offsets->push_back(kNoBoundary);
+        if (cp >= 0x10000) {
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            if (offsets)
+                offsets->push_back(kNoBoundary);
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
         i += length;
     }
     if (offsets)
@@ -122,11 +121,11 @@ QString Decode(const std::string& bytes, std::vector<size_t>* offsets) {
 
 }  // namespace
 
-QString ToQString(const std::string& bytes) {
+std::u16string ShownText(std::string_view bytes) {
     return Decode(bytes, nullptr);
 }
 
-bool IsUtf8(const std::string& bytes) {
+bool IsUtf8(std::string_view bytes) {
     for (size_t i = 0; i < bytes.size();) {
         if (static_cast<unsigned char>(bytes[i]) < 0x80) {
             ++i;
@@ -141,52 +140,21 @@ bool IsUtf8(const std::string& bytes) {
     return true;
 }
 
-std::string FromShownText(const QString& now, const QString& shown, const std::string& bytes) {
-    if (now == shown)
-        return bytes;
-    std::vector<size_t> offsets;
-    offsets.reserve(bytes.size() + 1);
-    if (Decode(bytes, &offsets) != shown)
-        return FromQString(now);  // not what these bytes show: nothing to keep
-    const qsizetype n = now.size();
-    const qsizetype m = shown.size();
-    qsizetype prefix = 0;
-    while (prefix < n && prefix < m && now[prefix] == shown[prefix])
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < n - prefix && suffix < m - prefix &&
-           now[n - 1 - suffix] == shown[m - 1 - suffix]) {
-        ++suffix;
-    }
-    // Whole characters only: never half of a surrogate pair on either side.
-    while (prefix > 0 && offsets[static_cast<size_t>(prefix)] == kNoBoundary)
-        --prefix;
-    while (suffix > 0 && offsets[static_cast<size_t>(m - suffix)] == kNoBoundary)
-        --suffix;
-    const size_t keepFront = offsets[static_cast<size_t>(prefix)];
-    const size_t keepBack = offsets[static_cast<size_t>(m - suffix)];
-    std::string out = bytes.substr(0, keepFront);
-    out += FromQString(now.mid(prefix, n - prefix - suffix));
-    out += bytes.substr(keepBack);
-    return out;
-}
-
-std::string FromQString(const QString& text) {
+std::string Utf8(std::u16string_view text) {
     std::string out;
-    out.reserve(static_cast<size_t>(text.size()));
-    const qsizetype n = text.size();
-    const auto* chars = reinterpret_cast<const char16_t*>(text.constData());
-    qsizetype i = 0;
-    while (i < n && chars[i] < 0x80)
+    out.reserve(text.size());
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n && text[i] < 0x80)
         ++i;
-    out.assign(chars, chars + i);  // each ASCII character is its own byte
+    out.assign(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(i));  // ASCII: a byte each
     for (; i < n; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < n &&
-            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            AppendUtf8(out, QChar::surrogateToUcs4(c, text.at(i + 1).unicode()));
+        const char16_t c = text[i];
+        if (IsHighSurrogate(c) && i + 1 < n && IsLowSurrogate(text[i + 1])) {
+            AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
+                                (static_cast<char32_t>(text[i + 1]) - 0xDC00));
             ++i;
-        } else if (QChar::isSurrogate(c)) {
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             AppendUtf8(out, 0xFFFD);  // a lone surrogate that no byte stands for
         } else {
             AppendUtf8(out, c);
@@ -195,4 +163,33 @@ std::string FromQString(const QString& text) {
     return out;
 }
 
-}  // namespace brindlecot::qt
+std::string BytesOfEditedText(std::u16string_view now, std::u16string_view shown,
+                              const std::string& bytes) {
+    if (now == shown)
+        return bytes;
+    std::vector<size_t> offsets;
+    offsets.reserve(bytes.size() + 1);
+    if (Decode(bytes, &offsets) != shown)
+        return Utf8(now);  // not what these bytes show: nothing to keep
+    const size_t n = now.size();
+    const size_t m = shown.size();
+    size_t prefix = 0;
+    while (prefix < n && prefix < m && now[prefix] == shown[prefix])
+        ++prefix;
+    size_t suffix = 0;
+    while (suffix < n - prefix && suffix < m - prefix &&
+           now[n - 1 - suffix] == shown[m - 1 - suffix]) {
+        ++suffix;
+    }
+    // Whole characters only: never half of a surrogate pair on either side.
+    while (prefix > 0 && offsets[prefix] == kNoBoundary)
+        --prefix;
+    while (suffix > 0 && offsets[m - suffix] == kNoBoundary)
+        --suffix;
+    std::string out = bytes.substr(0, offsets[prefix]);
+    out += Utf8(now.substr(prefix, n - prefix - suffix));
+    out += bytes.substr(offsets[m - suffix]);
+    return out;
+}
+
+}  // namespace brindlecot::platform
