@@ -49,24 +49,30 @@ start_display() {
     wait_for 100 wm_ready || { show_logs openbox xvfb; fail "openbox did not take over the screen"; }
 }
 
-# start_trayer: an XEmbed tray (trayer) at the top right, waited for; started once more if it
-# does not come up, as it now and then dies on the way up, which is not what a test tests. Sets
-# `tray` to its window.
-start_trayer() {
-    local attempt pid
+# start_tray [PROGRAM]: an XEmbed tray, waited for: trayer at the top right (the default) or
+# tint2 (a panel with its taskbar, tray and clock). Started once more if it does not come up,
+# as it now and then dies on the way up, which is not what a test tests. Sets `tray` to its
+# window.
+start_tray() {
+    local program=${1:-trayer} attempt pid
     for attempt in 1 2; do
-        trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-            --transparent false >>"$work/tray.log" 2>&1 &
+        if [ "$program" = trayer ]; then
+            trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+                --transparent false >>"$work/tray.log" 2>&1 &
+        else
+            tint2 -c /etc/xdg/tint2/tint2rc >>"$work/tray.log" 2>&1 &
+        fi
         pid=$!
         pids+=("$pid")
-        if wait_for 100 xdotool search --onlyvisible --class trayer; then
-            tray=$(xdotool search --onlyvisible --class trayer | head -1)
-            [ "$attempt" = 1 ] || echo "note: trayer did not come up at first; started again"
+        if wait_for 100 xdotool search --onlyvisible --class "$program"; then
+            tray=$(xdotool search --onlyvisible --class "$program" | head -1)
+            [ "$attempt" = 1 ] || echo "note: $program did not come up at first; started again"
             return 0
         fi
         kill "$pid" 2>/dev/null || true
     done
-    fail "trayer did not start"
+    show_logs tray openbox xvfb
+    fail "$program did not start"
 }
 
 # The window's map state: true once xwininfo calls it $2 (IsViewable, IsUnMapped).

@@ -25,7 +25,7 @@ cat >"$work/rc.xml" <<'XML'
 XML
 start_display -c "$work/rc.xml"
 unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem host: the icon docks in trayer
-start_trayer
+start_tray
 
 mkdir "$work/run"
 printf 'CREATOR=Brindlecot 1.0\r\nST=Calc\r\nURL=calc.exe\r\nSORTORDER=01\r\n' >"$work/run/brcot.dat"

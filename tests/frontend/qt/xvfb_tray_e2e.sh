@@ -36,32 +36,7 @@ new_work_dir
 start_display
 unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem: the XEmbed tray
 
-# The tray is a helper, not what is tested: if it dies on the way up it is started once more,
-# and the run says so.
-start_tray() {
-    if [ "$tray_program" = trayer ]; then
-        trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
-            --transparent false >>"$work/tray.log" 2>&1 &
-    else
-        tint2 -c /etc/xdg/tint2/tint2rc >>"$work/tray.log" 2>&1 &
-    fi
-    tray_pid=$!
-    pids+=("$tray_pid")
-}
-tray_ready() {
-    kill -0 "$tray_pid" 2>/dev/null || return 2
-    xdotool search --onlyvisible --class "$tray_program"
-}
-run_tray() {
-    start_tray
-    if ! wait_for 100 tray_ready; then
-        echo "note: $tray_program did not come up; starting it again"
-        kill "$tray_pid" 2>/dev/null || true
-        start_tray
-        wait_for 100 tray_ready || { show_logs tray openbox xvfb; fail "$tray_program did not start"; }
-    fi
-}
-[ "$order" = later ] || run_tray
+[ "$order" = later ] || start_tray "$tray_program"
 
 make_opener
 
@@ -74,7 +49,7 @@ start_program "$work/run" QT_QPA_PLATFORM=xcb
 find_main_window
 if [ "$order" = later ]; then
     expect_no_tray_notice
-    run_tray
+    start_tray "$tray_program"
 fi
 caption=$(xdotool getwindowname "$window")
 focus_main_window
@@ -89,7 +64,6 @@ xdotool type --delay 20 "03"
 xdotool key Tab Tab Tab Tab space
 
 # The program's icon, docked in the tray's window (window ids as xwininfo prints them).
-tray=$(xdotool search --onlyvisible --class "$tray_program" | head -1)
 docked_icon() { xwininfo -tree -id "$tray" | awk '/"brindlecot"/ { print $1; exit }'; }
 icon_docked() { [ -n "$(docked_icon)" ]; }
 wait_for 100 icon_docked || fail "the program's icon did not dock in the tray"

@@ -24,7 +24,7 @@ new_work_dir
 
 start_display
 unset DBUS_SESSION_BUS_ADDRESS  # no StatusNotifierItem host: the icon docks in trayer
-start_trayer
+start_tray
 
 # The session manager, spoken to through a pipe each way.
 mkfifo "$work/to-manager" "$work/from-manager"
